@@ -1,0 +1,26 @@
+// The process-level functions of the launcher's start.
+#pragma once
+
+#include "platform/plist.h"
+
+extern "C" {
+int launcher_main(int argc, char** argv);
+// The executable's absolute path with links resolved and standardised, as a
+// new NUL-terminated string that lives until the process ends; null when unknown.
+const char* getExecutablePath();
+}
+
+namespace kvx {
+
+// The embedded configuration note: sets *data to its data in memory (or null)
+// and returns the note's size, 0 when there is none.
+int findEmbeddedConfig(const void** data);
+
+// The command-line launcher's road, given the embedded configuration.
+int launch_cli(const plist::Value& configuration, int argc, char** argv);
+
+// Relaunches the application bundle through the workspace layer and waits for it.
+int workspace_open(bool hidden);
+void forward_sigterm(int signal);
+
+}  // namespace kvx

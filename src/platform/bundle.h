@@ -1,0 +1,62 @@
+// Bundles: the application bundle the launcher runs in, and runtime
+// directories opened as bundles.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/plist.h"
+
+namespace kvx::platform {
+
+// Processor types as the bundle layer reports them.
+inline constexpr int32_t kCpuTypeX86_64 = 0x1000007;
+inline constexpr int32_t kCpuTypeArm64 = 0x100000C;
+inline constexpr int32_t kCpuTypeI386 = 7;
+inline constexpr int32_t kCpuTypeArm = 12;
+
+// The processor type the launcher itself was compiled for.
+int32_t launcherCpuType();
+
+class Bundle {
+ public:
+  // Opens a directory as a bundle; null when there is no directory there.
+  static std::shared_ptr<Bundle> open(const std::string& directory);
+
+  const std::string& path() const { return path_; }
+  // The information dictionary; an empty dictionary when the bundle has none.
+  const plist::Value& infoDictionary() const { return info_; }
+  const plist::Value* infoValue(std::string_view key) const { return info_.get(key); }
+  // The executable's path, or nullopt when the bundle names none.
+  const std::optional<std::string>& executablePath() const { return executable_; }
+  // The processor types of the executable; nullopt when it has none or
+  // cannot be read.
+  std::optional<std::vector<int32_t>> executableArchitectures() const;
+
+  Bundle(std::string path, plist::Value info, std::optional<std::string> executable)
+      : path_(std::move(path)), info_(std::move(info)), executable_(std::move(executable)) {}
+
+ private:
+  std::string path_;
+  plist::Value info_;
+  std::optional<std::string> executable_;
+};
+
+// The processor types that an executable file holds code for: Mach-O thin
+// and fat, ELF. Empty for a file that is none of these.
+std::vector<int32_t> executableFileArchitectures(std::string_view bytes);
+
+// The application bundle that holds the running executable: the executable
+// at X/Contents/MacOS/name belongs to X. Otherwise the bundle is the
+// executable's directory, with no information dictionary.
+struct MainBundle {
+  std::string path;
+  std::optional<plist::Value> infoDictionary;
+};
+const MainBundle& mainBundle();
+
+}  // namespace kvx::platform

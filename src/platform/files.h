@@ -1,0 +1,23 @@
+// The file system, as far as the launcher reads and writes it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kvx::platform {
+
+// True for a file, a directory or anything else that exists (links followed).
+bool fileExists(const std::string& path);
+bool isDirectory(const std::string& path);
+// The names of a directory's entries without "." and "..", in the system's
+// order; nullopt when it cannot be listed.
+std::optional<std::vector<std::string>> listDirectory(const std::string& path);
+// The whole file, or nullopt when it cannot be read.
+std::optional<std::string> readFile(const std::string& path);
+// Creates one directory; false when it exists already or cannot be made.
+bool createDirectory(const std::string& path);
+bool removeDirectory(const std::string& path);
+bool changeCurrentDirectory(const std::string& path);
+
+}  // namespace kvx::platform

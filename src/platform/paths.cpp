@@ -1,0 +1,96 @@
+#include "platform/paths.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include "platform/process.h"
+
+namespace kvx::platform {
+
+std::string joinPath(std::string_view base, std::string_view component) {
+  if (component.empty()) return std::string(base);
+  if (base.empty()) return std::string(component);
+  std::string result(base);
+  while (result.size() > 1 && result.back() == '/') result.pop_back();
+  size_t skip = 0;
+  while (skip < component.size() && component[skip] == '/') ++skip;
+  if (result != "/") result += '/';
+  result.append(component.substr(skip));
+  return result;
+}
+
+std::string lastPathComponent(std::string_view path) {
+  while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+  if (path == "/") return "/";
+  size_t slash = path.rfind('/');
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string deletingLastPathComponent(std::string_view path) {
+  while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+  if (path == "/") return "/";
+  size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos) return "";
+  if (slash == 0) return "/";
+  std::string_view dir = path.substr(0, slash);
+  while (dir.size() > 1 && dir.back() == '/') dir.remove_suffix(1);
+  return std::string(dir);
+}
+
+bool isAbsolutePath(std::string_view path) {
+  return !path.empty() && (path[0] == '/' || path[0] == '~');
+}
+
+std::string standardizePath(std::string_view input) {
+  std::string path(input);
+  if (!path.empty() && path[0] == '~' && (path.size() == 1 || path[1] == '/')) {
+    path = homeDirectory() + path.substr(1);
+  }
+  bool absolute = !path.empty() && path[0] == '/';
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    std::string part = path.substr(start, end - start);
+    start = end + 1;
+    if (part.empty() || part == ".") continue;
+    if (part == ".." && absolute) {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    parts.push_back(std::move(part));
+  }
+  std::string result = absolute ? "/" : "";
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) result += '/';
+    result += parts[i];
+  }
+  return result;
+}
+
+std::string pathWithComponents(const std::vector<std::string>& components) {
+  std::string result;
+  for (const std::string& c : components) result = result.empty() ? c : joinPath(result, c);
+  return result;
+}
+
+std::string homeDirectory() {
+  std::optional<std::string> home = getEnv("HOME");
+  std::string result;
+  if (home && !home->empty()) {
+    result = *home;
+  } else if (const struct passwd* pw = getpwuid(getuid())) {
+    result = pw->pw_dir;
+  }
+  while (result.size() > 1 && result.back() == '/') result.pop_back();
+  return result;
+}
+
+std::optional<std::string> temporaryDirectory() {
+  std::optional<std::string> tmp = getEnv("TMPDIR");
+  if (tmp && !tmp->empty()) return tmp;
+  return std::string("/tmp/");
+}
+
+}  // namespace kvx::platform

@@ -1,0 +1,20 @@
+// The names by which this platform's Java runtimes are found.
+#pragma once
+
+namespace kvx {
+
+#if defined(__APPLE__)
+inline constexpr const char* kSystemRuntimeDirectory = "/Library/Java/JavaVirtualMachines";
+#define kLibrarySuffix ".dylib"
+// Whether the virtual machine accepts -Xdock options.
+inline constexpr bool kPlatformHasDock = true;
+#else
+inline constexpr const char* kSystemRuntimeDirectory = "/usr/lib/jvm";
+#define kLibrarySuffix ".so"
+inline constexpr bool kPlatformHasDock = false;
+#endif
+
+// The launch library's file name on this platform: "libjli.so" or "libjli.dylib".
+inline constexpr const char* kLaunchLibraryName = "libjli" kLibrarySuffix;
+
+}  // namespace kvx

@@ -1,0 +1,74 @@
+#include "platform/system_log.h"
+
+#include <sys/syscall.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "platform/paths.h"
+#include "platform/process.h"
+
+namespace kvx::platform {
+namespace {
+
+// "%@" takes a description that is already text; everything else is printf's.
+std::string toPrintfFormat(const char* format) {
+  std::string out;
+  for (const char* p = format; *p; ++p) {
+    if (p[0] == '%' && p[1] == '@') {
+      out += "%s";
+      ++p;
+    } else if (p[0] == '%' && p[1] == '%') {
+      out += "%%";
+      ++p;
+    } else {
+      out += *p;
+    }
+  }
+  return out;
+}
+
+std::string programName() {
+  const std::vector<std::string>& args = processArguments();
+  return args.empty() ? std::string("kvx-launcher") : lastPathComponent(args[0]);
+}
+
+std::string timestamp() {
+  struct timeval now;
+  gettimeofday(&now, nullptr);
+  struct tm local;
+  localtime_r(&now.tv_sec, &local);
+  char buf[64];
+  size_t n = strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &local);
+  snprintf(buf + n, sizeof buf - n, ".%03d", static_cast<int>(now.tv_usec / 1000));
+  return buf;
+}
+
+}  // namespace
+
+void systemLogV(const char* format, va_list args) {
+  std::string fmt = toPrintfFormat(format);
+  va_list copy;
+  va_copy(copy, args);
+  int length = vsnprintf(nullptr, 0, fmt.c_str(), copy);
+  va_end(copy);
+  std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+  if (length > 0) vsnprintf(text.data(), text.size() + 1, fmt.c_str(), args);
+  if (text.empty() || text.back() != '\n') text += '\n';
+  std::string line = timestamp() + " " + programName() + "[" + std::to_string(getpid()) + ":" +
+                     std::to_string(static_cast<long>(syscall(SYS_gettid))) + "] " + text;
+  fwrite(line.data(), 1, line.size(), stderr);
+  fflush(stderr);
+}
+
+void systemLog(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  systemLogV(format, args);
+  va_end(args);
+}
+
+}  // namespace kvx::platform
