@@ -1,0 +1,62 @@
+// Stands in for a runtime's unpack200 in tests.
+//
+//   unpack200-standin -r <packed> <jar>
+//
+// Writes <jar> with "unpacked:" followed by the packed file's content, then
+// deletes <packed> and exits 0. A packed file whose content begins with
+// "FAIL" is left alone and the program exits 3, as a broken archive would.
+// Anything else on the command line exits 2. When UNPACK200_STANDIN_LOG names
+// a file, each call appends its arguments to it, one line per call, separated
+// by tabs.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+void logCall(int argc, char** argv) {
+  const char* logPath = std::getenv("UNPACK200_STANDIN_LOG");
+  if (!logPath) return;
+  std::ofstream log(logPath, std::ios::app);
+  for (int i = 1; i < argc; ++i) log << (i > 1 ? "\t" : "") << argv[i];
+  log << "\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  logCall(argc, argv);
+  if (argc != 4 || std::string(argv[1]) != "-r") {
+    std::fprintf(stderr, "usage: unpack200 -r packed jar\n");
+    return 2;
+  }
+  const std::string packed = argv[2];
+  const std::string jar = argv[3];
+
+  std::ifstream in(packed, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "unpack200: cannot read %s\n", packed.c_str());
+    return 1;
+  }
+  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  if (content.starts_with("FAIL")) {
+    std::fprintf(stderr, "unpack200: corrupt archive %s\n", packed.c_str());
+    return 3;
+  }
+
+  std::ofstream out(jar, std::ios::binary | std::ios::trunc);
+  out << "unpacked:" << content;
+  out.close();
+  if (!out) {
+    std::fprintf(stderr, "unpack200: cannot write %s\n", jar.c_str());
+    return 1;
+  }
+  if (std::remove(packed.c_str()) != 0) {
+    std::perror("unpack200: remove");
+    return 1;
+  }
+  return 0;
+}
