@@ -32,6 +32,8 @@ class Launcher {
   // A new object each call; it lives until the end of the run.
   static std::shared_ptr<Launcher> launcher();
   Launcher();
+  // Fixes the process-wide paths; the bundle road takes them from mainBundle.
+  Launcher& init(const platform::MainBundle& mainBundle);
 
   // Runtime choice.
   OptString findOverrideJvm();
@@ -89,6 +91,14 @@ class Launcher {
   char** argv = nullptr;
 
   SearchRoots searchRoots;
+
+ private:
+  // The steps of findJavaBundle.
+  void findOverrideOrBundledRuntime(const OptString& minVersion, const OptString& maxVersion,
+                                    bool allowBeta);
+  void findRuntimeInAppRoot();
+  void prepareShippedRuntime();
+  void searchSequence(const OptString& minVersion, const OptString& maxVersion, bool allowBeta);
 };
 
 bool getBooleanValue(const plist::Value* dictionary, std::string_view key);
