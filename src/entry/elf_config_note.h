@@ -12,6 +12,7 @@ inline constexpr uint32_t kConfigNoteType = 0x4b5658;  // "XVK"
 // "kvx.slot.free" with its NUL: the same 16-byte field as "com.kestrovel", so
 // filling the note moves nothing, but a name that never matches.
 inline constexpr uint32_t kPlaceholderOwnerSize = 14;
+inline constexpr char kPlaceholderOwner[16] = "kvx.slot.free";
 inline constexpr uint32_t kOwnerSize = 14;  // "com.kestrovel" and its NUL
 inline constexpr const char* kConfigNoteSection = ".note.kvxconfig";
 

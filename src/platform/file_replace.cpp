@@ -1,0 +1,57 @@
+#include "platform/file_replace.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace kvx::platform {
+
+std::optional<uint32_t> filePermissions(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return std::nullopt;
+  return static_cast<uint32_t>(st.st_mode & 07777);
+}
+
+bool isSameFile(const std::string& a, const std::string& b) {
+  struct stat first, second;
+  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+namespace {
+
+bool writeAll(int fd, std::string_view bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool replaceFile(const std::string& path, std::string_view bytes, uint32_t mode, std::string* error) {
+  std::string temporary = path + ".XXXXXX";
+  int fd = mkstemp(temporary.data());
+  if (fd < 0) {
+    *error = std::string("cannot create a file beside it: ") + strerror(errno);
+    return false;
+  }
+  int failure = 0;
+  if (!writeAll(fd, bytes) || fchmod(fd, static_cast<mode_t>(mode)) != 0 || fsync(fd) != 0) {
+    failure = errno;
+  }
+  if (close(fd) != 0 && failure == 0) failure = errno;
+  if (failure == 0 && rename(temporary.c_str(), path.c_str()) == 0) return true;
+  *error = strerror(failure != 0 ? failure : errno);
+  unlink(temporary.c_str());
+  return false;
+}
+
+}  // namespace kvx::platform
