@@ -18,6 +18,9 @@ using Dictionary = std::vector<std::pair<std::string, Value>>;
 
 enum class Type { String, Integer, Real, Boolean, Date, Data, Array, Dictionary };
 
+// "string", "integer", ... for messages about a value of the wrong type.
+const char* typeName(Type type);
+
 class Value {
  public:
   Value() : type_(Type::String) {}
@@ -51,6 +54,8 @@ class Value {
   // Dictionary lookup; null when this is not a dictionary or the key is absent.
   const Value* get(std::string_view key) const;
 
+  // Same type and content; dictionaries compare as sets of entries, as the
+  // order of their keys carries no meaning.
   bool operator==(const Value& other) const;
 
  private:
@@ -95,5 +100,8 @@ Format detectFormat(std::string_view bytes);
 std::optional<Value> parse(std::string_view bytes, std::string* error);
 std::optional<Value> parseBinary(std::string_view bytes, std::string* error);
 std::optional<Value> parseXml(std::string_view bytes, std::string* error);
+
+// The binary form ("bplist00") of a value, as configurations are stored.
+std::string writeBinary(const Value& v);
 
 }  // namespace kvx::plist
