@@ -1,0 +1,30 @@
+// Expands the Pack200-compressed jars of a runtime that ships with the
+// application, with that runtime's own unpack200, before the runtime is used.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kvx {
+
+class Unpacker {
+ public:
+  // Called after each listed file with the progress so far in percent and a
+  // context reference that is always null.
+  using Progress = std::function<void(double percent, const void* context)>;
+
+  // Expands every "*.jar.pack" directly in lib and lib/ext of runtimeDirectory
+  // (an absolute path) into its jar. True when all that still existed were
+  // expanded, or there was nothing to do; false at the first failed tool run.
+  // An empty progress means no callback. A tool that cannot be started raises
+  // PlatformException.
+  static bool unpack(const std::string& runtimeDirectory, const Progress& progress);
+
+  // Appends subDir + "/" + name for each packed file directly in that
+  // subdirectory of jreDir, in the order the directory lists them.
+  static void addPackedFiles(std::vector<std::string>& list, const std::string& subDir,
+                             const std::string& jreDir);
+};
+
+}  // namespace kvx

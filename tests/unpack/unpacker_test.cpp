@@ -1,0 +1,220 @@
+#include "unpack/unpacker.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "launcher/diagnostic_log.h"
+#include "platform/exception.h"
+#include "test_support/temp_dir.h"
+
+namespace kvx {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFileOrMissing;
+using test::writeFile;
+
+// A runtime home in a temporary directory whose bin/unpack200 is the
+// stand-in, which appends each call's arguments to a log.
+class RuntimeHome : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = dir_ / "Foo.app/Contents/Resources/jre.bundle/Contents/Home";
+    fs::create_directories(home_ + "/bin");
+    fs::copy_file(KVX_BUILD_DIR "/unpack200-standin", home_ + "/bin/unpack200");
+    log_ = dir_ / "tool-calls";
+    setenv("UNPACK200_STANDIN_LOG", log_.c_str(), 1);
+  }
+  void TearDown() override { unsetenv("UNPACK200_STANDIN_LOG"); }
+
+  std::string at(const std::string& relative) const { return home_ + "/" + relative; }
+  void pack(const std::string& relative, const std::string& content = "classes") {
+    writeFile(at(relative), content);
+  }
+  // The list exactly as the unpacker will build it from the directories now.
+  std::vector<std::string> listed() const {
+    std::vector<std::string> list;
+    Unpacker::addPackedFiles(list, "lib", home_);
+    Unpacker::addPackedFiles(list, "lib/ext", home_);
+    return list;
+  }
+  // One line per tool run: "-r", packed and jar, separated by tabs.
+  std::string toolCalls() const {
+    std::string calls = readFileOrMissing(log_);
+    return calls == "<missing>" ? "" : calls;
+  }
+  std::string callFor(const std::string& relative) const {
+    std::string jar = relative.substr(0, relative.size() - 5);
+    return "-r\t" + at(relative) + "\t" + at(jar) + "\n";
+  }
+
+  test::TempDir dir_;
+  std::string home_;
+  std::string log_;
+  std::vector<double> progress_;
+  Unpacker::Progress recordProgress = [this](double percent, const void* context) {
+    EXPECT_EQ(context, nullptr);
+    progress_.push_back(percent);
+  };
+};
+
+TEST_F(RuntimeHome, ListsDirectPackedJarsOfLibBeforeThoseOfExt) {
+  pack("lib/rt.jar.pack");
+  pack("lib/.hidden.jar.pack");
+  pack("lib/ext/localedata.jar.pack");
+  for (const char* ignored : {"lib/rt.JAR.PACK", "lib/rt.jar.pack.bak", "lib/rt.jar", "lib/pack",
+                              "lib/ext/sub/deep.jar.pack", "lib/sub/other.jar.pack"}) {
+    pack(ignored);
+  }
+
+  std::vector<std::string> list = {"kept"};
+  Unpacker::addPackedFiles(list, "lib", home_);
+  Unpacker::addPackedFiles(list, "lib/ext", home_);
+
+  ASSERT_EQ(list.size(), 4u);
+  EXPECT_EQ(list[0], "kept");
+  std::vector<std::string> fromLib = {list[1], list[2]};
+  std::sort(fromLib.begin(), fromLib.end());
+  EXPECT_EQ(fromLib, (std::vector<std::string>{"lib/.hidden.jar.pack", "lib/rt.jar.pack"}));
+  EXPECT_EQ(list[3], "lib/ext/localedata.jar.pack");
+}
+
+TEST_F(RuntimeHome, NothingToDoIsSuccessWithoutToolOrCallback) {
+  struct Case {
+    const char* name;
+    std::vector<const char*> files;
+  };
+  const Case cases[] = {
+      {"no lib at all", {}},
+      {"lib without ext", {"lib/rt.jar"}},
+      {"only names that are not packed jars", {"lib/rt.JAR.PACK", "lib/ext/a.jar.pack.bak"}},
+      {"packed jar below ext", {"lib/ext/sub/deep.jar.pack"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(at("lib"));
+    for (const char* file : c.files) pack(file);
+    EXPECT_TRUE(Unpacker::unpack(home_, recordProgress));
+    for (const char* file : c.files) EXPECT_TRUE(fs::exists(at(file))) << file;
+  }
+  EXPECT_TRUE(Unpacker::unpack(dir_ / "no-such-runtime", recordProgress));
+  EXPECT_TRUE(progress_.empty());
+  EXPECT_EQ(toolCalls(), "");
+}
+
+TEST_F(RuntimeHome, ExpandsEveryPackedJarInListOrder) {
+  pack("lib/rt.jar.pack", "rt");
+  pack("lib/ext/localedata.jar.pack", "locale");
+  pack("lib/ext/sub/deep.jar.pack", "deep");
+
+  ASSERT_TRUE(Unpacker::unpack(home_, recordProgress));
+
+  EXPECT_EQ(readFileOrMissing(at("lib/rt.jar")), "unpacked:rt");
+  EXPECT_EQ(readFileOrMissing(at("lib/ext/localedata.jar")), "unpacked:locale");
+  EXPECT_FALSE(fs::exists(at("lib/rt.jar.pack")));
+  EXPECT_FALSE(fs::exists(at("lib/ext/localedata.jar.pack")));
+  EXPECT_TRUE(fs::exists(at("lib/ext/sub/deep.jar.pack")));
+  EXPECT_EQ(toolCalls(), callFor("lib/rt.jar.pack") + callFor("lib/ext/localedata.jar.pack"));
+  EXPECT_EQ(progress_, (std::vector<double>{50.0, 100.0}));
+
+  // The tool removed what it expanded: a later start has nothing to do.
+  progress_.clear();
+  EXPECT_TRUE(Unpacker::unpack(home_, recordProgress));
+  EXPECT_TRUE(progress_.empty());
+  EXPECT_EQ(toolCalls(), callFor("lib/rt.jar.pack") + callFor("lib/ext/localedata.jar.pack"));
+}
+
+TEST_F(RuntimeHome, FileGoneBeforeItsTurnStillCountsTowardsProgress) {
+  pack("lib/a.jar.pack");
+  pack("lib/b.jar.pack");
+  pack("lib/c.jar.pack");
+  const std::vector<std::string> list = listed();
+  ASSERT_EQ(list.size(), 3u);
+
+  // After the first file, the second disappears before the unpacker reaches it.
+  Unpacker::Progress progress = [&](double percent, const void* context) {
+    if (progress_.empty()) fs::remove(at(list[1]));
+    recordProgress(percent, context);
+  };
+  ASSERT_TRUE(Unpacker::unpack(home_, progress));
+
+  EXPECT_EQ(toolCalls(), callFor(list[0]) + callFor(list[2]));
+  const double third = 100.0 / 3;
+  EXPECT_EQ(progress_, (std::vector<double>{third, third + third, third + third + third}));
+  EXPECT_NEAR(progress_.back(), 100.0, 1e-9);
+}
+
+TEST_F(RuntimeHome, FailedToolRunStopsAtOnceAndALaterRunResumes) {
+  pack("lib/a.jar.pack", "a");
+  pack("lib/b.jar.pack", "b");
+  pack("lib/c.jar.pack", "c");
+  const std::vector<std::string> list = listed();
+  ASSERT_EQ(list.size(), 3u);
+  const std::string sound = readFileOrMissing(at(list[1]));
+  writeFile(at(list[1]), "FAIL: corrupt");
+  const int32_t tracing = logStatus;
+  logStatus = 2;  // the failure line must not depend on tracing
+
+  testing::internal::CaptureStderr();
+  const bool ok = Unpacker::unpack(home_, recordProgress);
+  const std::string errors = testing::internal::GetCapturedStderr();
+  logStatus = tracing;
+
+  EXPECT_FALSE(ok);
+  EXPECT_NE(errors.find("] Unpack task failed."), std::string::npos) << errors;
+  EXPECT_NE(errors.find("Unpacker::unpack"), std::string::npos) << errors;
+  EXPECT_FALSE(fs::exists(at(list[0])));
+  EXPECT_TRUE(fs::exists(at(list[1])));
+  EXPECT_TRUE(fs::exists(at(list[2])));
+  EXPECT_EQ(toolCalls(), callFor(list[0]) + callFor(list[1]));
+  EXPECT_EQ(progress_, (std::vector<double>{100.0 / 3}));
+
+  // Once the archive is sound again, the next start picks up where this one stopped.
+  writeFile(at(list[1]), sound);
+  progress_.clear();
+  EXPECT_TRUE(Unpacker::unpack(home_, recordProgress));
+  EXPECT_EQ(toolCalls(), callFor(list[0]) + callFor(list[1]) + callFor(list[1]) + callFor(list[2]));
+  for (const char* jar : {"lib/a.jar", "lib/b.jar", "lib/c.jar"}) {
+    EXPECT_EQ(readFileOrMissing(at(jar)), "unpacked:" + std::string(1, jar[4])) << jar;
+  }
+  EXPECT_EQ(progress_.size(), 2u);
+}
+
+TEST_F(RuntimeHome, ToolThatCannotStartRaises) {
+  pack("lib/rt.jar.pack");
+  fs::remove(at("bin/unpack200"));
+  EXPECT_THROW(Unpacker::unpack(home_, recordProgress), PlatformException);
+  EXPECT_TRUE(fs::exists(at("lib/rt.jar.pack")));
+  EXPECT_TRUE(progress_.empty());
+}
+
+TEST_F(RuntimeHome, HomeWithoutJreUnpacksTheHomeItself) {
+  pack("lib/rt.jar.pack", "rt");
+  // The runtime search unpacks the home's "jre" first, then the home.
+  EXPECT_TRUE(Unpacker::unpack(at("jre"), {}));
+  EXPECT_EQ(toolCalls(), "");
+  EXPECT_TRUE(Unpacker::unpack(home_, {}));
+  EXPECT_EQ(readFileOrMissing(at("lib/rt.jar")), "unpacked:rt");
+}
+
+TEST_F(RuntimeHome, TracesTheListAndEachFileItUnpacks) {
+  pack("lib/rt.jar.pack");
+  const int32_t tracing = logStatus;
+  logStatus = 1;
+  testing::internal::CaptureStderr();
+  const bool ok = Unpacker::unpack(home_, {});
+  const std::string trace = testing::internal::GetCapturedStderr();
+  logStatus = tracing;
+
+  EXPECT_TRUE(ok);
+  EXPECT_NE(trace.find("] found (\n    lib/rt.jar.pack\n)"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("] unpacking lib/rt.jar.pack\n"), std::string::npos) << trace;
+}
+
+}  // namespace
+}  // namespace kvx
