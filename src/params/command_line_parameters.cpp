@@ -1,0 +1,38 @@
+#include "params/command_line_parameters.h"
+
+#include "launcher/diagnostic_log.h"
+#include "launcher/launcher.h"
+#include "platform/process.h"
+
+namespace kvx {
+
+namespace {
+
+// The system may add a process serial number as the first argument when
+// it starts an application bundle; it is not meant for the application.
+bool isProcessSerialNumber(size_t index, const std::string& argument) {
+  return index == 1 && argument.starts_with("-psn_");
+}
+
+}  // namespace
+
+void appendCommandLineParameters(const std::vector<std::string>& arguments, bool allowPassthrough,
+                                 std::vector<std::string>& options, std::vector<std::string>& args) {
+  for (size_t index = 1; index < arguments.size(); ++index) {
+    const std::string& argument = arguments[index];
+    if (isProcessSerialNumber(index, argument)) continue;
+    KVX_TRACE("cl arg: %@ ", argument.c_str());
+    if (allowPassthrough && argument.starts_with("-J")) {
+      options.push_back(argument.substr(2));
+    } else {
+      args.push_back(argument);
+    }
+  }
+}
+
+void Launcher::addCommandLineParameters(StringList& options, StringList& args) {
+  const bool allow = getBooleanValue(s_infoDictionary, "kvx.allowPassthrough");
+  appendCommandLineParameters(platform::processArguments(), allow, options, args);
+}
+
+}  // namespace kvx
