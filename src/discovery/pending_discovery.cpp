@@ -9,12 +9,6 @@ void Launcher::findDirectoryJavaBundle(const OptString&, const OptString&, const
 void Launcher::findPublicJavaBundle(const OptString&, const OptString&, bool) { pending("x"); }
 const char* Launcher::checkJavaVersion(const OptString&, const OptString&, bool, bool) { pending("x"); }
 const char* Launcher::checkBundleVersion(const OptString&, const OptString&, bool, bool, const OptString&, const OptString&, const OptString&) { pending("x"); }
-bool Launcher::isBetaVersion(const OptString&) { pending("x"); }
-int64_t Launcher::typeOfCharacter(std::string_view) { pending("x"); }
-StringList Launcher::splitVersionString(const OptString&) { pending("x"); }
-int64_t Launcher::compareVersion(const OptString&, const OptString&) { pending("x"); }
-std::string Launcher::removeJrePrefix(const std::string&) { pending("x"); }
-bool Launcher::compareVersion(const OptString&, const StringList&, bool) { pending("x"); }
 OptString Launcher::getJavaMinVersion() { pending("x"); }
 bool checkArchitecture(const platform::Bundle*) { pending("x"); }
 bool mustCheckArchitecture() { return true; }
