@@ -1,0 +1,84 @@
+// Opening the chosen runtime's launch library and handing the process over to it.
+#include <array>
+#include <string>
+
+#include "launcher/diagnostic_log.h"
+#include "launcher/launch_library.h"
+#include "launcher/launcher.h"
+#include "platform/dynamic_library.h"
+#include "platform/exception.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+namespace kvx {
+namespace {
+
+// Older runtimes keep the library in a nested jre, newer ones in lib/ or lib/jli/.
+const std::array<std::string, 4> kLibraryPlaces = {
+    std::string("Contents/Home/jre/lib/jli/") + kLaunchLibraryName,
+    std::string("Contents/Home/lib/jli/") + kLaunchLibraryName,
+    std::string("Contents/Home/lib/") + kLaunchLibraryName,
+    std::string("lib/jli/") + kLaunchLibraryName,
+};
+
+std::string runtimeLibraryPath(const std::string& javaBundlePath) {
+  for (const std::string& place : kLibraryPlaces) {
+    std::string candidate = platform::joinPath(javaBundlePath, place);
+    if (platform::fileExists(candidate)) return candidate;
+  }
+  // Not tested: if it is not there either, opening it reports the failure.
+  return platform::joinPath(javaBundlePath, std::string("lib/") + kLaunchLibraryName);
+}
+
+// JLI_Launch keeps the pointer it is given, and a re-entry reads it from
+// another thread, so the fallback must live as long as the process.
+char kFallbackJavaVersion[] = "1.7.0";
+
+void traceVector(int argc, char** argv) {
+  KVX_TRACE("launching %p %d", reinterpret_cast<void*>(JLI_LaunchFxnPtr), argc);
+  for (int i = 0; i < argc; ++i) KVX_TRACE("arg %s", argv[i]);
+}
+
+}  // namespace
+
+int Launcher::launch() {
+  if (!javaBundlePath) {
+    KVX_TRACE("no suitable JRE found.");
+    displayError("AppleJavaMinVersionError", getJavaMinVersion(),
+                 plist::stringValue(configValue("CFBundleName"), "CFBundleName"));
+    return 1;
+  }
+
+  std::string path;
+  if (pluginUsed) {
+    path = searchRoots.pluginLibrary;
+  } else {
+    path = runtimeLibraryPath(*javaBundlePath);
+    KVX_TRACE("load library %@.", path.c_str());
+  }
+  std::string loaderError;
+  platform::DynamicLibrary library = platform::DynamicLibrary::openLazily(path, &loaderError);
+  if (!library.isOpen()) {
+    KVX_TRACE("%@", loaderError.c_str());
+    throw PlatformException("JavaLaunchError", "Could not load JRE.");
+  }
+
+  LaunchLibraryFunctions functions = resolveLaunchLibrary(library);
+  JLI_LaunchFxnPtr = functions.launch;
+  if (JLI_LaunchFxnPtr == nullptr) {
+    throw PlatformException("JavaLaunchError", "Could not get function pointer for JLI_Launch.");
+  }
+
+  expandArgumentFiles(functions.argumentFiles, argc, argv);
+
+  // "AppleWindowTabbingMode" = "manual" keeps the platform from merging the
+  // application's windows into tabs. The user-defaults layer here is read-only
+  // and no window system on this platform reads the setting: nothing to write.
+
+  traceVector(argc, argv);
+  if (launchJavaVersion == nullptr) launchJavaVersion = kFallbackJavaVersion;
+  return JLI_LaunchFxnPtr(argc, argv, 0, nullptr, 0, nullptr, launchJavaVersion,
+                          launchJavaVersion, "java", "java", 0, 0, 0, 0);
+}
+
+}  // namespace kvx
