@@ -18,7 +18,7 @@ const unsigned char* bytesOf(std::string_view file) {
 // Notes that make up the region: ours by type, owned by the placeholder name
 // or by NOTE_OWNER.
 bool isRegionNote(const unsigned char* segment, const ElfNote& note) {
-  if (note.type != kConfigNoteType || note.nameField != 16) return false;
+  if (note.type != kConfigNoteType || !hasOwnerField(note)) return false;
   const unsigned char* owner = segment + note.nameOffset;
   return memcmp(owner, kPlaceholderOwner, 16) == 0 || memcmp(owner, NOTE_OWNER, 16) == 0;
 }

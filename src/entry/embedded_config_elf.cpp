@@ -16,8 +16,7 @@ ElfSegment readProgramHeader(const unsigned char* entry) {
 }
 
 bool isConfigNote(const unsigned char* segment, const ElfNote& note) {
-  // A name of 13 to 16 bytes fills exactly the 16-byte owner field.
-  return note.type == kConfigNoteType && note.nameField == 16 && note.namesz >= 13 &&
+  return note.type == kConfigNoteType && hasOwnerField(note) &&
          memcmp(segment + note.nameOffset, NOTE_OWNER, 16) == 0;
 }
 

@@ -31,7 +31,7 @@ struct ElfNote {
   uint32_t descsz = 0;
   uint32_t type = 0;
   uint64_t nameOffset = 0;
-  uint64_t nameField = 0;  // namesz padded to the segment's alignment
+  uint64_t nameField = 0;  // from the name to the data: namesz and its padding
   uint64_t descOffset = 0;
   uint64_t end = 0;        // where the next note begins
 };
@@ -49,9 +49,12 @@ void forEachNote(const unsigned char* bytes, uint64_t length, uint64_t segmentAl
     note.descsz = load32(bytes + position + 4);
     note.type = load32(bytes + position + 8);
     note.nameOffset = position + 12;
-    note.nameField = alignUp(note.namesz, align);
-    if (!rangeFits(note.nameOffset, note.nameField, length)) return;
-    note.descOffset = note.nameOffset + note.nameField;
+    // Padding aligns the next field's offset, not the name's length: in an
+    // 8-byte aligned segment a 4-byte name is followed at once by the data.
+    if (!rangeFits(note.nameOffset, note.namesz, length)) return;
+    note.descOffset = alignUp(note.nameOffset + note.namesz, align);
+    if (note.descOffset > length) return;
+    note.nameField = note.descOffset - note.nameOffset;
     if (!rangeFits(note.descOffset, note.descsz, length)) return;
     const uint64_t descEnd = note.descOffset + note.descsz;
     note.end = rangeFits(descEnd, alignUp(descEnd, align) - descEnd, length) ? alignUp(descEnd, align)
@@ -59,6 +62,11 @@ void forEachNote(const unsigned char* bytes, uint64_t length, uint64_t segmentAl
     if (!visit(note)) return;
     position = note.end;
   }
+}
+
+// A name of 13 to 16 bytes: its padded field holds the 16 owner bytes.
+inline bool hasOwnerField(const ElfNote& note) {
+  return note.namesz >= 13 && note.namesz <= 16 && note.nameField >= 16;
 }
 
 // True for a note carrying the configuration: our note type and the 16-byte

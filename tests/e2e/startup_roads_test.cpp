@@ -1,0 +1,309 @@
+// The roads of a start, on the built launcher: which road an argument vector
+// takes, the command-line road of a launcher with an embedded configuration,
+// the trace switch, and the embedding tool that makes such launchers.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "test_support/run_program.h"
+#include "test_support/temp_dir.h"
+
+namespace kvx::test {
+namespace {
+
+const std::string kLauncher = std::string(KVX_BUILD_DIR) + "/kvx-launcher";
+const std::string kEmbed = std::string(KVX_BUILD_DIR) + "/kvx-embed";
+
+// A configuration no runtime of the machine satisfies, so that whatever the
+// command-line road does later, the run ends without starting a program.
+const char kConfigXml[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0">
+<dict>
+  <key>CFBundleName</key><string>Tool</string>
+  <key>kvx.minVersion</key><string>999</string>
+  <key>kvx.maxVersion</key><string>999.1</string>
+  <key>JavaVM</key>
+  <dict>
+    <key>MainClass</key><string>org.example.Main</string>
+    <key>VMOptionArray</key><array><string>-Xmx64m</string><string>-Dname=caf&#233;</string></array>
+    <key>StartOnMainThread</key><true/>
+  </dict>
+</dict>
+</plist>
+)";
+
+RunOptions traced(const std::optional<std::string>& logValue = "yes") {
+  RunOptions options;
+  // No dialogs: errors go to standard error.
+  options.env = {{"KESTROVEL_LOG", logValue}, {"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt}};
+  return options;
+}
+
+bool hasLine(const std::string& text, const std::string& pattern) {
+  return std::regex_search(text, std::regex(pattern));
+}
+
+// "embedded config <pointer> <size>" as the launcher traced it.
+struct EmbeddedTrace {
+  bool found = false;
+  std::string pointer;
+  long size = 0;
+};
+EmbeddedTrace embeddedTrace(const std::string& err) {
+  std::smatch m;
+  EmbeddedTrace trace;
+  if (std::regex_search(err, m, std::regex(R"(\] embedded config (\S+) (-?\d+)\n)"))) {
+    trace = {true, m[1], std::stol(m[2])};
+  }
+  return trace;
+}
+
+std::string copyOf(const std::string& from, const std::string& to) {
+  std::filesystem::create_directories(std::filesystem::path(to).parent_path());
+  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
+  return to;
+}
+
+TEST(Dispatch, OnlyAnExactMarkerInTheFirstArgumentTakesTheWorkspaceRoad) {
+  TempDir dir;
+  const std::string stub = copyOf(kLauncher, dir / "bin/stub");
+  struct Case {
+    std::vector<std::string> args;
+    const char* road;  // "open", "hidden" or "configured"
+  } cases[] = {
+      {{}, "configured"},
+      {{"__kvx_workspace_open"}, "open"},
+      {{"__kvx_workspace_open", "more"}, "open"},
+      {{"__kvx_workspace_open_hidden"}, "hidden"},
+      {{"app-argument", "__kvx_workspace_open"}, "configured"},
+      {{"x__kvx_workspace_open"}, "configured"},
+      {{"__kvx_workspace_open "}, "configured"},
+      {{"__kvx_workspace_ope"}, "configured"},
+      {{"__KVX_WORKSPACE_OPEN"}, "configured"},
+      {{"__kvx_workspace_open_hiddenx"}, "configured"},
+  };
+  for (const Case& c : cases) {
+    std::string label = c.args.empty() ? "(no arguments)" : c.args[0];
+    ProgramResult run = runProgram(stub, c.args, traced());
+    EXPECT_TRUE(hasLine(run.err, "\\] launcher_main " + std::to_string(c.args.size() + 1) + "\n"))
+        << label << "\n" << run.err;
+    EXPECT_EQ(hasLine(run.err, "\\] workspace open\n"), std::string(c.road) == "open") << label;
+    EXPECT_EQ(hasLine(run.err, "\\] workspace open hidden\n"), std::string(c.road) == "hidden") << label;
+    EXPECT_EQ(embeddedTrace(run.err).found, std::string(c.road) == "configured") << label;
+  }
+}
+
+TEST(TraceSwitch, OnlyExactlyYesTurnsTheTraceOn) {
+  TempDir dir;
+  const std::string stub = copyOf(kLauncher, dir / "stub");
+  const std::pair<std::optional<std::string>, bool> cases[] = {
+      {"yes", true}, {"YES", false}, {"1", false}, {"yes ", false}, {"", false}, {std::nullopt, false},
+  };
+  for (const auto& [value, on] : cases) {
+    ProgramResult run = runProgram(stub, {}, traced(value));
+    EXPECT_EQ(hasLine(run.err, "\\] launcher_main 1\n"), on) << value.value_or("(unset)") << "\n" << run.err;
+    if (on) {
+      // Each line carries the time, the program name and [pid:tid] before the caller's signature.
+      EXPECT_TRUE(hasLine(run.err, R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} stub\[\d+:\d+\] .*launcher_main.* \[Line \d+\] launcher_main 1)"))
+          << run.err;
+    }
+  }
+}
+
+// A launcher made by kvx-embed from the built stub, and the place of its note.
+class EmbeddedLauncher : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stub_ = copyOf(kLauncher, dir_ / "stub");
+    writeFile(dir_ / "config.plist", kConfigXml);
+    tool_ = dir_ / "tool";
+    ProgramResult embed = runProgram(kEmbed, {stub_, dir_ / "config.plist", tool_});
+    ASSERT_EQ(embed.status, 0) << embed.err;
+    bytes_ = readFileOrMissing(tool_);
+    // The note's type and owner, as written: "XVK\0" then "com.kestrovel" and three zeros.
+    const std::string marker("\x58\x56\x4b\x00" "com.kestrovel\0\0\0", 20);
+    size_t at = bytes_.find(marker);
+    ASSERT_NE(at, std::string::npos);
+    noteHeader_ = at - 8;
+    data_ = at + marker.size();
+  }
+
+  uint32_t field(size_t offset) const {
+    uint32_t v;
+    memcpy(&v, bytes_.data() + offset, 4);
+    return v;
+  }
+  // Rewrites the tool with a change to its bytes, keeping its run bits.
+  void patch(size_t offset, const std::string& with) {
+    std::string changed = bytes_;
+    changed.replace(offset, with.size(), with);
+    writeFile(tool_, changed);
+  }
+  static std::string le32(uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
+
+  TempDir dir_;
+  std::string stub_, tool_, bytes_;
+  size_t noteHeader_ = 0, data_ = 0;
+};
+
+TEST_F(EmbeddedLauncher, APositionIndependentLauncherFindsItsConfigurationAndTakesTheCommandLineRoad) {
+  ASSERT_EQ(bytes_[16], 3) << "the launcher is expected to be a position-independent executable";
+  const uint32_t length = field(data_);
+  EXPECT_EQ(field(noteHeader_ + 4), length + 4);
+  EXPECT_EQ(bytes_.compare(data_ + 4, 8, "bplist00"), 0) << "stored lists are binary";
+
+  ProgramResult run = runProgram(tool_, {"argument"}, traced());
+  EmbeddedTrace trace = embeddedTrace(run.err);
+  ASSERT_TRUE(trace.found) << run.err;
+  EXPECT_NE(trace.pointer, "(nil)");
+  EXPECT_EQ(trace.size, static_cast<long>(length) + 4);
+  EXPECT_TRUE(hasLine(run.err, "\\] plist length " + std::to_string(length) + "\n")) << run.err;
+  EXPECT_FALSE(hasLine(run.err, "Could not load embedded plist")) << run.err;
+  EXPECT_EQ(run.status, 1) << run.err;  // no runtime satisfies the configuration
+}
+
+TEST_F(EmbeddedLauncher, AnUnreadableListEndsWithTheFixedMessage) {
+  struct Case {
+    const char* name;
+    size_t offset;
+    std::string bytes;
+  } cases[] = {
+      {"stored length 0", data_, le32(0)},
+      {"stored length beyond the note", data_, le32(field(noteHeader_ + 4) - 3)},
+      {"stored length far beyond the note", data_, le32(0xfffffff0)},
+      {"list that does not parse", data_ + 4, "bplist99garbage"},
+  };
+  for (const Case& c : cases) {
+    patch(c.offset, c.bytes);
+    ProgramResult run = runProgram(tool_, {}, traced(std::nullopt));
+    EXPECT_EQ(run.status, 1) << c.name;
+    // The always-written line, then the fixed text; nothing else is tried.
+    EXPECT_TRUE(hasLine(run.err, "\\] Failed to parse plist: ")) << c.name << "\n" << run.err;
+    EXPECT_TRUE(run.err.ends_with("ERROR: Could not load embedded plist.\n")) << c.name << "\n" << run.err;
+  }
+}
+
+TEST_F(EmbeddedLauncher, ANoteOfFourBytesOrLessTakesTheBundleRoad) {
+  for (uint32_t size : {4u, 0u}) {
+    patch(noteHeader_ + 4, le32(size));
+    ProgramResult run = runProgram(tool_, {}, traced());
+    EmbeddedTrace trace = embeddedTrace(run.err);
+    ASSERT_TRUE(trace.found) << run.err;
+    EXPECT_EQ(trace.size, static_cast<long>(size));
+    EXPECT_FALSE(hasLine(run.err, "plist length")) << run.err;
+    EXPECT_FALSE(hasLine(run.err, "Could not load embedded plist")) << run.err;
+  }
+}
+
+TEST_F(EmbeddedLauncher, AStubWithoutConfigurationTakesTheBundleRoad) {
+  ProgramResult run = runProgram(stub_, {}, traced());
+  EmbeddedTrace trace = embeddedTrace(run.err);
+  ASSERT_TRUE(trace.found) << run.err;
+  EXPECT_EQ(trace.pointer, "(nil)");
+  EXPECT_EQ(trace.size, 0);
+  EXPECT_FALSE(hasLine(run.err, "plist length")) << run.err;
+}
+
+// Python's plistlib reads the stored list independently of our readers, and
+// the rest of the reserved region must read as one filler note.
+const char kCheckStoredList[] = R"(
+import plistlib, struct, sys
+data = open(sys.argv[1], 'rb').read()
+at = data.index(b'XVK\0com.kestrovel\0\0\0')
+namesz, descsz, kind = struct.unpack('<III', data[at - 8:at + 4])
+n = struct.unpack('<I', data[at + 20:at + 24])[0]
+assert descsz == 4 + n, (descsz, n)
+stored = plistlib.loads(data[at + 24:at + 24 + n])
+expected = plistlib.load(open(sys.argv[2], 'rb'))
+assert stored == expected, (stored, expected)
+filler = at - 8 + 28 + (descsz + 3) // 4 * 4
+fnamesz, fdescsz, fkind = struct.unpack('<III', data[filler:filler + 12])
+assert data[filler + 12:filler + 28] == b'kvx.slot.free\0\0\0', data[filler + 12:filler + 28]
+assert fkind == kind and filler + 28 + fdescsz == at - 8 + int(sys.argv[3]), (filler, fdescsz)
+)";
+
+TEST_F(EmbeddedLauncher, TheToolStoresTheListAndReplacesAnEarlierOne) {
+  const std::string script = dir_ / "check.py";
+  writeFile(script, kCheckStoredList);
+  // The whole region: the placeholder note of the fresh stub.
+  const std::string regionSize = std::to_string(12 + 16 + 65536);
+  ProgramResult first = runProgram("/usr/bin/python3", {script, tool_, dir_ / "config.plist", regionSize});
+  EXPECT_EQ(first.status, 0) << first.err;
+
+  // A second configuration written over the first, with the tool as the stub.
+  writeFile(dir_ / "second.plist",
+            "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleName</key>"
+            "<string>Second</string><key>kvx.allowPassthrough</key><true/></dict></plist>");
+  ProgramResult embed = runProgram(kEmbed, {tool_, dir_ / "second.plist", dir_ / "second"});
+  ASSERT_EQ(embed.status, 0) << embed.err;
+  ProgramResult second = runProgram("/usr/bin/python3", {script, dir_ / "second", dir_ / "second.plist", regionSize});
+  EXPECT_EQ(second.status, 0) << second.err;
+  EXPECT_EQ(readFileOrMissing(dir_ / "second").size(), bytes_.size());
+}
+
+TEST_F(EmbeddedLauncher, TheToolKeepsTheStubAndItsRunBits) {
+  chmod(stub_.c_str(), 0750);
+  const std::string before = readFileOrMissing(stub_);
+  ProgramResult embed = runProgram(kEmbed, {stub_, dir_ / "config.plist", dir_ / "out"});
+  ASSERT_EQ(embed.status, 0) << embed.err;
+  EXPECT_EQ(readFileOrMissing(stub_), before);
+  struct stat st;
+  ASSERT_EQ(stat((dir_ / "out").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0750u);
+  // Nothing else is left beside the output.
+  size_t entries = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) entries += entry.is_regular_file();
+  EXPECT_EQ(entries, 4u);  // stub, config.plist, tool, out
+}
+
+TEST_F(EmbeddedLauncher, TheToolRefusesWithTheFileAndTheReason) {
+  writeFile(dir_ / "broken.plist", "<plist><dict><key>a</key>");
+  writeFile(dir_ / "array.plist", "<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>");
+  writeFile(dir_ / "large.plist", "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>k</key><string>" +
+                                      std::string(70000, 'x') + "</string></dict></plist>");
+  writeFile(dir_ / "text", "#!/bin/sh\necho not a launcher\n");
+  const std::string noNote = copyOf(kEmbed, dir_ / "no-note");
+  const std::string config = dir_ / "config.plist";
+  struct Case {
+    std::vector<std::string> args;
+    std::string blamed;
+  } cases[] = {
+      {{stub_, dir_ / "broken.plist", dir_ / "o"}, dir_ / "broken.plist"},
+      {{stub_, dir_ / "array.plist", dir_ / "o"}, dir_ / "array.plist"},
+      {{stub_, dir_ / "large.plist", dir_ / "o"}, dir_ / "large.plist"},
+      {{stub_, dir_ / "missing.plist", dir_ / "o"}, dir_ / "missing.plist"},
+      {{noNote, config, dir_ / "o"}, noNote},
+      {{dir_ / "text", config, dir_ / "o"}, dir_ / "text"},
+      {{stub_, config, stub_}, stub_},
+      {{stub_, config, dir_ / "no-such-dir/o"}, dir_ / "no-such-dir/o"},
+  };
+  const std::string stubBefore = readFileOrMissing(stub_);
+  for (const Case& c : cases) {
+    ProgramResult run = runProgram(kEmbed, c.args);
+    EXPECT_EQ(run.status, 2) << c.blamed;
+    EXPECT_TRUE(run.err.starts_with("kvx-embed: " + c.blamed + ": ")) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "o")) << c.blamed;
+  }
+  EXPECT_EQ(readFileOrMissing(stub_), stubBefore);
+}
+
+TEST(EmbedTool, HelpDescribesTheToolAndWrongUsageIsRefused) {
+  ProgramResult help = runProgram(kEmbed, {"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.out.starts_with("usage: kvx-embed STUB CONFIG OUTPUT\n")) << help.out;
+  for (const char* word : {"binary", "dictionary", "too large", "never changed", "renamed", "run bits"}) {
+    EXPECT_NE(help.out.find(word), std::string::npos) << word;
+  }
+  ProgramResult wrong = runProgram(kEmbed, {"only-one"});
+  EXPECT_EQ(wrong.status, 2);
+  EXPECT_TRUE(wrong.err.starts_with("usage: kvx-embed")) << wrong.err;
+}
+
+}  // namespace
+}  // namespace kvx::test
