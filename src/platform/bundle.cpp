@@ -1,0 +1,110 @@
+// Runtime directories opened as bundles. A directory with Contents/ is a
+// bundle as the runtime installers lay it out; a plain JDK home (a release
+// file naming JAVA_VERSION) is presented as one too, so that every search
+// location can judge it the same way.
+#include "platform/bundle.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/runtime_names.h"
+
+namespace kvx::platform {
+namespace {
+
+// Enough for a Mach-O or ELF header and the largest fat table we accept.
+constexpr size_t kHeaderBytes = 4096;
+
+std::optional<std::string> readFileHead(const std::string& path, size_t limit) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::string bytes(limit, '\0');
+  size_t filled = 0;
+  while (filled < limit) {
+    ssize_t n = ::read(fd, bytes.data() + filled, limit - filled);
+    if (n < 0) {
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    filled += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  bytes.resize(filled);
+  return bytes;
+}
+
+plist::Value emptyDictionary() { return plist::Value::dictionary({}); }
+
+std::string trimmed(std::string_view text) {
+  const char* blanks = " \t\r";
+  size_t first = text.find_first_not_of(blanks);
+  if (first == std::string_view::npos) return "";
+  size_t last = text.find_last_not_of(blanks);
+  return std::string(text.substr(first, last - first + 1));
+}
+
+// JAVA_VERSION from a release file: lines of KEY=VALUE, values in quotes.
+std::optional<std::string> releaseJavaVersion(const std::string& home) {
+  std::optional<std::string> release = readFile(joinPath(home, "release"));
+  if (!release) return std::nullopt;
+  std::string_view rest = *release;
+  while (!rest.empty()) {
+    size_t end = rest.find('\n');
+    std::string_view line = rest.substr(0, end);
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    size_t equals = line.find('=');
+    if (equals == std::string_view::npos || trimmed(line.substr(0, equals)) != "JAVA_VERSION")
+      continue;
+    std::string value = trimmed(line.substr(equals + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+      value = value.substr(1, value.size() - 2);
+    return value;
+  }
+  return std::nullopt;
+}
+
+std::shared_ptr<Bundle> openContentsBundle(const std::string& directory) {
+  std::string contents = joinPath(directory, "Contents");
+  plist::Value info = emptyDictionary();
+  if (std::optional<std::string> bytes = readFile(joinPath(contents, "Info.plist"))) {
+    std::string error;
+    std::optional<plist::Value> parsed = plist::parse(*bytes, &error);
+    if (parsed && parsed->isDictionary()) info = std::move(*parsed);
+  }
+  std::optional<std::string> executable;
+  const plist::Value* name = info.get("CFBundleExecutable");
+  if (name && name->isString() && !name->str().empty())
+    executable = joinPath(joinPath(contents, "MacOS"), name->str());
+  return std::make_shared<Bundle>(directory, std::move(info), std::move(executable));
+}
+
+std::shared_ptr<Bundle> openPlainHome(const std::string& directory, const std::string& version) {
+  plist::Value info = plist::Value::dictionary(
+      {{"JavaVM", plist::Value::dictionary({{"JVMVersion", plist::Value::string(version)}})}});
+  std::string executable = joinPath(joinPath(directory, "lib"), kLaunchLibraryName);
+  return std::make_shared<Bundle>(directory, std::move(info), std::move(executable));
+}
+
+}  // namespace
+
+std::shared_ptr<Bundle> Bundle::open(const std::string& directory) {
+  if (!isDirectory(directory)) return nullptr;
+  if (isDirectory(joinPath(directory, "Contents"))) return openContentsBundle(directory);
+  if (std::optional<std::string> version = releaseJavaVersion(directory))
+    return openPlainHome(directory, *version);
+  return std::make_shared<Bundle>(directory, emptyDictionary(), std::nullopt);
+}
+
+std::optional<std::vector<int32_t>> Bundle::executableArchitectures() const {
+  if (!executable_) return std::nullopt;
+  std::optional<std::string> head = readFileHead(*executable_, kHeaderBytes);
+  if (!head) return std::nullopt;
+  std::vector<int32_t> types = executableFileArchitectures(*head);
+  if (types.empty()) return std::nullopt;
+  return types;
+}
+
+}  // namespace kvx::platform
