@@ -1,0 +1,77 @@
+// The command-line launcher: the configuration embedded in the executable,
+// the launcher's paths from its own location, and the service action word.
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "entry/entry_points.h"
+#include "entry/service_actions.h"
+#include "launcher/diagnostic_log.h"
+#include "launcher/launcher.h"
+#include "platform/daemon.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+
+namespace kvx {
+namespace {
+
+void installCommandLineState(const plist::Value& configuration) {
+  g_cli = true;
+  s_guiLauncher = false;
+  const plist::Value* service = configuration.get("kvx.service");
+  s_serviceMode = service && service->isString() ? OptString(service->str()) : std::nullopt;
+  s_infoDictionary = &configuration;
+  if (const char* path = getExecutablePath()) {
+    s_launcherDirAndName = std::string(path);
+    s_launcherDirInApp = platform::deletingLastPathComponent(path);
+  }
+  KVX_TRACE("service mode: %@ %@", plist::describe(s_serviceMode).c_str(), plist::describe(service).c_str());
+}
+
+// The status to end with, or nothing when the application is to be launched.
+std::optional<int> handleServiceAction(const std::string& mode) {
+  bool legacy = mode == "legacy";
+  const std::vector<std::string>& args = platform::processArguments();
+  // The name the program was started by (a link's own name), not its target.
+  std::string name = args.empty() ? std::string() : platform::lastPathComponent(args[0]);
+  std::optional<std::string> action;
+  if (args.size() >= 2) {
+    action = args[1];
+    KVX_TRACE("service action: %@ %d", action->c_str(), legacy ? 1 : 0);
+  }
+  switch (serviceStep(legacy, action)) {
+    case ServiceStep::Accept:
+      return std::nullopt;
+    case ServiceStep::Detach:
+      printf("Starting %s\n", name.c_str());
+      fflush(stdout);
+      if (platform::daemon_compat(0, 0) == -1) {
+        perror("daemon");
+        return 1;
+      }
+      return std::nullopt;
+    case ServiceStep::AnnounceStop:
+      printf("Shutting down %s\n", name.c_str());
+      fflush(stdout);
+      return std::nullopt;
+    case ServiceStep::Usage:
+      printf(usageFormat(legacy), name.c_str());
+      fflush(stdout);
+      return 1;
+  }
+  return 1;
+}
+
+}  // namespace
+
+int launch_cli(const plist::Value& configuration, int /*argc*/, char** /*argv*/) {
+  KVX_TRACE("Loaded plist: %@ %d", plist::describe(configuration).c_str(),
+            static_cast<int>(configuration.entries().size()));
+  installCommandLineState(configuration);
+  if (s_serviceMode) {
+    if (std::optional<int> status = handleServiceAction(*s_serviceMode)) return *status;
+  }
+  return Launcher::launcher()->load().launch();
+}
+
+}  // namespace kvx
