@@ -1,0 +1,225 @@
+// readJavaParameters in the test process: the configuration, both options
+// files and the launcher's own properties, assembled in their fixed order.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "launcher/launcher.h"
+#include "params/version_specific_options.h"
+#include "platform/exception.h"
+#include "platform/process.h"
+#include "test_support/app_bundle.h"
+#include "test_support/launcher_state.h"
+#include "test_support/scoped_env.h"
+#include "test_support/temp_dir.h"
+
+namespace kvx::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+class ParameterAssembly : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(appRoot);
+    s_launcherDirAndName = stem;
+    s_mainBundlePath = stem + ".app";
+    s_launcherDirInApp = appRoot;
+    s_appRootDir = appRoot;
+    launcher.javaVersion = "17.0.2";
+    launcher.javaMajorVersion = 17;
+  }
+  void TearDown() override { fs::current_path(startDirectory); }
+
+  void assemble(plist::Dictionary javaVM, plist::Dictionary topLevel = {}) {
+    topLevel.emplace_back("JavaVM", dict(std::move(javaVM)));
+    config = dict(std::move(topLevel));
+    s_infoDictionary = &config;
+    launcher.readJavaParameters(options, mainClass, args, &firstThread);
+  }
+
+  // The arguments that the test program's own command line adds.
+  static Strings commandLineArguments() {
+    const Strings& all = platform::processArguments();
+    return Strings(all.begin() + 1, all.end());
+  }
+
+  ScopedLauncherState state;
+  fs::path startDirectory = fs::current_path();
+  TempDir dir;
+  std::string stem = dir / "Foo";
+  std::string appRoot = stem + ".app/Contents/Resources/app";
+  ScopedEnv preferences{"XDG_CONFIG_HOME", dir / "config"};
+  plist::Value config;
+  Launcher launcher;
+  Strings options{"left over"};
+  OptString mainClass;
+  Strings args{"left over"};
+  bool firstThread = false;
+};
+
+TEST_F(ParameterAssembly, AGuiLauncherAddsEveryRowInOrder) {
+  writeFile(stem + ".app/Contents/vmoptions.txt", "-Dfrom=bundle\n-jvm=/elsewhere\n");
+  writeFile(stem + ".vmoptions", "-Dfrom=launcher\n-classpath/a late.jar\n");
+  writeFile(dir / "lib/b.jar", "");
+  ScopedEnv argument("KVX_TEST_ARGUMENT", "expanded");
+  assemble(
+      {{"VMOptionArray", strings({"-Xmx64m", "-jvm=/configured"})},
+       {"VersionSpecificVMOptions", plist::Value::array({str("1-8"), strings({"-Dold"}), str("17-17"),
+                                                         strings({"-Dversion=17"})})},
+       {"ClassPath", str("a.jar:" + dir.path() + "/lib/*")},
+       {"SplashFile", str("${launcher:sys.appRootDir}/splash.png")},
+       {"ModulePath", str("mods")},
+       {"MainClass", str("com.example.${KVX_TEST_ARGUMENT}")},
+       {"ArgumentArray", strings({"first", "${KVX_TEST_ARGUMENT}"})},
+       {"StartOnMainThread", plist::Value::boolean(true)}},
+      {{"CFBundleName", str("Foo")}, {"CFBundleIconFile", str("Foo.icns")}});
+
+  Strings expected = {"-Xmx64m",
+                      "-Dversion=17",
+                      "-Dfrom=bundle",
+                      "-Dfrom=launcher",
+                      "-splash:" + appRoot + "/splash.png",
+                      "-Djava.class.path=a.jar:" + dir.path() + "/lib/b.jar:late.jar",
+                      "-p",
+                      "mods"};
+  if constexpr (kPlatformHasDock) expected.push_back("-Xdock:name=Foo");
+  expected.push_back("-Dtorqa.moduleName=" + stem + ".app");
+  EXPECT_EQ(options, expected);
+  EXPECT_EQ(mainClass, "com.example.${KVX_TEST_ARGUMENT}");
+  Strings expectedArgs = {"first", "expanded"};
+  for (const std::string& a : commandLineArguments()) expectedArgs.push_back(a);
+  EXPECT_EQ(args, expectedArgs);
+  EXPECT_TRUE(firstThread);
+  EXPECT_EQ(fs::current_path(), fs::path(stem + ".app"));
+}
+
+TEST_F(ParameterAssembly, ACommandLineLauncherAddsItsOwnPropertiesInsteadOfTheBundleOnes) {
+  s_guiLauncher = false;
+  s_mainBundlePath.reset();
+  writeFile(stem + ".app/Contents/vmoptions.txt", "-Dfrom=bundle\n");
+  writeFile(stem + ".vmoptions", "-Dfrom=launcher\n");
+  struct Case {
+    OptString configFileId;
+    OptString serviceMode;
+    Strings expected;
+  };
+  std::string module = "-Dtorqa.moduleName=" + stem;
+  for (const Case& c :
+       {Case{"cfg-1", "run", {"-Dfrom=launcher", module, "-Dkvx.configFileId=cfg-1", "-Dkvx.service=run"}},
+        Case{"cfg-1", std::nullopt, {"-Dfrom=launcher", module, "-Dkvx.configFileId=cfg-1"}},
+        Case{std::nullopt, std::nullopt, {"-Dfrom=launcher", module}}}) {
+    s_serviceMode = c.serviceMode;
+    plist::Dictionary top = {{"CFBundleName", str("Foo")}};
+    if (c.configFileId) top.emplace_back("kvx.configFileId", str(*c.configFileId));
+    assemble({{"MainClass", str("M")}}, top);
+    EXPECT_EQ(options, c.expected) << c.configFileId.value_or("(no id)");
+  }
+  EXPECT_EQ(fs::current_path(), startDirectory) << "a command-line launcher stays where it started";
+}
+
+TEST_F(ParameterAssembly, WithoutClassPathOrMainClassNeitherIsInvented) {
+  assemble({{"ClassPath", str(dir.path() + "/missing/*")}, {"ModulePath", str("")}});
+  EXPECT_EQ(options, Strings{"-Dtorqa.moduleName=" + stem + ".app"});
+  EXPECT_EQ(mainClass, std::nullopt);
+  EXPECT_FALSE(firstThread);
+}
+
+TEST_F(ParameterAssembly, EveryRuntimeOverrideIsRemovedWhereverItCameFrom) {
+  writeFile(stem + ".vmoptions", "-jvm=/from/file\n-Dkept\n");
+  assemble({{"VMOptionArray", strings({"-jvm=/configured", "-Djvm=kept"})},
+            {"VersionSpecificVMOptions", plist::Value::array({str("17-17"), strings({"-jvm=/versioned"})})},
+            {"ArgumentArray", strings({"-jvm=/an/argument"})}});
+  EXPECT_EQ(options, (Strings{"-Djvm=kept", "-Dkept", "-Dtorqa.moduleName=" + stem + ".app"}));
+  EXPECT_EQ(args.front(), "-jvm=/an/argument");
+}
+
+TEST_F(ParameterAssembly, WorkingDirectoryIsResolvedAgainstTheLauncherDirectory) {
+  fs::create_directories(appRoot + "/work");
+  struct Case {
+    std::string configured;
+    std::string expected;
+  };
+  for (const Case& c : {Case{".", appRoot}, Case{"work/../work/.", appRoot + "/work"},
+                        Case{dir.path() + "//Foo.app/./Contents", stem + ".app/Contents"}}) {
+    assemble({{"WorkingDirectory", str(c.configured)}});
+    EXPECT_EQ(fs::current_path(), fs::path(c.expected)) << c.configured;
+  }
+}
+
+TEST_F(ParameterAssembly, LangComesFromTheUserLocaleOnlyWhenUnset) {
+  writeFile(dir / "config/kestrovel/preferences/.GlobalPreferences.plist",
+            plist::writeBinary(dict({{"AppleLocale", str("de_CH")}})));
+  {
+    ScopedEnv lang("LANG", std::nullopt);
+    assemble({});
+    EXPECT_EQ(platform::getEnv("LANG"), "de_CH.UTF-8");
+  }
+  {
+    ScopedEnv lang("LANG", "");
+    assemble({});
+    EXPECT_EQ(platform::getEnv("LANG"), "");
+  }
+}
+
+TEST_F(ParameterAssembly, AWronglyTypedValueIsAnError) {
+  EXPECT_THROW(assemble({{"ClassPath", plist::Value::integer(3)}}), PlatformException);
+  EXPECT_THROW(assemble({{"VMOptionArray", str("-Xmx1g")}}), PlatformException);
+}
+
+// The version-specific pairs, tried in order until one matches.
+struct VersionCase {
+  std::string name;
+  Strings pairs;  // key, option, key, option ...: each key's list holds one option
+  std::string version;
+  int32_t major;
+  OptString chosen;
+};
+
+plist::Value pairList(const Strings& flat) {
+  plist::Array items;
+  for (size_t i = 0; i + 1 < flat.size(); i += 2) {
+    items.push_back(str(flat[i]));
+    items.push_back(strings({flat[i + 1]}));
+  }
+  if (flat.size() % 2) items.push_back(str(flat.back()));
+  return plist::Value::array(std::move(items));
+}
+
+class VersionSpecific : public ::testing::TestWithParam<VersionCase> {};
+
+TEST_P(VersionSpecific, ChoosesTheFirstMatchingEntry) {
+  const VersionCase& c = GetParam();
+  plist::Value entries = pairList(c.pairs);
+  std::optional<Strings> got = versionSpecificOptions(&entries, c.version, c.major);
+  if (c.chosen) {
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(*got, Strings{*c.chosen});
+  } else {
+    EXPECT_EQ(got, std::nullopt);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, VersionSpecific,
+    ::testing::Values(
+        VersionCase{"PatternMatchesWholeVersion", {"*11.*", "a"}, "11.0.2", 11, "a"},
+        VersionCase{"PatternNeedsMoreThanTheMajor", {"*11.*", "a"}, "11", 11, std::nullopt},
+        VersionCase{"PatternIsCaseSensitiveAndAnchored", {"*1.8.0_*", "a"}, "1.8.0_202", 8, "a"},
+        VersionCase{"PatternDoesNotMatchAPrefix", {"*11.*", "a"}, "1.8.0_202", 8, std::nullopt},
+        VersionCase{"QuestionMarkIsOneCharacter", {"*17.0.?", "a", "*17.0.??", "b"}, "17.0.12", 17, "b"},
+        VersionCase{"StarAloneMatchesNothing", {"*", "a"}, "17.0.2", 17, std::nullopt},
+        VersionCase{"RangeIncludesBothEnds", {"9-11", "a"}, "11.0.2", 11, "a"},
+        VersionCase{"RangeExcludesOutside", {"9-11", "a"}, "17.0.2", 17, std::nullopt},
+        VersionCase{"EmptyLowBoundIsZero", {"-17", "a"}, "17", 17, "a"},
+        VersionCase{"EmptyHighBoundIsZero", {"17-", "a"}, "17", 17, std::nullopt},
+        VersionCase{"MalformedKeyIsSkipped", {"17", "bad", "10-20-30", "bad", "17-17", "good"}, "17", 17, "good"},
+        VersionCase{"FirstOfTwoMatchesWins", {"*17*", "first", "10-20", "second"}, "17.0.2", 17, "first"},
+        VersionCase{"OddLastElementIsIgnored", {"1-5", "a", "17-17"}, "17", 17, std::nullopt}),
+    [](const ::testing::TestParamInfo<VersionCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace kvx::test
