@@ -56,6 +56,8 @@ std::vector<int32_t> executableFileArchitectures(std::string_view bytes);
 struct MainBundle {
   std::string path;
   std::optional<plist::Value> infoDictionary;
+  // Why an Info.plist that is there gave no dictionary; empty otherwise.
+  std::string infoDictionaryError;
 };
 const MainBundle& mainBundle();
 

@@ -1,0 +1,120 @@
+#include "platform/detached_process.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <string.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/exception.h"
+
+extern char** environ;
+
+namespace kvx::platform {
+namespace {
+
+// What the two children tell the parent through the pipe. Each message is
+// written whole (far below PIPE_BUF), so the two never interleave.
+struct Report {
+  enum Kind : int { Started, ExecFailed, ForkFailed } kind;
+  int value;  // the grandchild's pid, or errno
+};
+
+void report(int fd, Report::Kind kind, int value) {
+  Report message{kind, value};
+  ssize_t ignored = write(fd, &message, sizeof message);
+  (void)ignored;
+}
+
+// Runs in the grandchild, after fork: only async-signal-safe calls.
+[[noreturn]] void execInNewSession(const char* program, char* const* argv, bool discardOutput,
+                                   int reportFd) {
+  setsid();
+  if (discardOutput) {
+    int null = open("/dev/null", O_RDWR);
+    if (null >= 0) {
+      dup2(null, STDIN_FILENO);
+      dup2(null, STDOUT_FILENO);
+      dup2(null, STDERR_FILENO);
+      if (null > STDERR_FILENO) close(null);
+    }
+  }
+  execve(program, argv, environ);
+  report(reportFd, Report::ExecFailed, errno);
+  _exit(127);
+}
+
+// Runs in the intermediate child: starts the grandchild and ends at once, so
+// that the grandchild is reparented away from us.
+[[noreturn]] void forkGrandchild(const char* program, char* const* argv, bool discardOutput,
+                                 int reportFd) {
+  pid_t pid = fork();
+  if (pid == 0) execInNewSession(program, argv, discardOutput, reportFd);
+  if (pid < 0) {
+    report(reportFd, Report::ForkFailed, errno);
+    _exit(1);
+  }
+  report(reportFd, Report::Started, pid);
+  _exit(0);
+}
+
+void waitForIntermediate(pid_t pid) {
+  while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+  }
+}
+
+std::string systemError(int error) {
+  char buf[256];
+  return strerror_r(error, buf, sizeof buf);
+}
+
+}  // namespace
+
+int startDetached(const std::string& program, const std::vector<std::string>& arguments,
+                  DetachedOptions options) {
+  // Everything the children need is prepared before forking.
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) {
+    throw PlatformException("NSInvalidArgumentException",
+                            "could not start " + program + ": " + systemError(errno));
+  }
+  pid_t intermediate = fork();
+  if (intermediate == 0) {
+    close(fds[0]);
+    forkGrandchild(program.c_str(), argv.data(), options.discardOutput, fds[1]);
+  }
+  int forkError = errno;
+  close(fds[1]);
+  if (intermediate < 0) {
+    close(fds[0]);
+    throw PlatformException("NSInvalidArgumentException",
+                            "could not start " + program + ": " + systemError(forkError));
+  }
+  waitForIntermediate(intermediate);
+
+  // The pipe reaches its end when the grandchild has executed the program
+  // (close-on-exec) or has given up.
+  int pid = -1;
+  int error = 0;
+  Report message;
+  ssize_t n;
+  while ((n = read(fds[0], &message, sizeof message)) != 0) {
+    if (n < 0 && errno == EINTR) continue;
+    if (n != static_cast<ssize_t>(sizeof message)) break;
+    if (message.kind == Report::Started) pid = message.value;
+    else error = message.value;
+  }
+  close(fds[0]);
+  if (error != 0 || pid < 0) {
+    throw PlatformException("NSInvalidArgumentException",
+                            "could not start " + program + ": " + systemError(error ? error : EIO));
+  }
+  return pid;
+}
+
+}  // namespace kvx::platform

@@ -1,0 +1,108 @@
+#include "platform/notice.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/detached_process.h"
+#include "platform/exception.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+
+namespace kvx::platform {
+namespace {
+
+bool isSet(const char* name) {
+  std::optional<std::string> value = getEnv(name);
+  return value && !value->empty();
+}
+
+std::optional<std::string> findProgramOnPath(const std::string& name) {
+  std::optional<std::string> path = getEnv("PATH");
+  if (!path) return std::nullopt;
+  size_t start = 0;
+  while (start <= path->size()) {
+    size_t end = path->find(':', start);
+    if (end == std::string::npos) end = path->size();
+    std::string dir = path->substr(start, end - start);
+    start = end + 1;
+    std::string candidate = joinPath(dir.empty() ? "." : dir, name);
+    struct stat st;
+    if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        access(candidate.c_str(), X_OK) == 0) {
+      return candidate;
+    }
+  }
+  return std::nullopt;
+}
+
+struct DialogProgram {
+  const char* name;
+  bool needsX11;
+  std::vector<std::string> (*arguments)(const std::optional<std::string>& header,
+                                        const std::string& text);
+};
+
+std::vector<std::string> zenityArguments(const std::optional<std::string>& header,
+                                         const std::string& text) {
+  // Without --no-markup a "<" or "&" in the text would be read as markup.
+  std::vector<std::string> args{"--error", "--no-markup"};
+  if (header) args.insert(args.end(), {"--title", *header});
+  args.insert(args.end(), {"--text", text});
+  return args;
+}
+
+std::vector<std::string> kdialogArguments(const std::optional<std::string>& header,
+                                          const std::string& text) {
+  std::vector<std::string> args;
+  if (header) args.insert(args.end(), {"--title", *header});
+  args.insert(args.end(), {"--error", text});
+  return args;
+}
+
+std::vector<std::string> xmessageArguments(const std::optional<std::string>& header,
+                                           const std::string& text) {
+  std::vector<std::string> args{"-center"};
+  if (header) args.insert(args.end(), {"-title", *header});
+  args.push_back(text);
+  return args;
+}
+
+const DialogProgram kDialogPrograms[] = {
+    {"zenity", false, zenityArguments},
+    {"kdialog", false, kdialogArguments},
+    {"xmessage", true, xmessageArguments},
+};
+
+bool showDialog(const std::optional<std::string>& header, const std::string& text) {
+  bool x11 = isSet("DISPLAY");
+  if (!x11 && !isSet("WAYLAND_DISPLAY")) return false;
+  for (const DialogProgram& dialog : kDialogPrograms) {
+    if (dialog.needsX11 && !x11) continue;
+    std::optional<std::string> program = findProgramOnPath(dialog.name);
+    if (!program) continue;
+    try {
+      startDetached(*program, dialog.arguments(header, text), {.discardOutput = true});
+      return true;
+    } catch (const PlatformException&) {
+      // The next program may do.
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+void displayNotice(const std::optional<std::string>& header, const std::string& text) {
+  if (showDialog(header, text)) return;
+  if (header) {
+    fprintf(stderr, "%s: %s\n", header->c_str(), text.c_str());
+  } else {
+    fprintf(stderr, "%s\n", text.c_str());
+  }
+  fflush(stderr);
+}
+
+}  // namespace kvx::platform

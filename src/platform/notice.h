@@ -1,0 +1,16 @@
+// A notice to the user that needs no answer.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace kvx::platform {
+
+// Shows the header (may be absent) and the text and returns at once. With a
+// graphical session (DISPLAY or WAYLAND_DISPLAY) a dialog program found on
+// PATH (zenity, kdialog, xmessage) is started detached; without one, or when
+// none can be started, both are written to standard error so that nothing is
+// lost.
+void displayNotice(const std::optional<std::string>& header, const std::string& text);
+
+}  // namespace kvx::platform
