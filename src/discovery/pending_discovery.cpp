@@ -1,15 +1,9 @@
 // Temporary: operations whose subsystems are still being built.
 #include "launcher/launcher.h"
 #include "platform/exception.h"
-
 namespace kvx {
 [[noreturn]] static void pending(const char* what) { throw PlatformException("NotBuilt", what); }
 void Launcher::findJavaPreviousInstallation(const plist::Value*, const OptString&, const OptString&, bool) { pending("x"); }
 void Launcher::findDirectoryJavaBundle(const OptString&, const OptString&, const OptString&, bool) { pending("x"); }
 void Launcher::findPublicJavaBundle(const OptString&, const OptString&, bool) { pending("x"); }
-const char* Launcher::checkJavaVersion(const OptString&, const OptString&, bool, bool) { pending("x"); }
-const char* Launcher::checkBundleVersion(const OptString&, const OptString&, bool, bool, const OptString&, const OptString&, const OptString&) { pending("x"); }
-OptString Launcher::getJavaMinVersion() { pending("x"); }
-bool checkArchitecture(const platform::Bundle*) { pending("x"); }
-bool mustCheckArchitecture() { return true; }
 }  // namespace kvx

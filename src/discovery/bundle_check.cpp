@@ -1,0 +1,137 @@
+// The check of one runtime bundle: its version, its processor, the
+// pre-release rule and the configured range.
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "discovery/version_tokens.h"
+#include "launcher/diagnostic_log.h"
+#include "launcher/launcher.h"
+#include "platform/exception.h"
+
+namespace kvx {
+namespace {
+
+// Accepted versions are handed to the runtime's launch library and live
+// until the process ends; keeping them here leaves them reachable.
+const char* keepForever(const std::string& text) {
+  static auto* kept = new std::vector<char*>();
+  kept->push_back(strdup(text.c_str()));
+  return kept->back();
+}
+
+// A string of the runtime's information dictionary; a value of another type
+// raises PlatformException.
+OptString bundleString(const platform::Bundle& bundle, std::string_view key) {
+  return plist::stringValue(bundle.infoValue(key), key);
+}
+
+OptString jvmVersionOf(const platform::Bundle& bundle) {
+  const plist::Value* javaVM = bundle.infoValue("JavaVM");
+  if (!javaVM) return std::nullopt;
+  if (!javaVM->isDictionary())
+    throw PlatformException("NSInvalidArgumentException", "\"JavaVM\" is not a dictionary");
+  return plist::stringValue(javaVM->get("JVMVersion"), "JVMVersion");
+}
+
+// The pre-release candidate among the version, "EvarVersion" and
+// "CFBundleGetInfoString", in that order.
+const OptString* betaMatch(const OptString& version, const OptString& evar, const OptString& info) {
+  for (const OptString* text : {&version, &evar, &info}) {
+    if (Launcher::isBetaVersion(*text)) return text;
+  }
+  return nullptr;
+}
+
+// A plug-in names 1.8.0_202 as 1.8.202.08: judged as 1, 8, 0, 202.
+void rearrangePluginVersion(StringList& list) {
+  if (list.size() == 4 && list[0] == "1" && list[2] != "0") list = {list[0], list[1], "0", list[2]};
+}
+
+int32_t majorVersionOf(const StringList& list) {
+  if (list.empty()) return -1;
+  int32_t major = plist::intValue(list[0]);
+  if (major == 1 && list.size() > 1) major = plist::intValue(list[1]);
+  return major;
+}
+
+}  // namespace
+
+const char* Launcher::checkJavaVersion(const OptString& minVersion, const OptString& maxVersion,
+                                       bool allowBeta, bool plugin) {
+  OptString version, evar, info;
+  if (javaBundle) {
+    // A runtime whose information dictionary holds values of the wrong type
+    // cannot be judged: it is rejected like any other, and the search goes on.
+    try {
+      version = jvmVersionOf(*javaBundle);
+      if (plugin && !version) version = bundleString(*javaBundle, "CFBundleVersion");
+      evar = bundleString(*javaBundle, "EvarVersion");
+      info = bundleString(*javaBundle, "CFBundleGetInfoString");
+    } catch (const PlatformException& e) {
+      KVX_TRACE("unreadable runtime information %@: %@", javaBundle->path().c_str(), e.reason().c_str());
+      return nullptr;
+    }
+    if (!checkArchitecture(javaBundle.get())) return nullptr;
+  }
+  return checkBundleVersion(minVersion, maxVersion, allowBeta, plugin, version, evar, info);
+}
+
+const char* Launcher::checkBundleVersion(const OptString& minVersion, const OptString& maxVersion,
+                                         bool allowBeta, bool plugin, const OptString& bundleVersion,
+                                         const OptString& evarVersion, const OptString& infoString) {
+  const char* result = nullptr;
+  int32_t major = -1;
+  if (bundleVersion) {
+    const OptString* beta = allowBeta ? nullptr : betaMatch(bundleVersion, evarVersion, infoString);
+    if (beta) {
+      KVX_TRACE("beta not allowed %@", (*beta)->c_str());
+    } else {
+      StringList list = version::splitComponents(*bundleVersion);
+      if (plugin) rearrangePluginVersion(list);
+      KVX_TRACE("comparing3 %@ %@ %@ %@", bundleVersion->c_str(), plist::describe(list).c_str(),
+                plist::describe(minVersion).c_str(), plist::describe(maxVersion).c_str());
+      bool minOK = compareVersion(minVersion, list, false);
+      bool maxOK = compareVersion(maxVersion, list, true);
+      KVX_TRACE("comparing4 %d %d", minOK ? 1 : 0, maxOK ? 1 : 0);
+      if (minOK && maxOK) {
+        result = keepForever(bundleVersion->substr(0, bundleVersion->find_first_of("_+")));
+        major = majorVersionOf(list);
+      }
+    }
+  }
+  if (result) {
+    javaVersion = bundleVersion;
+    javaMajorVersion = major;
+  }
+  KVX_TRACE("check returned %s", result ? result : "(null)");
+  return result;
+}
+
+bool mustCheckArchitecture() { return true; }
+
+bool checkArchitecture(const platform::Bundle* bundle) {
+  if (!mustCheckArchitecture()) return true;
+  std::optional<std::vector<int32_t>> archs =
+      bundle ? bundle->executableArchitectures() : std::nullopt;
+  int32_t required = platform::launcherCpuType();
+  if (traceEnabled()) {
+    OptString described;
+    if (archs) {
+      StringList numbers;
+      for (int32_t a : *archs) numbers.push_back(std::to_string(a));
+      described = plist::describe(numbers);
+    }
+    KVX_TRACE("checking architectures %d %@", required, plist::describe(described).c_str());
+  }
+  if (!archs) return false;
+  bool found = false;
+  for (int32_t a : *archs) found = found || a == required;
+  return found;
+}
+
+OptString Launcher::getJavaMinVersion() {
+  return plist::stringValue(configValue("kvx.minVersion"), "kvx.minVersion");
+}
+
+}  // namespace kvx
