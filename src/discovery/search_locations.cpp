@@ -1,0 +1,133 @@
+// The places a runtime is searched in: one given directory, the runtimes of
+// earlier installations, and the system's standard locations.
+#include "discovery/version_tokens.h"
+#include "launcher/diagnostic_log.h"
+#include "launcher/launcher.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/user_defaults.h"
+
+namespace kvx {
+namespace {
+
+constexpr const char* kInstallationsSuite = "com.kestrovel.installations";
+constexpr const char* kInstallationsKey = "/com/kestrovel/installations/";
+
+// Every location tries its candidates the same way; the outcome is left in
+// the launcher's fields.
+void tryCandidate(Launcher& launcher, const std::string& path, const OptString& minVersion,
+                  const OptString& maxVersion, bool allowBeta) {
+  launcher.javaBundlePath = path;
+  launcher.javaBundle = platform::Bundle::open(path);
+  launchJavaVersion = const_cast<char*>(
+      launcher.checkJavaVersion(minVersion, maxVersion, allowBeta, /*plugin=*/false));
+  if (!launchJavaVersion) launcher.javaBundle.reset();
+}
+
+// Installers write this store; an entry of another type than string is
+// treated as missing rather than ending the launch.
+OptString storeString(const plist::Value& store, const std::string& key) {
+  const plist::Value* value = store.get(key);
+  if (value && value->isString()) return value->str();
+  return std::nullopt;
+}
+
+StringList splitAtSemicolons(const std::string& text) {
+  StringList parts;
+  size_t start = 0;
+  for (;;) {
+    size_t end = text.find(';', start);
+    parts.push_back(text.substr(start, end - start));
+    if (end == std::string::npos) return parts;
+    start = end + 1;
+  }
+}
+
+std::string previousInstallationRuntime(const plist::Value& store, const std::string& appId,
+                                        const std::string& dir) {
+  OptString name = storeString(store, "singleBundleName" + appId + "_" + dir);
+  if (!name) return dir + "/.kestrovel/jre.bundle";
+  std::string path = dir + "/" + *name + "/Contents/Resources/jre.bundle";
+  if (platform::fileExists(path)) return path;
+  return dir + "/" + *name + "/Contents/PlugIns/jre.bundle";
+}
+
+bool isOraclePlugin(const OptString& ident, const OptString& info) {
+  return (ident && ident->starts_with("com.oracle")) ||
+         (info && info->find("Oracle") != std::string::npos);
+}
+
+}  // namespace
+
+void Launcher::findDirectoryJavaBundle(const OptString& directory, const OptString& minVersion,
+                                       const OptString& maxVersion, bool allowBeta) {
+  if (!directory) return;
+  javaBundlePath = replaceVariables(directory);
+  if (!javaBundlePath || !platform::fileExists(*javaBundlePath)) return;
+  tryCandidate(*this, *javaBundlePath, minVersion, maxVersion, allowBeta);
+}
+
+void Launcher::findJavaPreviousInstallation(const plist::Value* infoDictionary,
+                                            const OptString& minVersion,
+                                            const OptString& maxVersion, bool allowBeta) {
+  OptString appId =
+      plist::stringValue(infoDictionary ? infoDictionary->get("kvx.appId") : nullptr, "kvx.appId");
+  platform::UserDefaults& defaults = platform::UserDefaults::standard();
+  defaults.addSuiteNamed(kInstallationsSuite);
+  std::optional<plist::Value> store = defaults.dictionaryForKey(kInstallationsKey);
+  KVX_TRACE("%@", plist::describe(store ? &*store : nullptr).c_str());
+  if (!store || !appId) return;
+  OptString dirs = storeString(*store, "allinstdirs" + *appId);
+  if (!dirs) return;
+  for (const std::string& dir : splitAtSemicolons(*dirs)) {
+    std::string path = previousInstallationRuntime(*store, *appId, dir);
+    javaBundlePath = path;
+    KVX_TRACE("checking %@", path.c_str());
+    if (!platform::fileExists(path)) continue;
+    tryCandidate(*this, path, minVersion, maxVersion, allowBeta);
+    if (launchJavaVersion) return;
+  }
+}
+
+void Launcher::findPublicJavaBundle(const OptString& minVersion, const OptString& maxVersion,
+                                    bool allowBeta) {
+  const std::string& plugin = searchRoots.pluginPath;
+  if (platform::fileExists(plugin) &&
+      platform::fileExists(platform::joinPath(plugin, "Contents/Home/bin/java"))) {
+    javaBundle = platform::Bundle::open(plugin);
+    if (javaBundle) {
+      const plist::Value* infoValue = javaBundle->infoValue("CFBundleGetInfoString");
+      const plist::Value* identValue = javaBundle->infoValue("CFBundleIdentifier");
+      OptString info = infoValue && infoValue->isString() ? OptString(infoValue->str()) : std::nullopt;
+      OptString ident = identValue && identValue->isString() ? OptString(identValue->str()) : std::nullopt;
+      KVX_TRACE("JRE %@ %@ %@", plugin.c_str(), plist::describe(info).c_str(),
+                plist::describe(ident).c_str());
+      if (isOraclePlugin(ident, info)) {
+        KVX_TRACE("Oracle JRE %@", plugin.c_str());
+        launchJavaVersion =
+            const_cast<char*>(checkJavaVersion(minVersion, maxVersion, allowBeta, /*plugin=*/true));
+      }
+      if (launchJavaVersion) {
+        javaBundlePath = plugin;
+        pluginUsed = true;
+      } else {
+        javaBundle.reset();
+      }
+    }
+  }
+  if (javaBundle) return;
+
+  const std::string& directory = searchRoots.systemRuntimeDirectory;
+  std::optional<StringList> names = platform::listDirectory(directory);
+  if (!names) return;
+  version::sortRuntimeNamesNewestFirst(*names);
+  KVX_TRACE("JDKs %@", plist::describe(*names).c_str());
+  for (const std::string& name : *names) {
+    std::string path = platform::pathWithComponents({directory, name});
+    KVX_TRACE("checking %@", path.c_str());
+    tryCandidate(*this, path, minVersion, maxVersion, allowBeta);
+    if (launchJavaVersion) return;
+  }
+}
+
+}  // namespace kvx
