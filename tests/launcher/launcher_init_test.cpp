@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include "launcher/launcher.h"
+#include "platform/exception.h"
+#include "platform/paths.h"
+#include "test_support/launcher_state.h"
+
+namespace kvx {
+namespace {
+
+using plist::Value;
+
+struct Expected {
+  OptString launcherDirAndName, launcherDirInApp, appRootDir, mainBundlePath;
+};
+
+// A start on the bundle road (bundle is the .app) or on the command-line
+// road (executable is the launcher's own path, as launch_cli leaves it).
+struct InitCase {
+  const char* name;
+  OptString bundle;
+  OptString executable;
+  plist::Dictionary configuration;
+  Expected expected;
+};
+
+class LauncherInitTest : public testing::Test {
+ protected:
+  void run(const InitCase& c) {
+    test::resetLauncherState();
+    Value configuration = Value::dictionary(c.configuration);
+    platform::MainBundle mainBundle{c.bundle.value_or("/wrong/Wrong.app"), configuration, ""};
+    if (c.executable) {
+      s_infoDictionary = &configuration;
+      s_launcherDirAndName = *c.executable;
+      s_launcherDirInApp = platform::deletingLastPathComponent(*c.executable);
+    }
+    Launcher().init(mainBundle);
+    EXPECT_EQ(s_launcherDirAndName, c.expected.launcherDirAndName) << c.name;
+    EXPECT_EQ(s_launcherDirInApp, c.expected.launcherDirInApp) << c.name;
+    EXPECT_EQ(s_appRootDir, c.expected.appRootDir) << c.name;
+    EXPECT_EQ(s_mainBundlePath, c.expected.mainBundlePath) << c.name;
+    EXPECT_EQ(s_infoDictionary, c.executable ? &configuration : &*mainBundle.infoDictionary) << c.name;
+    test::resetLauncherState();
+  }
+  test::ScopedLauncherState state_;
+};
+
+Value str(const char* s) { return Value::string(s); }
+
+TEST_F(LauncherInitTest, FixesThePathsOnBothRoads) {
+  const std::string app = "/Applications/Foo.app/Contents/Resources/app";
+  const InitCase cases[] = {
+      {"bundle, nothing configured", "/Applications/Foo.app", std::nullopt, {},
+       {"/Applications/Foo", app, app, "/Applications/Foo.app"}},
+      {"bundle, launcher directory", "/Applications/Foo.app", std::nullopt,
+       {{"kvx.launcherDir", str("bin")}},
+       {"/Applications/Foo", app + "/bin", app, "/Applications/Foo.app"}},
+      {"executable in a single bundle", std::nullopt, app + "/bin/foo",
+       {{"kvx.baseDir", str("../")}, {"kvx.inSingleBundle", Value::boolean(true)}},
+       {app + "/bin/foo", app + "/bin", app, "/Applications/Foo.app"}},
+      {"executable, nothing configured", std::nullopt, "/opt/foo/bin/foo", {},
+       {"/opt/foo/bin/foo", "/opt/foo/bin/foo.app/Contents/Resources/app",
+        "/opt/foo/bin/foo.app/Contents/Resources/app", std::nullopt}},
+      // The launcher directory is not standardized; the base directory is.
+      {"launcher directory with ..", "/Applications/Foo.app", std::nullopt,
+       {{"kvx.launcherDir", str("../lib")}},
+       {"/Applications/Foo", app + "/../lib", app, "/Applications/Foo.app"}},
+      {"base directory with ..", std::nullopt, "/opt/foo/bin/foo",
+       {{"kvx.baseDir", str("../lib/./../app/")}},
+       {"/opt/foo/bin/foo", "/opt/foo/bin", "/opt/foo/app", std::nullopt}},
+      // The substitution sees the launcher directory as it was before: the
+      // directory holding the bundle or the executable.
+      {"bundle, launcher directory variable", "/Applications/Foo.app", std::nullopt,
+       {{"kvx.launcherDir", str("${launcher:sys.launcherDirectory}/bin")}},
+       {"/Applications/Foo", app + "/Applications/bin", app, "/Applications/Foo.app"}},
+      {"executable, launcher directory variable", std::nullopt, "/opt/foo/bin/foo",
+       {{"kvx.launcherDir", str("${launcher:sys.launcherDirectory}/../lib")}},
+       {"/opt/foo/bin/foo", "/opt/foo/bin/foo.app/Contents/Resources/app/opt/foo/bin/../lib",
+        "/opt/foo/bin/foo.app/Contents/Resources/app", std::nullopt}},
+      {"application root variable in the launcher directory", "/Applications/Foo.app", std::nullopt,
+       {{"kvx.launcherDir", str("${launcher:sys.appRootDir}")}},
+       {"/Applications/Foo", app + app, app, "/Applications/Foo.app"}},
+      {"base directory wins over launcher directory", "/Users/me/Foo.app", std::nullopt,
+       {{"kvx.baseDir", str("Foo.app/Contents/Resources/app")}, {"kvx.launcherDir", str("bin")}},
+       {"/Users/me/Foo", "/Users/me", "/Users/me/Foo.app/Contents/Resources/app", "/Users/me/Foo.app"}},
+      {"single bundle replaces the bundle road's own path", "/Users/me/Foo.app", std::nullopt,
+       {{"kvx.baseDir", str("Other.app/Contents/Resources/app")}, {"kvx.inSingleBundle", str("YES")}},
+       {"/Users/me/Foo", "/Users/me", "/Users/me/Other.app/Contents/Resources/app", "/Users/me/Other.app"}},
+      {"single bundle given as NO", "/Users/me/Foo.app", std::nullopt,
+       {{"kvx.baseDir", str("Other.app/Contents/Resources/app")}, {"kvx.inSingleBundle", str("NO")}},
+       {"/Users/me/Foo", "/Users/me", "/Users/me/Other.app/Contents/Resources/app", "/Users/me/Foo.app"}},
+      {"single bundle without base directory", "/Applications/Foo.app", std::nullopt,
+       {{"kvx.inSingleBundle", Value::boolean(true)}},
+       {"/Applications/Foo", app, app, "/Applications/Foo.app"}},
+      // The four characters are cut whatever they are; a short path is not read before its start.
+      {"bundle directory without .app", "/opt/foo/bin", std::nullopt, {},
+       {"/opt/foo", "/opt/foo.app/Contents/Resources/app", "/opt/foo.app/Contents/Resources/app",
+        "/opt/foo/bin"}},
+      {"bundle path shorter than four characters", "/ab", std::nullopt, {},
+       {"", ".app/Contents/Resources/app", ".app/Contents/Resources/app", "/ab"}},
+  };
+  for (const InitCase& c : cases) run(c);
+}
+
+TEST_F(LauncherInitTest, ABundleWithoutConfigurationStillFixesThePaths) {
+  platform::MainBundle bundle{"/Applications/Foo.app", std::nullopt, ""};
+  Launcher().init(bundle);
+  EXPECT_EQ(s_infoDictionary, nullptr);
+  EXPECT_EQ(s_appRootDir, "/Applications/Foo.app/Contents/Resources/app");
+}
+
+TEST_F(LauncherInitTest, AConfigurationValueOfTheWrongTypeRaises) {
+  for (const char* key : {"kvx.baseDir", "kvx.launcherDir"}) {
+    test::resetLauncherState();
+    platform::MainBundle bundle{"/Applications/Foo.app",
+                                Value::dictionary({{key, Value::integer(3)}}), ""};
+    EXPECT_THROW(Launcher().init(bundle), PlatformException) << key;
+  }
+}
+
+TEST_F(LauncherInitTest, TracesTheFourPaths) {
+  test::ScopedTrace trace(true);
+  platform::MainBundle unused{"/wrong/Wrong.app", std::nullopt, ""};
+  Value configuration = Value::dictionary({});
+  s_infoDictionary = &configuration;
+  s_launcherDirAndName = "/opt/foo/bin/foo";
+  s_launcherDirInApp = "/opt/foo/bin";
+  testing::internal::CaptureStderr();
+  Launcher().init(unused);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Launcher::init(const kvx::platform::MainBundle&) [Line "), std::string::npos) << err;
+  EXPECT_NE(err.find("] INIT /opt/foo/bin/foo.app/Contents/Resources/app "
+                     "/opt/foo/bin/foo.app/Contents/Resources/app /opt/foo/bin/foo (null)\n"),
+            std::string::npos)
+      << err;
+}
+
+TEST_F(LauncherInitTest, EachCallMakesANewLauncherWithFieldsAtTheirStart) {
+  std::shared_ptr<Launcher> first = Launcher::launcher();
+  std::shared_ptr<Launcher> second = Launcher::launcher();
+  EXPECT_NE(first, second);
+  EXPECT_EQ(first->javaBundle, nullptr);
+  EXPECT_FALSE(first->javaBundlePath);
+  EXPECT_FALSE(first->javaVersion);
+  EXPECT_EQ(first->javaMajorVersion, -1);
+  EXPECT_FALSE(first->pluginUsed);
+  EXPECT_EQ(first->argc, 0);
+  EXPECT_EQ(first->argv, nullptr);
+  // The test program lies in no bundle: its own directory stands for one.
+  EXPECT_EQ(s_mainBundlePath, platform::mainBundle().path);
+}
+
+TEST(GetBooleanValue, ReadsBooleansNumbersAndStrings) {
+  const struct {
+    Value value;
+    bool expected;
+  } cases[] = {
+      {str("YES"), true},        {str("true"), true},      {str("1"), true},
+      {str(" +0012"), true},     {str("y"), true},         {str("T"), true},
+      {str("NO"), false},        {str("0"), false},        {str(""), false},
+      {str("false"), false},     {str("-0"), false},       {str("on"), false},
+      {Value::boolean(true), true}, {Value::boolean(false), false},
+      {Value::integer(0), false},   {Value::integer(-2), true},
+  };
+  for (const auto& c : cases) {
+    Value dictionary = Value::dictionary({{"key", c.value}});
+    EXPECT_EQ(getBooleanValue(&dictionary, "key"), c.expected) << plist::describe(c.value);
+  }
+  Value empty = Value::dictionary({});
+  EXPECT_FALSE(getBooleanValue(&empty, "key"));
+  EXPECT_FALSE(getBooleanValue(nullptr, "key"));
+}
+
+}  // namespace
+}  // namespace kvx
