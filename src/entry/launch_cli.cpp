@@ -25,7 +25,8 @@ void installCommandLineState(const plist::Value& configuration) {
     s_launcherDirAndName = std::string(path);
     s_launcherDirInApp = platform::deletingLastPathComponent(path);
   }
-  KVX_TRACE("service mode: %@ %@", plist::describe(s_serviceMode).c_str(), plist::describe(service).c_str());
+  KVX_TRACE("service mode: %@ %@", plist::describe(s_serviceMode).c_str(),
+            plist::describe(service).c_str());
 }
 
 // The status to end with, or nothing when the application is to be launched.

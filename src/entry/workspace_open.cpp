@@ -1,5 +1,7 @@
 // Relaunching the application bundle through the workspace service, and
 // standing in for it until it ends.
+#include <cerrno>
+
 #include "entry/entry_points.h"
 #include "entry/workspace_relaunch.h"
 #include "launcher/diagnostic_log.h"
@@ -31,8 +33,11 @@ void waitUntilGone(int32_t pid) {
 }  // namespace
 
 void forward_sigterm(int signal) {
+  // The interrupted code may be about to read errno.
+  int savedErrno = errno;
   int32_t pid = gChildPid.load();
   if (pid > 0) platform::sendSignal(pid, signal);
+  errno = savedErrno;
 }
 
 int relaunchAndWait(bool hidden, const std::vector<std::string>& processArguments,

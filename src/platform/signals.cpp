@@ -9,8 +9,7 @@
 
 namespace kvx::platform {
 
-static_assert(kSignalHangUp == SIGHUP && kSignalInterrupt == SIGINT &&
-              kSignalTerminate == SIGTERM);
+static_assert(kSignalHangUp == SIGHUP && kSignalInterrupt == SIGINT && kSignalTerminate == SIGTERM);
 
 void installSignalHandler(int signal, SignalHandler handler) {
   struct sigaction action = {};
