@@ -72,6 +72,14 @@ std::vector<std::string> all(const std::multimap<std::string, std::string>& reco
   return values;
 }
 
+// Untraced; under AddressSanitizer a process that starts a real virtual
+// machine must leave SIGSEGV to it and skip the leak check.
+RunOptions launcherOptions(std::optional<std::string> argv0 = std::nullopt) {
+  return RunOptions{
+      std::move(argv0),
+      {{"KESTROVEL_LOG", std::nullopt}, {"ASAN_OPTIONS", "detect_leaks=0:handle_segv=0"}}};
+}
+
 bool waitForFile(const std::string& path, int milliseconds) {
   for (int waited = 0; !fs::exists(path) && waited < milliseconds; waited += 10) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -84,37 +92,35 @@ class ServiceActions : public ::testing::Test {
   static void SetUpTestSuite() {
     probeDir = std::make_unique<TempDir>();
     writeFile(*probeDir / "ServiceProbe.java", kProbeSource);
-    ProgramResult javac = runProgram(kJdk + "/bin/javac",
-                                     {"-d", *probeDir / "classes", *probeDir / "ServiceProbe.java"});
+    ProgramResult javac = runProgram(
+        kJdk + "/bin/javac", {"-d", *probeDir / "classes", *probeDir / "ServiceProbe.java"});
     ASSERT_EQ(javac.status, 0) << javac.err;
   }
   static void TearDownTestSuite() { probeDir.reset(); }
 
   // A command-line launcher at path whose configuration holds "kvx.service"
   // as the given property-list element (none when empty).
-  void makeLauncher(const std::string& path, const std::string& serviceElement,
-                    int lingerMs = 0) {
+  void makeLauncher(const std::string& path, const std::string& serviceElement, int lingerMs = 0) {
     std::string service = serviceElement.empty() ? "" : "<key>kvx.service</key>" + serviceElement;
-    writeFile(dir / "config.plist",
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>" + service +
-                  "<key>JavaVM</key><dict>"
-                  "<key>MainClass</key><string>ServiceProbe</string>"
-                  "<key>ClassPath</key><string>" + *probeDir / "classes" + "</string>"
-                  "<key>SearchSequence</key><array><string>R" + kJdk + "</string></array>"
-                  "<key>VMOptionArray</key><array>"
-                  "<string>-Dprobe.record=" + record + "</string>"
-                  "<string>-Dprobe.linger=" + std::to_string(lingerMs) + "</string>"
-                  "</array></dict></dict></plist>\n");
+    std::string javaVM = "<key>MainClass</key><string>ServiceProbe</string>";
+    javaVM += "<key>ClassPath</key><string>" + *probeDir / "classes" + "</string>";
+    javaVM += "<key>SearchSequence</key><array><string>R" + kJdk + "</string></array>";
+    javaVM += "<key>VMOptionArray</key><array><string>-Dprobe.record=" + record + "</string>";
+    javaVM += "<string>-Dprobe.linger=" + std::to_string(lingerMs) + "</string></array>";
+    writeFile(dir / "config.plist", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" +
+                                        std::string("<plist version=\"1.0\"><dict>") + service +
+                                        "<key>JavaVM</key><dict>" + javaVM +
+                                        "</dict></dict></plist>\n");
     fs::create_directories(fs::path(path).parent_path());
-    ProgramResult embed =
-        runProgram(KVX_BUILD_DIR "/kvx-embed", {KVX_BUILD_DIR "/kvx-launcher", dir / "config.plist", path});
+    ProgramResult embed = runProgram(KVX_BUILD_DIR "/kvx-embed",
+                                     {KVX_BUILD_DIR "/kvx-launcher", dir / "config.plist", path});
     ASSERT_EQ(embed.status, 0) << embed.err;
   }
 
   ProgramResult run(const std::string& path, const std::vector<std::string>& args,
                     std::optional<std::string> argv0 = std::nullopt) {
     fs::remove(record);
-    return runProgram(path, args, RunOptions{argv0, {{"KESTROVEL_LOG", std::nullopt}}});
+    return runProgram(path, args, launcherOptions(argv0));
   }
 
   static std::unique_ptr<TempDir> probeDir;
@@ -132,8 +138,8 @@ TEST_F(ServiceActions, EachWordIsAcceptedOrRefusedByItsMode) {
   struct Case {
     std::string serviceElement;
     std::vector<std::string> args;
-    std::string out;     // exactly what standard output receives
-    bool usage;          // refused: status 1, no application
+    std::string out;  // exactly what standard output receives
+    bool usage;       // refused: status 1, no application
     std::string serviceProperty;
   };
   const std::string legacy = "<string>legacy</string>";
@@ -170,7 +176,7 @@ TEST_F(ServiceActions, EachWordIsAcceptedOrRefusedByItsMode) {
       makeLauncher(launcher, c.serviceElement);
       lastService = c.serviceElement;
     }
-    RunningProgram running(launcher, c.args, RunOptions{std::nullopt, {{"KESTROVEL_LOG", std::nullopt}}});
+    RunningProgram running(launcher, c.args, launcherOptions());
     pid_t pid = running.pid();
     ProgramResult result = running.wait();
     EXPECT_EQ(result.out, c.out);
@@ -202,7 +208,7 @@ std::string sessionOf(const std::string& pid) {
 
 TEST_F(ServiceActions, StartInLegacyModeAnnouncesOnceAndDetaches) {
   makeLauncher(launcher, "<string>legacy</string>", 30000);
-  RunningProgram running(launcher, {"start"}, RunOptions{std::nullopt, {{"KESTROVEL_LOG", std::nullopt}}});
+  RunningProgram running(launcher, {"start"}, launcherOptions());
   pid_t launcherPid = running.pid();
   ProgramResult result = running.wait();
   EXPECT_EQ(result.status, 0);

@@ -5,7 +5,6 @@
 #include <time.h>
 
 #include <cstring>
-
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -54,8 +53,10 @@ class WorkspaceRelaunch : public ::testing::Test {
     writeFile(app + "/Contents/Info.plist",
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
               "<plist version=\"1.0\"><dict>\n"
-              "<key>CFBundleExecutable</key><string>" + executableName + "</string>\n"
-              "</dict></plist>\n");
+              "<key>CFBundleExecutable</key><string>" +
+                  executableName +
+                  "</string>\n"
+                  "</dict></plist>\n");
     fs::create_directories(app + "/Contents/MacOS");
     fs::copy_file(KVX_BUILD_DIR "/kvx-launcher", launcher, fs::copy_options::overwrite_existing);
     fs::copy_file(KVX_BUILD_DIR "/signal-recorder", app + "/Contents/MacOS/recorder",

@@ -29,7 +29,8 @@ void describeSelf(const std::string& record) {
   std::ofstream out(record + ".part");
   out << "session_leader=" << (getsid(0) == getpid()) << "\n"
       << "cwd=" << (getcwd(cwd, sizeof cwd) ? cwd : "?") << "\n";
-  for (int fd = 0; fd <= 2; ++fd) out << "fd" << fd << "=" << linkTarget("/proc/self/fd/" + std::to_string(fd)) << "\n";
+  for (int fd = 0; fd <= 2; ++fd)
+    out << "fd" << fd << "=" << linkTarget("/proc/self/fd/" + std::to_string(fd)) << "\n";
   out.close();
   rename((record + ".part").c_str(), record.c_str());
 }
@@ -40,8 +41,8 @@ TEST(DaemonCompat, CallerEndsWithZeroAndTheChildGoesOnDetached) {
     int nochdir;
     int noclose;
     bool closeStdinFirst;
-    std::string cwd;     // empty: the helper's own
-    std::string stdio;   // empty: as the helper had them
+    std::string cwd;    // empty: the helper's own
+    std::string stdio;  // empty: as the helper had them
   };
   const Case cases[] = {
       {"to / and /dev/null", 0, 0, false, "/", "/dev/null"},
@@ -75,9 +76,9 @@ TEST(DaemonCompat, CallerEndsWithZeroAndTheChildGoesOnDetached) {
     std::string expectedCwd = c.cwd.empty() ? dir.path() : c.cwd;
     std::string expectedOut = c.stdio.empty() ? helperOut : c.stdio;
     std::string expectedIn = c.stdio.empty() ? linkTarget("/proc/self/fd/0") : c.stdio;
-    EXPECT_EQ(test::readFileOrMissing(record),
-              "session_leader=1\ncwd=" + expectedCwd + "\nfd0=" + expectedIn +
-                  "\nfd1=" + expectedOut + "\nfd2=" + expectedOut + "\n");
+    EXPECT_EQ(test::readFileOrMissing(record), "session_leader=1\ncwd=" + expectedCwd +
+                                                   "\nfd0=" + expectedIn + "\nfd1=" + expectedOut +
+                                                   "\nfd2=" + expectedOut + "\n");
   }
 }
 

@@ -55,7 +55,8 @@ TEST_F(WorkspaceRelaunchCore, HandsTheServiceTheOptionsWordAndTheArgumentsAfterT
   for (const Case& c : cases) {
     calls.clear();
     // A process identifier of 0 is neither waited for nor signalled.
-    EXPECT_EQ(relaunchAndWait(c.hidden, c.processArguments, "/A.app", recordingStarter({0, ""})), 0);
+    EXPECT_EQ(relaunchAndWait(c.hidden, c.processArguments, "/A.app", recordingStarter({0, ""})),
+              0);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].bundlePath, "/A.app");
     EXPECT_EQ(calls[0].options, c.options);
