@@ -31,6 +31,20 @@ class XmlReader {
     return false;
   }
 
+  // Document text quoted in a one-line reason: line breaks flattened, long
+  // text cut at a character boundary.
+  static std::string quoted(std::string_view text) {
+    constexpr size_t kLongest = 60;
+    std::string out;
+    for (char c : text.substr(0, kLongest)) out += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    if (text.size() > kLongest) {
+      while (!out.empty() && (static_cast<unsigned char>(out.back()) & 0xC0) == 0x80) out.pop_back();
+      if (!out.empty() && static_cast<unsigned char>(out.back()) >= 0xC0) out.pop_back();
+      out += "...";
+    }
+    return "\"" + out + "\"";
+  }
+
   std::optional<Value> readDocument(std::string_view bytes) {
     pugi::xml_document document;
     // Whitespace-only text is kept where it is an element's only content,
@@ -136,7 +150,7 @@ class XmlReader {
     } else {
       return fail("unknown element <" + std::string(name) + ">");
     }
-    if (!value) return fail("malformed <" + std::string(name) + ">: \"" + text + "\"");
+    if (!value) return fail("malformed <" + std::string(name) + ">: " + quoted(text));
     out = std::move(*value);
     return true;
   }
@@ -167,12 +181,14 @@ class XmlReader {
         if (!leafText(node, &*key)) return false;
         continue;
       }
-      if (std::string_view(node.name()) == "key") return fail("<key> \"" + *key + "\" has no value");
+      if (std::string_view(node.name()) == "key") {
+        return fail("<key> " + quoted(*key) + " has no value");
+      }
       entries.emplace_back(std::move(*key), Value());
       key.reset();
       if (!readValue(node, depth + 1, entries.back().second)) return false;
     }
-    if (key) return fail("<key> \"" + *key + "\" has no value");
+    if (key) return fail("<key> " + quoted(*key) + " has no value");
     out = Value::dictionary(detail::withoutRepeatedKeys(std::move(entries)));
     return true;
   }
