@@ -47,7 +47,8 @@ inline AppBundle layOutApp(const std::string& dir, const std::string& name,
                 fs::copy_options::overwrite_existing);
   fs::create_directories(app.appRoot + "/.kestrovel");
   fs::copy(KVX_SOURCE_DIR "/tests/fixtures/Messages.bundle",
-           app.appRoot + "/.kestrovel/Messages.bundle", fs::copy_options::recursive);
+           app.appRoot + "/.kestrovel/Messages.bundle",
+           fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   return app;
 }
 
