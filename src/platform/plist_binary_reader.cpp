@@ -132,9 +132,19 @@ class BinaryReader {
         if (info != 3 || !fits(offset + 1, 8, 1)) return fail("malformed date");
         out = Value::date(doubleAt(offset + 1));
         return true;
-      case 0x4: return readBytes(offset, out, false);
-      case 0x5: return readBytes(offset, out, true);
-      case 0x6: return readUtf16(offset, out);
+      case 0x4: {
+        std::string bytes;
+        if (!readBytes(offset, &bytes)) return false;
+        out = Value::data(std::move(bytes));
+        return true;
+      }
+      case 0x5:
+      case 0x6: {
+        std::string text;
+        if (!readString(offset, &text)) return false;
+        out = Value::string(std::move(text));
+        return true;
+      }
       case 0xA:
       case 0xD: return readContainer(ref, offset, depth, out);
       case 0x8: return fail("UID objects are not property-list values");
@@ -199,21 +209,23 @@ class BinaryReader {
     return fail("malformed real");
   }
 
-  bool readBytes(uint64_t offset, Value& out, bool ascii) {
+  bool readBytes(uint64_t offset, std::string* bytes) {
     uint64_t count = 0;
     uint64_t payload = 0;
     if (!readCount(offset, &count, &payload)) return false;
     if (!fits(payload, count, 1)) return fail("data or string runs past the objects");
     if (!charge(count)) return false;
-    std::string bytes(reinterpret_cast<const char*>(data_ + payload), count);
-    if (!ascii) {
-      out = Value::data(std::move(bytes));
-      return true;
-    }
-    for (unsigned char c : bytes) {
+    bytes->assign(reinterpret_cast<const char*>(data_ + payload), count);
+    return true;
+  }
+
+  // An ASCII or UTF-16 string object, as UTF-8.
+  bool readString(uint64_t offset, std::string* text) {
+    if ((data_[offset] >> 4) == 0x6) return readUtf16(offset, text);
+    if (!readBytes(offset, text)) return false;
+    for (unsigned char c : *text) {
       if (c >= 0x80) return fail("non-ASCII byte in an ASCII string");
     }
-    out = Value::string(std::move(bytes));
     return true;
   }
 
@@ -235,28 +247,27 @@ class BinaryReader {
     }
   }
 
-  bool readUtf16(uint64_t offset, Value& out) {
+  bool readUtf16(uint64_t offset, std::string* text) {
     uint64_t units = 0;
     uint64_t payload = 0;
     if (!readCount(offset, &units, &payload)) return false;
     if (!fits(payload, units, 2)) return fail("string runs past the objects");
     if (!charge(units * 3)) return false;
-    std::string text;
-    text.reserve(units * 3);
+    text->clear();
+    text->reserve(units * 3);
     for (uint64_t i = 0; i < units; ++i) {
       auto unit = static_cast<uint32_t>(bigEndian(payload + 2 * i, 2));
       if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < units) {
         auto next = static_cast<uint32_t>(bigEndian(payload + 2 * (i + 1), 2));
         if (next >= 0xDC00 && next < 0xE000) {
-          appendUtf8(text, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
+          appendUtf8(*text, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
           ++i;
           continue;
         }
       }
       // A surrogate without its partner has no UTF-8 form.
-      appendUtf8(text, unit >= 0xD800 && unit < 0xE000 ? 0xFFFD : unit);
+      appendUtf8(*text, unit >= 0xD800 && unit < 0xE000 ? 0xFFFD : unit);
     }
-    out = Value::string(std::move(text));
     return true;
   }
 
@@ -291,16 +302,21 @@ class BinaryReader {
     Dictionary entries(count);
     uint64_t values = refs + count * refSize_;
     for (uint64_t i = 0; i < count; ++i) {
-      Value key;
-      if (!readObject(bigEndian(refs + i * refSize_, refSize_), depth + 1, key)) return false;
-      if (!key.isString()) return fail("dictionary key is not a string");
-      entries[i].first = key.str();
+      if (!readKey(bigEndian(refs + i * refSize_, refSize_), &entries[i].first)) return false;
       if (!readObject(bigEndian(values + i * refSize_, refSize_), depth + 1, entries[i].second)) {
         return false;
       }
     }
     out = Value::dictionary(detail::withoutRepeatedKeys(std::move(entries)));
     return true;
+  }
+
+  bool readKey(uint64_t ref, std::string* key) {
+    uint64_t offset = 0;
+    if (!objectOffset(ref, &offset)) return false;
+    unsigned type = data_[offset] >> 4;
+    if (type != 0x5 && type != 0x6) return fail("dictionary key is not a string");
+    return readString(offset, key);
   }
 
   const unsigned char* data_;

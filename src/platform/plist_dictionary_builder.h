@@ -12,8 +12,18 @@
 
 namespace kvx::plist::detail {
 
+inline bool hasRepeatedKeysFew(const Dictionary& entries) {
+  for (size_t i = 1; i < entries.size(); ++i) {
+    for (size_t j = 0; j < i; ++j) {
+      if (entries[i].first == entries[j].first) return true;
+    }
+  }
+  return false;
+}
+
 inline Dictionary withoutRepeatedKeys(Dictionary entries) {
-  if (entries.size() < 2) return entries;
+  // Small dictionaries, nearly all of them, are checked without allocating.
+  if (entries.size() < 2 || (entries.size() <= 16 && !hasRepeatedKeysFew(entries))) return entries;
   std::vector<size_t> order(entries.size());
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(),
