@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "launcher/launcher.h"
+#include "launcher/message_format.h"
+#include "test_support/dialog_standin.h"
+#include "test_support/launcher_state.h"
+#include "test_support/scoped_env.h"
+#include "test_support/temp_dir.h"
+
+namespace kvx {
+namespace {
+
+using plist::Value;
+using test::ScopedEnv;
+
+TEST(FormatMessage, FillsPlaceholdersInOrderAndNeverPastTheInfos) {
+  const struct {
+    const char* text;
+    std::vector<std::string> infos;
+    const char* expected;
+  } cases[] = {
+      {"Java %@ is needed by %@.", {"17", "Foo"}, "Java 17 is needed by Foo."},
+      {"Java %@ is needed by %@.", {"17"}, "Java 17 is needed by ."},
+      {"%@%@%@", {}, ""},
+      {"%2$@ needs %1$@", {"17", "Foo"}, "Foo needs 17"},
+      {"%3$@|%0$@", {"a"}, "|%0$@"},
+      {"100%% of %@", {"x"}, "100% of x"},
+      // Other conversions take no argument and stay as written.
+      {"%d %s %", {"x"}, "%d %s %"},
+      {"%@ with %@ inside", {"%@", "%2$@"}, "%@ with %2$@ inside"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(formatMessage(c.text, c.infos), c.expected) << c.text;
+}
+
+const char* const kMinVersionEn =
+    "Java 17 or later is needed to run Foo. Please install it and start the application again.";
+
+// An application root holding the sample messages bundle, in an English
+// session, with the trace off.
+class ErrorMessagesTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(root_ / ".kestrovel");
+    std::filesystem::copy(KVX_SOURCE_DIR "/tests/fixtures/Messages.bundle",
+                          root_ / ".kestrovel/Messages.bundle", std::filesystem::copy_options::recursive);
+    s_appRootDir = root_.path();
+    s_infoDictionary = &configuration_;
+  }
+
+  test::TempDir root_;
+  test::ScopedLauncherState state_;
+  test::ScopedTrace trace_{false};
+  ScopedEnv language_{"LANGUAGE", std::nullopt};
+  ScopedEnv lcAll_{"LC_ALL", std::nullopt};
+  ScopedEnv lcMessages_{"LC_MESSAGES", std::nullopt};
+  ScopedEnv lang_{"LANG", "en_US.UTF-8"};
+  Value configuration_ = Value::dictionary({{"CFBundleName", Value::string("Foo")}});
+};
+
+TEST_F(ErrorMessagesTest, GetMessageFindsFormatsOrFallsBackToTheKey) {
+  const struct {
+    const char* key;
+    OptString info1, info2;
+    OptString expected;
+  } cases[] = {
+      {"AppleJavaMinVersionError", "17", "Foo", kMinVersionEn},
+      // Without info1 the text stands unformatted, placeholders and all.
+      {"AppleJavaMinVersionError", std::nullopt, "Foo",
+       "Java %@ or later is needed to run %@. Please install it and start the application again."},
+      {"torqa.InternalError", "Could not load JRE.", std::nullopt,
+       "The application could not be started because of an internal error: Could not load JRE."},
+      {"NonWritablePackDir", std::nullopt, std::nullopt,
+       "The Java runtime that comes with this application must be unpacked before its first start, "
+       "but its folder cannot be written. Please start the application once as a user who may "
+       "change it."},
+      {"no.such.key", "ignored", "ignored", "no.such.key"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Launcher::getMessage(c.key, c.info1, c.info2), c.expected) << c.key;
+  }
+}
+
+TEST_F(ErrorMessagesTest, TheLanguageComesFromTheEnvironment) {
+  ScopedEnv lang("LANG", "de_CH.UTF-8");
+  EXPECT_EQ(Launcher::getMessage("AppleJavaMinVersionError", "17", "Foo"),
+            "Java 17 oder neuer wird ben\u00f6tigt, um Foo auszuf\u00fchren. Bitte installieren "
+            "Sie es und starten Sie die Anwendung erneut.");
+}
+
+TEST_F(ErrorMessagesTest, WithoutTheBundleTheAlwaysWrittenLineIsAllThereIs) {
+  std::filesystem::remove_all(root_ / ".kestrovel");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Launcher::getMessage("torqa.InternalError", "x", std::nullopt), std::nullopt);
+  g_cli = true;
+  Launcher::displayError("NonWritablePackDir");
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("] message torqa.InternalError not found\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("] message NonWritablePackDir not found\n"), std::string::npos) << err;
+  EXPECT_EQ(err.find("ERROR"), std::string::npos) << err;
+}
+
+TEST_F(ErrorMessagesTest, ACommandLineLauncherWritesOneLineToStandardError) {
+  g_cli = true;
+  ScopedEnv display("DISPLAY", ":99");
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  Launcher::displayError("AppleJavaMinVersionError", std::string("17"), std::string("Foo"));
+  Launcher::displayError("no.such.key");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            std::string("ERROR: ") + kMinVersionEn + "\nERROR: no.such.key\n");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+TEST_F(ErrorMessagesTest, AnApplicationBundleShowsANoticeTitledWithItsName) {
+  test::TempDir bin;
+  std::string record = test::writeDialogStandin(bin.path(), "zenity");
+  ScopedEnv path("PATH", bin.path());
+  ScopedEnv display("DISPLAY", ":99");
+  testing::internal::CaptureStderr();
+  Launcher::displayError("torqa.InternalError", std::string("Could not load JRE."));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(test::waitForFile(record),
+            "--error\n--no-markup\n--title\nFoo\n--text\nThe application could not be started "
+            "because of an internal error: Could not load JRE.\n");
+}
+
+TEST_F(ErrorMessagesTest, WithoutAGraphicalSessionTheNoticeGoesToStandardError) {
+  ScopedEnv display("DISPLAY", std::nullopt);
+  ScopedEnv wayland("WAYLAND_DISPLAY", std::nullopt);
+  // A bundle name that is not text must not hide the error being shown.
+  Value numericName = Value::dictionary({{"CFBundleName", Value::integer(7)}});
+  testing::internal::CaptureStderr();
+  Launcher::displayError("AppleJavaMinVersionError", std::string("17"), std::string("Foo"));
+  s_infoDictionary = &numericName;
+  Launcher::displayError("no.such.key");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            std::string("Foo: ") + kMinVersionEn + "\nno.such.key\n");
+}
+
+}  // namespace
+}  // namespace kvx
