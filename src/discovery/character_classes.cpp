@@ -102,10 +102,28 @@ bool isWhitespaceOrNewline(char32_t c) { return inRanges(kWhitespace, c); }
 
 bool isPunctuation(char32_t c) { return inRanges(kPunctuation, c); }
 
-int64_t classOfCharacter(char32_t c) {
+namespace {
+
+int64_t classFromTables(char32_t c) {
   if (digitValue(c) >= 0) return kClassDigit;
   if (isWhitespaceOrNewline(c) || isPunctuation(c)) return kClassSeparator;
   return kClassText;
+}
+
+// Version strings are nearly always ASCII; a table built from the same
+// rules spares them the range searches.
+struct AsciiClasses {
+  int64_t of[128];
+  AsciiClasses() {
+    for (char32_t c = 0; c < 128; ++c) of[c] = classFromTables(c);
+  }
+};
+
+}  // namespace
+
+int64_t classOfCharacter(char32_t c) {
+  static const AsciiClasses ascii;
+  return c < 128 ? ascii.of[c] : classFromTables(c);
 }
 
 }  // namespace kvx::version

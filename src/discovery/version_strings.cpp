@@ -15,14 +15,15 @@ int64_t Launcher::typeOfCharacter(std::string_view text) {
 StringList Launcher::splitVersionString(const OptString& versionString) {
   StringList tokens;
   if (!versionString) return tokens;
-  for (version::VersionToken& token : version::tokenize(*versionString))
-    tokens.push_back(std::move(token.text));
+  for (const version::VersionToken& token : version::tokenize(*versionString))
+    tokens.emplace_back(token.text);
   return tokens;
 }
 
 int64_t Launcher::compareVersion(const OptString& a, const OptString& b) {
-  return version::compareTokens(version::tokenize(a.value_or("")),
-                                version::tokenize(b.value_or("")));
+  std::string_view textA = a ? std::string_view(*a) : std::string_view();
+  std::string_view textB = b ? std::string_view(*b) : std::string_view();
+  return version::compareTokens(version::tokenize(textA), version::tokenize(textB));
 }
 
 std::string Launcher::removeJrePrefix(const std::string& name) {

@@ -65,7 +65,7 @@ TokenList tokenize(std::string_view version) {
   TokenList tokens;
   auto flush = [&](std::string_view text, int64_t characterClass) {
     int64_t number = characterClass == kClassDigit ? digitRunValue(text) : 0;
-    tokens.push_back({std::string(text), characterClass, number});
+    tokens.push_back({text, characterClass, number});
   };
   size_t start = 0;
   int64_t previous = -1;
@@ -109,9 +109,12 @@ std::vector<std::string> splitComponents(std::string_view version) {
 }
 
 void sortRuntimeNamesNewestFirst(std::vector<std::string>& names) {
+  std::vector<std::string> stripped;
+  stripped.reserve(names.size());
+  for (const std::string& name : names) stripped.push_back(Launcher::removeJrePrefix(name));
   std::vector<TokenList> keys;
   keys.reserve(names.size());
-  for (const std::string& name : names) keys.push_back(tokenize(Launcher::removeJrePrefix(name)));
+  for (const std::string& text : stripped) keys.push_back(tokenize(text));
   std::vector<size_t> order(names.size());
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(),

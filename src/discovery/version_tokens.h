@@ -10,15 +10,17 @@
 
 namespace kvx::version {
 
+// A token refers into the text it was cut from, which must outlive it.
 struct VersionToken {
-  std::string text;
+  std::string_view text;
   int64_t characterClass;
   // For a digit run: its value, saturated at INT64_MAX. Unused otherwise.
   int64_t number;
 };
 using TokenList = std::vector<VersionToken>;
 
-// Maximal runs of digits, maximal runs of text, single separators.
+// Maximal runs of digits, maximal runs of text, single separators, each a
+// view into version.
 TokenList tokenize(std::string_view version);
 
 // Three-way token comparison: -1, 0 or +1.
