@@ -52,6 +52,20 @@ bool isBeingRead(const std::string& identity) {
   return false;
 }
 
+// An include of a file that is being read already would never end, and a
+// chain past the bound is cut as well; both are skipped, not fatal.
+bool mayStartReading(const std::string& identity, const std::string& filePath) {
+  if (isBeingRead(identity)) {
+    KVX_TRACE("option file %@ is already being read, include skipped", filePath.c_str());
+    return false;
+  }
+  if (filesBeingRead().size() >= kMaxIncludeDepth) {
+    KVX_TRACE("option file %@ is nested too deeply, include skipped", filePath.c_str());
+    return false;
+  }
+  return true;
+}
+
 std::string replaceEveryTilde(const std::string& path) {
   if (path.find('~') == std::string::npos) return path;
   const std::string home = platform::homeDirectory();
@@ -125,14 +139,7 @@ OptString Launcher::readOptionsFile(const OptString& path, StringList& options, 
   KVX_TRACE("option file %@", filePath.c_str());
 
   const std::string identity = fileIdentity(filePath);
-  if (isBeingRead(identity)) {
-    KVX_TRACE("option file %@ is already being read, include skipped", filePath.c_str());
-    return classPath;
-  }
-  if (filesBeingRead().size() >= kMaxIncludeDepth) {
-    KVX_TRACE("option file %@ is nested too deeply, include skipped", filePath.c_str());
-    return classPath;
-  }
+  if (!mayStartReading(identity, filePath)) return classPath;
   std::optional<std::string> text = readOptionsText(filePath);
   if (!text) return classPath;
   ReadingGuard guard(identity);

@@ -70,6 +70,8 @@ TEST(OptionsFile, LineEndsCommentsAndBlanksReadAlike) {
     EXPECT_EQ(result.options, expected);
     EXPECT_EQ(result.classPath, std::nullopt);
   }
+  // Editors that save UTF-8 with a byte-order mark must not spoil the first option.
+  EXPECT_EQ(readFile(fixture("byte_order_mark.vmoptions")).options, (StringList{"-Dfirst=1"}));
 }
 
 TEST(OptionsFile, ClassPathDirectives) {
@@ -145,9 +147,12 @@ TEST(OptionsFile, ChainOfDistinctIncludesIsBounded) {
     writeFile(dir / ("f" + std::to_string(i)),
               "-Dn=" + std::to_string(i) + "\n-include-options f" + std::to_string(i + 1) + "\n");
   }
+  TraceCapture trace;
   ReadResult result = readFile(dir / "f0");
+  std::string log = trace.text();
   ASSERT_EQ(result.options.size(), 64u);
   EXPECT_EQ(result.options.back(), "-Dn=63");
+  EXPECT_NE(log.find("option file " + dir / "f64 is nested too deeply"), std::string::npos);
 }
 
 TEST(OptionsFile, IncludeQuotesAreRemovedOnlyAsAPair) {
