@@ -1,0 +1,246 @@
+// Which runtime a launch takes, on installations laid out in a temporary
+// directory: precedence, limits, the search sequence, the unpack step.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "launcher/launcher.h"
+#include "test_support/app_bundle.h"
+#include "test_support/launcher_state.h"
+#include "test_support/runtime_fixtures.h"
+#include "test_support/scoped_env.h"
+#include "test_support/temp_dir.h"
+
+namespace kvx::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RuntimeChoice : public ::testing::Test {
+ protected:
+  RuntimeChoice() {
+    s_mainBundlePath = app;
+    s_launcherDirAndName = dir / "Foo";
+    s_appRootDir = appRoot;
+    s_launcherDirInApp = appRoot;
+    launcher.searchRoots.systemRuntimeDirectory = dir / "jvm";
+    launcher.searchRoots.pluginPath = dir / "no-plugin";
+    fs::create_directories(dir / "jvm");
+  }
+
+  // The configuration: top-level entries and the "JavaVM" dictionary.
+  void configure(plist::Dictionary javaVM, plist::Dictionary topLevel = {}) {
+    topLevel.emplace_back("JavaVM", dict(std::move(javaVM)));
+    configuration = dict(std::move(topLevel));
+    s_infoDictionary = &configuration;
+  }
+
+  std::string choose() {
+    OptString chosen = launcher.findJavaBundle();
+    EXPECT_EQ(chosen, launcher.javaBundlePath);
+    return chosen.value_or("<none>");
+  }
+
+  std::string version() const { return launchJavaVersion ? launchJavaVersion : "(null)"; }
+
+  ScopedLauncherState state;
+  TempDir dir;
+  std::string app = dir / "Foo.app";
+  std::string appRoot = dir / "Foo.app/Contents/Resources/app";
+  plist::Value configuration;
+  Launcher launcher;
+};
+
+// Every level is laid out; the ones above `winner` are then taken away one by one.
+TEST_F(RuntimeChoice, EachLevelBeatsTheNext) {
+  struct Level {
+    std::string name;
+    std::string path;
+  };
+  std::vector<Level> levels = {
+      {"override", dir / "override.jdk"},
+      {"Resources bundle", app + "/Contents/Resources/jre.bundle"},
+      {"PlugIns bundle", app + "/Contents/PlugIns/jre.bundle"},
+      {"app root bundle", appRoot + "/.kestrovel/jre.bundle"},
+      {"plain home", appRoot + "/.kestrovel/jre"},
+      {"search sequence", dir / "searched.jdk"},
+  };
+  configure({{"VMOptionArray", strings({"-jvm=" + levels[0].path})},
+             {"SearchSequence", strings({"R" + levels[5].path})}});
+  for (const Level& level : levels) {
+    if (level.name == "plain home") {
+      makePlainHome(level.path, "11.0.1");
+    } else {
+      makeVersionedBundle(level.path, "17.0.2+8");
+    }
+  }
+  for (const Level& level : levels) {
+    SCOPED_TRACE(level.name);
+    EXPECT_EQ(choose(), level.path);
+    EXPECT_EQ(version(), level.name == "plain home" ? "1.7.0" : "17.0.2");
+    fs::remove_all(level.path);
+  }
+  EXPECT_EQ(choose(), "<none>");
+  EXPECT_EQ(launchJavaVersion, nullptr);
+}
+
+TEST_F(RuntimeChoice, OverrideOutsideTheRangeGivesWayToTheShippedRuntime) {
+  makeVersionedBundle(dir / "old.jdk", "1.7.0_80");
+  makeVersionedBundle(app + "/Contents/PlugIns/jre.bundle", "1.6.0_65");
+  configure({{"VMOptionArray", strings({"-jvm=" + dir / "old.jdk"})}},
+            {{"kvx.minVersion", str("1.8")}});
+  // The shipped runtime is below the minimum too: limits do not apply to it.
+  EXPECT_EQ(choose(), app + "/Contents/PlugIns/jre.bundle");
+  EXPECT_EQ(version(), "1.6.0");
+}
+
+TEST_F(RuntimeChoice, TheLastOverrideWinsAndVariablesAreReplacedInIt) {
+  makeVersionedBundle(dir / "a.jdk", "17");
+  makeVersionedBundle(dir / "b.jdk", "21");
+  configure({{"VMOptionArray", strings({"-jvm=" + dir / "a.jdk"})}});
+  writeFile(dir / "Foo.vmoptions", "-jvm=${KVX_TEST_RUNTIMES}/b.jdk\n");
+  ScopedEnv runtimes("KVX_TEST_RUNTIMES", dir.path());
+  EXPECT_EQ(choose(), dir / "b.jdk");
+  EXPECT_EQ(version(), "21");
+}
+
+TEST_F(RuntimeChoice, ABundleThatIsAFileIsPassedOverForThePlainHome) {
+  writeFile(appRoot + "/.kestrovel/jre.bundle", "not a directory");
+  makePlainHome(appRoot + "/.kestrovel/jre", "17.0.2");
+  configure({});
+  EXPECT_EQ(choose(), appRoot + "/.kestrovel/jre");
+  EXPECT_EQ(version(), "1.7.0");
+  EXPECT_EQ(launcher.javaBundle, nullptr);
+}
+
+TEST_F(RuntimeChoice, AShippedRuntimeForAnotherProcessorEndsTheSearchWithNothing) {
+  const std::string version17 = "17";
+  makeRuntimeBundle(app + "/Contents/Resources/jre.bundle", xmlPlist(runtimeInfoBody(&version17)),
+                    foreignExecutable());
+  makeVersionedBundle(dir / "jvm/jdk-17.jdk", "17");
+  configure({});
+  EXPECT_EQ(choose(), "<none>");
+}
+
+TEST_F(RuntimeChoice, SearchSequenceAbsentEmptyAndWithEntries) {
+  makeVersionedBundle(dir / "jvm/jdk-11.jdk", "11.0.2");
+  makeVersionedBundle(dir / "jvm/jdk-17.jdk", "17.0.2");
+  makeVersionedBundle(dir / "home.jdk", "21.0.1");
+  ScopedEnv javaHome("JAVA_HOME", dir / "home.jdk");
+
+  configure({});  // absent: the standard locations only, JAVA_HOME not consulted
+  EXPECT_EQ(choose(), dir / "jvm/jdk-17.jdk");
+
+  configure({{"SearchSequence", strings({})}});
+  EXPECT_EQ(choose(), "<none>");
+
+  configure({{"SearchSequence", strings({"", "eJAVA_HOME", "EJAVA_HOME", "Y"})}});
+  EXPECT_EQ(choose(), dir / "home.jdk");
+
+  // JAVA_HOME above the maximum: refused, and the standard locations follow.
+  configure({{"SearchSequence", strings({"EJAVA_HOME", "Y"})}}, {{"kvx.maxVersion", str("17")}});
+  EXPECT_EQ(choose(), dir / "jvm/jdk-17.jdk");
+
+  configure({{"SearchSequence", strings({"EKVX_TEST_UNSET_VARIABLE", "R${KVX_TEST_RUNTIMES}/home.jdk"})}});
+  ScopedEnv unset("KVX_TEST_UNSET_VARIABLE", std::nullopt);
+  ScopedEnv runtimes("KVX_TEST_RUNTIMES", dir.path());
+  EXPECT_EQ(choose(), dir / "home.jdk");
+}
+
+// The shipped runtime's packed jars are expanded with its own unpack200.
+class ShippedRuntimeUnpack : public RuntimeChoice {
+ protected:
+  ShippedRuntimeUnpack() {
+    home = appRoot + "/.kestrovel/jre";
+    makePlainHome(home, "17.0.2");
+    fs::create_directories(home + "/bin");
+    fs::copy_file(KVX_BUILD_DIR "/unpack200-standin", home + "/bin/unpack200");
+    fs::copy(KVX_SOURCE_DIR "/tests/fixtures/Messages.bundle", appRoot + "/.kestrovel/Messages.bundle",
+             fs::copy_options::recursive);
+    configure({}, {{"CFBundleName", str("Foo")}});
+    g_cli = true;
+  }
+  std::string home;
+};
+
+TEST_F(ShippedRuntimeUnpack, PackedJarsAreExpandedBeforeUse) {
+  writeFile(home + "/lib/rt.jar.pack", "classes");
+  EXPECT_EQ(choose(), home);
+  EXPECT_EQ(readFileOrMissing(home + "/lib/rt.jar"), "unpacked:classes");
+  EXPECT_FALSE(fs::exists(home + "/lib/rt.jar.pack"));
+}
+
+TEST_F(ShippedRuntimeUnpack, AFailedToolRunInAWritableDirectoryEndsTheProcess) {
+  writeFile(home + "/lib/rt.jar.pack", "FAIL");
+  EXPECT_EXIT(launcher.findJavaBundle(), ::testing::ExitedWithCode(1),
+              "ERROR: The application could not be started because of an internal error: "
+              "could not run unpack200\n");
+  EXPECT_FALSE(fs::exists(home + "/_kvx_testdir"));
+}
+
+TEST_F(ShippedRuntimeUnpack, AProbeThatCannotBeMadeMeansAnUnwritableDirectory) {
+  writeFile(home + "/lib/rt.jar.pack", "FAIL");
+  writeFile(home + "/_kvx_testdir", "in the way");
+  EXPECT_EXIT(launcher.findJavaBundle(), ::testing::ExitedWithCode(1),
+              "ERROR: The Java runtime that comes with this application must be unpacked");
+  EXPECT_EQ(readFileOrMissing(home + "/_kvx_testdir"), "in the way");
+}
+
+// Root may write anywhere, so as root the run is made as the user "nobody",
+// for whom the runtime's directory is read-only.
+TEST_F(ShippedRuntimeUnpack, AReadOnlyDirectoryIsReportedAsUnwritable) {
+  writeFile(home + "/lib/rt.jar.pack", "FAIL");
+  for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+    fs::permissions(entry.path(), fs::perms(0555));
+  }
+  fs::permissions(dir.path(), fs::perms(0755));
+  bool asNobody = geteuid() == 0;
+  EXPECT_EXIT(
+      {
+        if (asNobody && setuid(65534) != 0) _exit(99);
+        launcher.findJavaBundle();
+      },
+      ::testing::ExitedWithCode(1),
+      "ERROR: The Java runtime that comes with this application must be unpacked");
+  EXPECT_FALSE(fs::exists(home + "/_kvx_testdir"));
+  for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+    if (entry.is_directory()) fs::permissions(entry.path(), fs::perms(0755));
+  }
+}
+
+// The JDKs installed on this machine, found for real.
+class InstalledRuntimes : public RuntimeChoice {
+ protected:
+  static std::string firstInstalledJdk() {
+    for (const char* name : {"java-17-openjdk-amd64", "java-17-openjdk-arm64"}) {
+      std::string home = std::string("/usr/lib/jvm/") + name;
+      if (fs::exists(home + "/release")) return home;
+    }
+    return "";
+  }
+};
+
+TEST_F(InstalledRuntimes, FoundThroughJavaHomeAndThroughTheStandardLocations) {
+  std::string jdk = firstInstalledJdk();
+  if (jdk.empty()) GTEST_SKIP() << "no JDK 17 in /usr/lib/jvm";
+  launcher.searchRoots = SearchRoots();
+  ScopedEnv javaHome("JAVA_HOME", jdk);
+
+  configure({{"SearchSequence", strings({"EJAVA_HOME"})}});
+  EXPECT_EQ(choose(), jdk);
+  EXPECT_EQ(launcher.javaMajorVersion, 17);
+
+  // Only 17 is admitted, so whatever else is installed, a 17 is taken.
+  configure({{"SearchSequence", strings({"Y"})}},
+            {{"kvx.minVersion", str("17")}, {"kvx.maxVersion", str("17")}});
+  std::string chosen = choose();
+  EXPECT_EQ(chosen.rfind("/usr/lib/jvm/", 0), 0u) << chosen;
+  EXPECT_EQ(launcher.javaMajorVersion, 17);
+}
+
+}  // namespace
+}  // namespace kvx::test
