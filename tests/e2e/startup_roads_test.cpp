@@ -293,6 +293,33 @@ TEST_F(EmbeddedLauncher, TheToolRefusesWithTheFileAndTheReason) {
   EXPECT_EQ(readFileOrMissing(stub_), stubBefore);
 }
 
+std::string cacheValue(const std::string& name) {
+  std::smatch m;
+  const std::string cache = readFileOrMissing(std::string(KVX_BUILD_DIR) + "/CMakeCache.txt");
+  return std::regex_search(cache, m, std::regex("\n" + name + ":[A-Z]+=([^\n]*)")) ? m[1].str() : "";
+}
+
+// The note is found from the program headers in every way the launcher can
+// be linked: not moved at all, or moved with no dynamic loader to help.
+TEST(OtherLinkModes, TheLauncherFindsItsNoteLinkedWithoutPieOrStatically) {
+  if (cacheValue("KVX_SANITIZE") == "ON") GTEST_SKIP() << "the library is built for the sanitizers";
+  TempDir dir;
+  writeFile(dir / "config.plist", kConfigXml);
+  for (const std::string mode : {"-no-pie", "-static-pie"}) {
+    const std::string stub = dir / ("stub" + mode), tool = dir / ("tool" + mode);
+    ProgramResult link = runProgram(
+        "/usr/bin/c++", {"-std=c++20", mode, "-I", KVX_SOURCE_DIR "/src", KVX_SOURCE_DIR "/src/entry/main.cpp",
+                         KVX_BUILD_DIR "/libkvx_core.a", cacheValue("PUGIXML_STATIC"), "-ldl", "-o", stub});
+    ASSERT_EQ(link.status, 0) << mode << "\n" << link.err;
+    ProgramResult embed = runProgram(kEmbed, {stub, dir / "config.plist", tool});
+    ASSERT_EQ(embed.status, 0) << mode << "\n" << embed.err;
+    ProgramResult run = runProgram(tool, {}, traced());
+    EmbeddedTrace trace = embeddedTrace(run.err);
+    EXPECT_TRUE(trace.found && trace.pointer != "(nil)") << mode << "\n" << run.err;
+    EXPECT_TRUE(hasLine(run.err, "\\] plist length \\d+\n")) << mode << "\n" << run.err;
+  }
+}
+
 TEST(EmbedTool, HelpDescribesTheToolAndWrongUsageIsRefused) {
   ProgramResult help = runProgram(kEmbed, {"--help"});
   EXPECT_EQ(help.status, 0);
