@@ -55,7 +55,7 @@ std::string refusal(const std::string& doc) {
   return error;
 }
 
-TEST(BinaryReader, ReadsFormsPlistlibDoesNotWrite) {
+TEST(PlistBinaryReader, ReadsFormsPlistlibDoesNotWrite) {
   // A four-byte real.
   EXPECT_EQ(read(document({bytes({0x22, 0x3F, 0xC0, 0x00, 0x00})})), Value::real(1.5));
   // Short integers are unsigned; the 8-byte form is signed.
@@ -77,7 +77,7 @@ TEST(BinaryReader, ReadsFormsPlistlibDoesNotWrite) {
   EXPECT_EQ(*dict.get("k"), Value::integer(2));
 }
 
-TEST(BinaryReader, LoneSurrogatesBecomeReplacementCharacters) {
+TEST(PlistBinaryReader, LoneSurrogatesBecomeReplacementCharacters) {
   // high alone, "A", low alone, then a high surrogate that ends the string
   std::string utf16 = bytes({0x64, 0xD8, 0x00, 0x00, 0x41, 0xDC, 0x00, 0xD8, 0x3D});
   EXPECT_EQ(read(document({utf16})), Value::string("\xEF\xBF\xBD" "A\xEF\xBF\xBD\xEF\xBF\xBD"));
@@ -109,7 +109,7 @@ std::string withTrailerByte(std::string doc, size_t fromEnd, char value) {
   return doc;
 }
 
-TEST(BinaryReader, RefusesDamagedAndHostileDocuments) {
+TEST(PlistBinaryReader, RefusesDamagedAndHostileDocuments) {
   std::string small = document({bytes({0xA1, 1}), bytes({0x09})});
   std::string hugeCount = small;
   hugeCount.replace(hugeCount.size() - 24, 8, bigEndian(uint64_t{1} << 62, 8));
@@ -172,7 +172,7 @@ Value sample() {
   });
 }
 
-TEST(BinaryReader, RefusesEveryTruncation) {
+TEST(PlistBinaryReader, RefusesEveryTruncation) {
   std::string whole = writeBinary(sample());
   ASSERT_EQ(read(whole), sample());
   for (size_t length = 0; length < whole.size(); ++length) {
@@ -183,7 +183,7 @@ TEST(BinaryReader, RefusesEveryTruncation) {
 
 // Damage to the offset table and the trailer must end in a value or an
 // error, whatever the bytes; memory checking builds catch stray reads.
-TEST(BinaryReader, SurvivesDamageToTableAndTrailer) {
+TEST(PlistBinaryReader, SurvivesDamageToTableAndTrailer) {
   std::string whole = writeBinary(sample());
   size_t tableOffset = 0;
   for (int i = 0; i < 8; ++i) tableOffset = tableOffset << 8 | static_cast<unsigned char>(whole[whole.size() - 8 + i]);

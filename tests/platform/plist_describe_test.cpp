@@ -6,7 +6,7 @@
 namespace kvx::plist {
 namespace {
 
-TEST(Describe, NestedValueInThePlatformsStyle) {
+TEST(PlistDescribe, NestedValueInThePlatformsStyle) {
   Value v = Value::dictionary({
       {"JavaVM", Value::dictionary({
                      {"VMOptionArray", Value::array({Value::string("-Xmx1g"),
@@ -45,7 +45,7 @@ TEST(Describe, NestedValueInThePlatformsStyle) {
             "}");
 }
 
-TEST(Describe, TopLevelValuesAndAbsence) {
+TEST(PlistDescribe, TopLevelValuesAndAbsence) {
   EXPECT_EQ(describe(Value::string("two words")), "two words");
   EXPECT_EQ(describe(static_cast<const Value*>(nullptr)), "(null)");
   EXPECT_EQ(describe(std::optional<std::string>()), "(null)");

@@ -6,7 +6,7 @@
 namespace kvx::plist {
 namespace {
 
-TEST(Format, DetectedFromTheFirstBytes) {
+TEST(PlistFormat, DetectedFromTheFirstBytes) {
   using namespace std::string_literals;
   const std::vector<std::pair<std::string, Format>> cases = {
       {"bplist00\xA0", Format::Binary},
@@ -28,7 +28,7 @@ TEST(Format, DetectedFromTheFirstBytes) {
   }
 }
 
-TEST(Format, UnknownDocumentsAreRefusedWithAReason) {
+TEST(PlistFormat, UnknownDocumentsAreRefusedWithAReason) {
   std::string error;
   EXPECT_FALSE(parse("", &error));
   EXPECT_EQ(error, "empty document");

@@ -17,7 +17,7 @@ constexpr int32_t kIntMin = std::numeric_limits<int32_t>::min();
 constexpr int64_t kLongMax = std::numeric_limits<int64_t>::max();
 constexpr int64_t kLongMin = std::numeric_limits<int64_t>::min();
 
-TEST(Readings, BooleanOfStrings) {
+TEST(PlistReadings, BooleanOfStrings) {
   const std::vector<std::pair<const char*, bool>> cases = {
       {"YES", true},   {"yes", true},  {"true", true},  {"T", true},     {"1", true},
       {" +0012", true}, {"-1", true},  {"\t y", true},  {"9 lives", true}, {"0001", true},
@@ -30,7 +30,7 @@ TEST(Readings, BooleanOfStrings) {
   }
 }
 
-TEST(Readings, IntegersOfStringsSaturate) {
+TEST(PlistReadings, IntegersOfStringsSaturate) {
   struct Case {
     const char* text;
     int32_t asInt;
@@ -64,7 +64,7 @@ TEST(Readings, IntegersOfStringsSaturate) {
   }
 }
 
-TEST(Readings, OfNumbersAndBooleans) {
+TEST(PlistReadings, OfNumbersAndBooleans) {
   struct Case {
     Value value;
     bool asBool;
@@ -95,7 +95,7 @@ TEST(Readings, OfNumbersAndBooleans) {
   }
 }
 
-TEST(Readings, TypesWithoutTheReadingRaise) {
+TEST(PlistReadings, TypesWithoutTheReadingRaise) {
   for (const Value& v : {Value::array({}), Value::dictionary({}), Value::data("1"), Value::date(0)}) {
     SCOPED_TRACE(typeName(v.type()));
     try {
@@ -109,7 +109,7 @@ TEST(Readings, TypesWithoutTheReadingRaise) {
   }
 }
 
-TEST(Readings, StringValuesKeepAbsentAndEmptyApart) {
+TEST(PlistReadings, StringValuesKeepAbsentAndEmptyApart) {
   Value config = Value::dictionary({
       {"name", Value::string("Demo")},
       {"empty", Value::string("")},

@@ -6,7 +6,7 @@
 namespace kvx::plist {
 namespace {
 
-TEST(Value, EqualityFollowsTypeAndContent) {
+TEST(PlistValue, EqualityFollowsTypeAndContent) {
   EXPECT_EQ(Value::dictionary({{"a", Value::integer(1)}, {"b", Value::string("x")}}),
             Value::dictionary({{"b", Value::string("x")}, {"a", Value::integer(1)}}));
   EXPECT_NE(Value::dictionary({{"a", Value::integer(1)}}), Value::dictionary({{"a", Value::integer(2)}}));
@@ -21,7 +21,7 @@ TEST(Value, EqualityFollowsTypeAndContent) {
   EXPECT_EQ(Value::unsignedInteger(5), Value::integer(5));
 }
 
-TEST(Value, LookupIsByKeyInDictionariesOnly) {
+TEST(PlistValue, LookupIsByKeyInDictionariesOnly) {
   Value dict = Value::dictionary({{"", Value::integer(0)}, {"k", Value::integer(1)}});
   ASSERT_NE(dict.get("k"), nullptr);
   EXPECT_EQ(*dict.get("k"), Value::integer(1));

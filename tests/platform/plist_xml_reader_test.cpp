@@ -23,7 +23,7 @@ struct Accepted {
   Value expected;
 };
 
-TEST(XmlReader, ReadsEachElementsTextForms) {
+TEST(PlistXmlReader, ReadsEachElementsTextForms) {
   const double inf = std::numeric_limits<double>::infinity();
   const std::vector<Accepted> cases = {
       {"<integer>42</integer>", Value::integer(42)},
@@ -66,7 +66,7 @@ TEST(XmlReader, ReadsEachElementsTextForms) {
   }
 }
 
-TEST(XmlReader, ReadsUtf16WithByteOrderMark) {
+TEST(PlistXmlReader, ReadsUtf16WithByteOrderMark) {
   std::string utf8 = plist("<string>\xC3\xA9t\xC3\xA9</string>");
   // Little-endian UTF-16 of an ASCII document with two-byte characters.
   std::string utf16 = "\xFF\xFE";
@@ -86,7 +86,7 @@ TEST(XmlReader, ReadsUtf16WithByteOrderMark) {
 
 // The buffer is read to its given end and no further: the embedded
 // configuration is parsed in place, in the middle of the executable.
-TEST(XmlReader, ReadsOnlyTheGivenBytes) {
+TEST(PlistXmlReader, ReadsOnlyTheGivenBytes) {
   std::string document = plist("<string>abc</string>");
   std::string image = document + "<!-- whatever follows in memory";
   std::string error;
@@ -109,7 +109,7 @@ std::string deeplyNested(int depth) {
   return plist(body);
 }
 
-TEST(XmlReader, RefusesMalformedDocuments) {
+TEST(PlistXmlReader, RefusesMalformedDocuments) {
   const std::vector<Refused> cases = {
       {plist("<string>x</plist>"), "at offset"},
       {"<?xml version=\"1.0\"?>", "No document element"},
