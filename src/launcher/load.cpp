@@ -9,22 +9,6 @@
 
 namespace kvx {
 
-std::vector<std::string> launchVectorEntries(const std::string& programPath,
-                                             const std::vector<std::string>& options,
-                                             const std::string& javaBundlePath,
-                                             const std::string& mainClass,
-                                             const std::vector<std::string>& args) {
-  std::vector<std::string> entries;
-  entries.reserve(options.size() + 3 + args.size());
-  entries.push_back(programPath);
-  entries.insert(entries.end(), options.begin(), options.end());
-  // Added on every launch, even when an option of that name is already there.
-  entries.push_back("-Dkvx.jreBundle=" + javaBundlePath);
-  entries.push_back(mainClass);
-  entries.insert(entries.end(), args.begin(), args.end());
-  return entries;
-}
-
 Launcher& Launcher::load() {
   findJavaBundle();
   if (!javaBundlePath) return *this;
