@@ -14,7 +14,7 @@ namespace {
 
 // Accepted versions are handed to the runtime's launch library and live
 // until the process ends; keeping them here leaves them reachable.
-const char* keepForever(const std::string& text) {
+char* keepForever(const std::string& text) {
   static auto* kept = new std::vector<char*>();
   kept->push_back(strdup(text.c_str()));
   return kept->back();
@@ -57,8 +57,8 @@ int32_t majorVersionOf(const StringList& list) {
 
 }  // namespace
 
-const char* Launcher::checkJavaVersion(const OptString& minVersion, const OptString& maxVersion,
-                                       bool allowBeta, bool plugin) {
+char* Launcher::checkJavaVersion(const OptString& minVersion, const OptString& maxVersion,
+                                 bool allowBeta, bool plugin) {
   OptString version, evar, info;
   if (javaBundle) {
     // A runtime whose information dictionary holds values of the wrong type
@@ -77,10 +77,10 @@ const char* Launcher::checkJavaVersion(const OptString& minVersion, const OptStr
   return checkBundleVersion(minVersion, maxVersion, allowBeta, plugin, version, evar, info);
 }
 
-const char* Launcher::checkBundleVersion(const OptString& minVersion, const OptString& maxVersion,
-                                         bool allowBeta, bool plugin, const OptString& bundleVersion,
-                                         const OptString& evarVersion, const OptString& infoString) {
-  const char* result = nullptr;
+char* Launcher::checkBundleVersion(const OptString& minVersion, const OptString& maxVersion,
+                                   bool allowBeta, bool plugin, const OptString& bundleVersion,
+                                   const OptString& evarVersion, const OptString& infoString) {
+  char* result = nullptr;
   int32_t major = -1;
   if (bundleVersion) {
     const OptString* beta = allowBeta ? nullptr : betaMatch(bundleVersion, evarVersion, infoString);

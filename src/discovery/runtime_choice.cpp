@@ -2,7 +2,6 @@
 // one named with "-jvm=", one shipped with the application, else the first
 // acceptable one along the configured search sequence.
 #include <cstdlib>
-#include <cstring>
 
 #include "discovery/runtime_home.h"
 #include "launcher/diagnostic_log.h"
@@ -88,14 +87,14 @@ void Launcher::findRuntimeInAppRoot() {
     if (javaBundle) return;
   }
   javaBundlePath = platform::joinPath(root, ".kestrovel/jre");
-  if (platform::isDirectory(*javaBundlePath)) launchJavaVersion = strdup("1.7.0");
+  if (platform::isDirectory(*javaBundlePath)) launchJavaVersion = kUnknownJavaVersion;
 }
 
 // A runtime that comes with the application is taken as it is (no limits),
 // but its packed jars are expanded first.
 void Launcher::prepareShippedRuntime() {
   if (launchJavaVersion == nullptr) {
-    launchJavaVersion = const_cast<char*>(checkJavaVersion(std::nullopt, std::nullopt, true, false));
+    launchJavaVersion = checkJavaVersion(std::nullopt, std::nullopt, true, false);
   }
   std::string home = javaBundle ? runtimeHomeOf(*javaBundlePath) : *javaBundlePath;
   KVX_TRACE("Running unpacker on %@", home.c_str());

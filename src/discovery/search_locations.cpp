@@ -19,8 +19,7 @@ void tryCandidate(Launcher& launcher, const std::string& path, const OptString& 
                   const OptString& maxVersion, bool allowBeta) {
   launcher.javaBundlePath = path;
   launcher.javaBundle = platform::Bundle::open(path);
-  launchJavaVersion = const_cast<char*>(
-      launcher.checkJavaVersion(minVersion, maxVersion, allowBeta, /*plugin=*/false));
+  launchJavaVersion = launcher.checkJavaVersion(minVersion, maxVersion, allowBeta, /*plugin=*/false);
   if (!launchJavaVersion) launcher.javaBundle.reset();
 }
 
@@ -104,8 +103,7 @@ void Launcher::findPublicJavaBundle(const OptString& minVersion, const OptString
                 plist::describe(ident).c_str());
       if (isOraclePlugin(ident, info)) {
         KVX_TRACE("Oracle JRE %@", plugin.c_str());
-        launchJavaVersion =
-            const_cast<char*>(checkJavaVersion(minVersion, maxVersion, allowBeta, /*plugin=*/true));
+        launchJavaVersion = checkJavaVersion(minVersion, maxVersion, allowBeta, /*plugin=*/true);
       }
       if (launchJavaVersion) {
         javaBundlePath = plugin;

@@ -20,6 +20,7 @@ std::optional<std::string> s_appRootDir;
 bool s_guiLauncher = true;
 std::optional<std::string> s_serviceMode;
 std::atomic<int32_t> gChildPid{0};
+char kUnknownJavaVersion[] = "1.7.0";
 
 const plist::Value* configValue(std::string_view key) {
   return s_infoDictionary ? s_infoDictionary->get(key) : nullptr;

@@ -38,6 +38,11 @@ extern bool s_guiLauncher;
 extern std::optional<std::string> s_serviceMode;
 extern std::atomic<int32_t> gChildPid;
 
+// The version handed to JLI_Launch when no runtime version is known (a plain
+// runtime home). JLI_Launch keeps the pointer and a re-entry reads it from
+// another thread, so it lives as long as the process.
+extern char kUnknownJavaVersion[];
+
 // The configuration value under key at the top level, or null.
 const plist::Value* configValue(std::string_view key);
 // The configuration value under "JavaVM" → key, or null.

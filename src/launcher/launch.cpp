@@ -30,10 +30,6 @@ std::string runtimeLibraryPath(const std::string& javaBundlePath) {
   return platform::joinPath(javaBundlePath, std::string("lib/") + kLaunchLibraryName);
 }
 
-// JLI_Launch keeps the pointer it is given, and a re-entry reads it from
-// another thread, so the fallback must live as long as the process.
-char kFallbackJavaVersion[] = "1.7.0";
-
 void traceVector(int argc, char** argv) {
   KVX_TRACE("launching %p %d", reinterpret_cast<void*>(JLI_LaunchFxnPtr), argc);
   for (int i = 0; i < argc; ++i) KVX_TRACE("arg %s", argv[i]);
@@ -76,7 +72,7 @@ int Launcher::launch() {
   // and no window system on this platform reads the setting: nothing to write.
 
   traceVector(argc, argv);
-  if (launchJavaVersion == nullptr) launchJavaVersion = kFallbackJavaVersion;
+  if (launchJavaVersion == nullptr) launchJavaVersion = kUnknownJavaVersion;
   return JLI_LaunchFxnPtr(argc, argv, 0, nullptr, 0, nullptr, launchJavaVersion,
                           launchJavaVersion, "java", "java", 0, 0, 0, 0);
 }

@@ -55,9 +55,9 @@ class Launcher {
   OptString replaceVariables(const OptString& text);
 
   // The runtime bundle check. The result is the accepted version, or null.
-  const char* checkJavaVersion(const OptString& minVersion, const OptString& maxVersion,
+  char* checkJavaVersion(const OptString& minVersion, const OptString& maxVersion,
                                bool allowBeta, bool plugin);
-  const char* checkBundleVersion(const OptString& minVersion, const OptString& maxVersion,
+  char* checkBundleVersion(const OptString& minVersion, const OptString& maxVersion,
                                  bool allowBeta, bool plugin, const OptString& bundleVersion,
                                  const OptString& evarVersion, const OptString& infoString);
 

@@ -102,10 +102,12 @@ std::optional<std::vector<std::string>> versionSpecificOptions(
   }
   const plist::Array& items = entries->items();
   for (size_t pair = 0; pair < items.size() / 2; ++pair) {
-    std::string key = plist::stringValue(&items[2 * pair], kKey).value();
+    // A key that is not a string raises; a present value is never absent.
+    std::optional<std::string> key = plist::stringValue(&items[2 * pair], kKey);
+    if (!key) continue;
     const plist::Value& list = items[2 * pair + 1];
-    bool matches = key.starts_with('*') ? patternKeyMatches(key, list, javaVersion)
-                                        : rangeKeyMatches(key, list, javaVersion, javaMajorVersion);
+    bool matches = key->starts_with('*') ? patternKeyMatches(*key, list, javaVersion)
+                                         : rangeKeyMatches(*key, list, javaVersion, javaMajorVersion);
     if (matches) return optionsOf(list);
   }
   return std::nullopt;
