@@ -122,7 +122,14 @@ TEST_F(WorkspaceRelaunch, ForwardsTerminationSignalsAndEndsAfterTheApplication) 
     EXPECT_EQ(field(started, "sid"), field(started, "pid"));
     EXPECT_NE(field(started, "ppid"), std::to_string(running.pid()));
 
-    ASSERT_EQ(kill(running.pid(), signal), 0);
+    // The application may start before the launcher has learnt its pid; a
+    // signal that arrives before then is not forwarded, so send it again
+    // until the application has seen one.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      ASSERT_EQ(kill(running.pid(), signal), 0);
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      if (!field(readFileOrMissing(record), "signal").empty()) break;
+    }
     ProgramResult result = running.wait();
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(field(readFileOrMissing(record), "signal"), std::to_string(signal));
