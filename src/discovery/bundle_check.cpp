@@ -48,6 +48,26 @@ void rearrangePluginVersion(StringList& list) {
   if (list.size() == 4 && list[0] == "1" && list[2] != "0") list = {list[0], list[1], "0", list[2]};
 }
 
+// The candidate under test: its bundle, else the path that gave none.
+std::string candidateName(const Launcher& launcher) {
+  if (launcher.javaBundle) return launcher.javaBundle->path();
+  return plist::describe(launcher.javaBundlePath);
+}
+
+// Why a version outside the range was refused, in the words a person
+// checking the configuration looks for.
+void traceOutOfRange(const std::string& path, const std::string& version, bool minOK, bool maxOK,
+                     const OptString& minVersion, const OptString& maxVersion) {
+  if (!minOK) {
+    KVX_TRACE("refused %@: version %@ below minimum %@", path.c_str(),
+              version.c_str(), plist::describe(minVersion).c_str());
+  }
+  if (!maxOK) {
+    KVX_TRACE("refused %@: version %@ above maximum %@", path.c_str(),
+              version.c_str(), plist::describe(maxVersion).c_str());
+  }
+}
+
 int32_t majorVersionOf(const StringList& list) {
   if (list.empty()) return -1;
   int32_t major = plist::intValue(list[0]);
@@ -60,7 +80,9 @@ int32_t majorVersionOf(const StringList& list) {
 char* Launcher::checkJavaVersion(const OptString& minVersion, const OptString& maxVersion,
                                  bool allowBeta, bool plugin) {
   OptString version, evar, info;
-  if (javaBundle) {
+  if (!javaBundle) {
+    KVX_TRACE("refused %@: not a directory", candidateName(*this).c_str());
+  } else {
     // A runtime whose information dictionary holds values of the wrong type
     // cannot be judged: it is rejected like any other, and the search goes on.
     try {
@@ -86,6 +108,7 @@ char* Launcher::checkBundleVersion(const OptString& minVersion, const OptString&
     const OptString* beta = allowBeta ? nullptr : betaMatch(bundleVersion, evarVersion, infoString);
     if (beta) {
       KVX_TRACE("beta not allowed %@", (*beta)->c_str());
+      KVX_TRACE("refused %@: pre-release not allowed", candidateName(*this).c_str());
     } else {
       StringList list = version::splitComponents(*bundleVersion);
       if (plugin) rearrangePluginVersion(list);
@@ -97,8 +120,12 @@ char* Launcher::checkBundleVersion(const OptString& minVersion, const OptString&
       if (minOK && maxOK) {
         result = keepForever(bundleVersion->substr(0, bundleVersion->find_first_of("_+")));
         major = majorVersionOf(list);
+      } else if (traceEnabled()) {
+        traceOutOfRange(candidateName(*this), *bundleVersion, minOK, maxOK, minVersion, maxVersion);
       }
     }
+  } else if (javaBundle) {
+    KVX_TRACE("refused %@: no version in its Info.plist", candidateName(*this).c_str());
   }
   if (result) {
     javaVersion = bundleVersion;
@@ -124,9 +151,14 @@ bool checkArchitecture(const platform::Bundle* bundle) {
     }
     KVX_TRACE("checking architectures %d %@", required, plist::describe(described).c_str());
   }
-  if (!archs) return false;
+  const char* path = bundle ? bundle->path().c_str() : "(null)";
+  if (!archs) {
+    KVX_TRACE("refused %@: no executable that can be read", path);
+    return false;
+  }
   bool found = false;
   for (int32_t a : *archs) found = found || a == required;
+  if (!found) KVX_TRACE("refused %@: executable holds no code for this processor", path);
   return found;
 }
 

@@ -75,6 +75,7 @@ void Launcher::findOverrideOrBundledRuntime(const OptString& minVersion, const O
     javaBundlePath = platform::joinPath(*s_mainBundlePath, place);
     if (platform::fileExists(*javaBundlePath)) javaBundle = platform::Bundle::open(*javaBundlePath);
     if (javaBundle) return;
+    KVX_TRACE("no runtime shipped at %@", javaBundlePath->c_str());
   }
 }
 
@@ -86,8 +87,13 @@ void Launcher::findRuntimeInAppRoot() {
     javaBundle = platform::Bundle::open(*javaBundlePath);
     if (javaBundle) return;
   }
+  KVX_TRACE("no runtime shipped at %@", javaBundlePath->c_str());
   javaBundlePath = platform::joinPath(root, ".kestrovel/jre");
-  if (platform::isDirectory(*javaBundlePath)) launchJavaVersion = kUnknownJavaVersion;
+  if (platform::isDirectory(*javaBundlePath)) {
+    launchJavaVersion = kUnknownJavaVersion;
+  } else {
+    KVX_TRACE("no runtime shipped at %@", javaBundlePath->c_str());
+  }
 }
 
 // A runtime that comes with the application is taken as it is (no limits),
@@ -115,10 +121,13 @@ void Launcher::searchSequence(const OptString& minVersion, const OptString& maxV
     if (!entry.empty()) {
       OptString argument = replaceVariables(entry.substr(1));
       switch (entry[0]) {
-        case 'E':
+        case 'E': {
           KVX_TRACE("checking environment variable %@", argument->c_str());
-          findDirectoryJavaBundle(platform::getEnv(argument->c_str()), minVersion, maxVersion, allowBeta);
+          OptString value = platform::getEnv(argument->c_str());
+          if (!value) KVX_TRACE("environment variable %@ is not set", argument->c_str());
+          findDirectoryJavaBundle(value, minVersion, maxVersion, allowBeta);
           break;
+        }
         case 'I':
           KVX_TRACE("checking previous installations");
           findJavaPreviousInstallation(s_infoDictionary, minVersion, maxVersion, allowBeta);
@@ -132,6 +141,7 @@ void Launcher::searchSequence(const OptString& minVersion, const OptString& maxV
           findPublicJavaBundle(minVersion, maxVersion, allowBeta);
           break;
         default:
+          KVX_TRACE("search entry %@ names no kind of place (E, I, R or Y)", entry.c_str());
           break;
       }
     }
@@ -162,7 +172,12 @@ OptString Launcher::findJavaBundle() {
   } else {
     searchSequence(limits.minVersion, limits.maxVersion, limits.allowBeta);
   }
-  if (launchJavaVersion == nullptr) javaBundlePath = std::nullopt;
+  if (launchJavaVersion == nullptr) {
+    javaBundlePath = std::nullopt;
+    KVX_TRACE("no runtime accepted: minimum %@, maximum %@, pre-releases %s",
+              plist::describe(limits.minVersion).c_str(), plist::describe(limits.maxVersion).c_str(),
+              limits.allowBeta ? "allowed" : "refused");
+  }
   return javaBundlePath;
 }
 

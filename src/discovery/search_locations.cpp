@@ -62,7 +62,10 @@ void Launcher::findDirectoryJavaBundle(const OptString& directory, const OptStri
                                        const OptString& maxVersion, bool allowBeta) {
   if (!directory) return;
   javaBundlePath = replaceVariables(directory);
-  if (!javaBundlePath || !platform::fileExists(*javaBundlePath)) return;
+  if (!javaBundlePath || !platform::fileExists(*javaBundlePath)) {
+    KVX_TRACE("nothing at %@", plist::describe(javaBundlePath).c_str());
+    return;
+  }
   tryCandidate(*this, *javaBundlePath, minVersion, maxVersion, allowBeta);
 }
 
@@ -75,14 +78,24 @@ void Launcher::findJavaPreviousInstallation(const plist::Value* infoDictionary,
   defaults.addSuiteNamed(kInstallationsSuite);
   std::optional<plist::Value> store = defaults.dictionaryForKey(kInstallationsKey);
   KVX_TRACE("%@", plist::describe(store ? &*store : nullptr).c_str());
-  if (!store || !appId) return;
+  if (!appId) {
+    KVX_TRACE("no kvx.appId configured: earlier installations are not looked up");
+    return;
+  }
+  if (!store) return;
   OptString dirs = storeString(*store, "allinstdirs" + *appId);
-  if (!dirs) return;
+  if (!dirs) {
+    KVX_TRACE("no earlier installations recorded for %@", appId->c_str());
+    return;
+  }
   for (const std::string& dir : splitAtSemicolons(*dirs)) {
     std::string path = previousInstallationRuntime(*store, *appId, dir);
     javaBundlePath = path;
     KVX_TRACE("checking %@", path.c_str());
-    if (!platform::fileExists(path)) continue;
+    if (!platform::fileExists(path)) {
+      KVX_TRACE("nothing at %@", path.c_str());
+      continue;
+    }
     tryCandidate(*this, path, minVersion, maxVersion, allowBeta);
     if (launchJavaVersion) return;
   }
@@ -104,6 +117,8 @@ void Launcher::findPublicJavaBundle(const OptString& minVersion, const OptString
       if (isOraclePlugin(ident, info)) {
         KVX_TRACE("Oracle JRE %@", plugin.c_str());
         launchJavaVersion = checkJavaVersion(minVersion, maxVersion, allowBeta, /*plugin=*/true);
+      } else {
+        KVX_TRACE("refused %@: not an Oracle plug-in", plugin.c_str());
       }
       if (launchJavaVersion) {
         javaBundlePath = plugin;
@@ -117,7 +132,10 @@ void Launcher::findPublicJavaBundle(const OptString& minVersion, const OptString
 
   const std::string& directory = searchRoots.systemRuntimeDirectory;
   std::optional<StringList> names = platform::listDirectory(directory);
-  if (!names) return;
+  if (!names) {
+    KVX_TRACE("cannot list the runtime directory %@", directory.c_str());
+    return;
+  }
   version::sortRuntimeNamesNewestFirst(*names);
   KVX_TRACE("JDKs %@", plist::describe(*names).c_str());
   for (const std::string& name : *names) {

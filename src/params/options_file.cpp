@@ -99,10 +99,22 @@ OptString appendToClassPath(std::string value, const OptString& classPath) {
 }
 
 // The text of an options file, or nothing when it is missing, unreadable
-// or not UTF-8 throughout.
+// or not UTF-8 throughout; the trace says which.
 std::optional<std::string> readOptionsText(const std::string& path) {
   std::optional<std::string> bytes = platform::readFile(path);
-  if (!bytes || !isValidUtf8(*bytes)) return std::nullopt;
+  if (!bytes) {
+    if (platform::fileExists(path)) {
+      KVX_TRACE("options file %@ cannot be read", path.c_str());
+    } else {
+      KVX_TRACE("no options file at %@", path.c_str());
+    }
+    return std::nullopt;
+  }
+  if (!isValidUtf8(*bytes)) {
+    KVX_TRACE("options file %@ is not valid UTF-8, ignored", path.c_str());
+    return std::nullopt;
+  }
+  KVX_TRACE("read options file %@", path.c_str());
   return std::string(withoutByteOrderMark(*bytes));
 }
 
