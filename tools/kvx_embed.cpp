@@ -35,16 +35,16 @@ const char kHelp[] =
 
 int main(int argc, char** argv) {
   if (argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
-    fputs(kHelp, stdout);
+    (void)fputs(kHelp, stdout);
     return 0;
   }
   if (argc != 4) {
-    fputs(kUsage, stderr);
+    (void)fputs(kUsage, stderr);
     return 2;
   }
   std::string message;
   if (!kvx::embed::embedConfiguration({argv[1], argv[2], argv[3]}, &message)) {
-    fprintf(stderr, "kvx-embed: %s\n", message.c_str());
+    (void)fprintf(stderr, "kvx-embed: %s\n", message.c_str());
     return 2;
   }
   return 0;

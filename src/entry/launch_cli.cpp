@@ -45,7 +45,7 @@ std::optional<int> handleServiceAction(const std::string& mode) {
       return std::nullopt;
     case ServiceStep::Detach:
       printf("Starting %s\n", name.c_str());
-      fflush(stdout);
+      (void)fflush(stdout);
       if (platform::daemon_compat(0, 0) == -1) {
         perror("daemon");
         return 1;
@@ -53,11 +53,11 @@ std::optional<int> handleServiceAction(const std::string& mode) {
       return std::nullopt;
     case ServiceStep::AnnounceStop:
       printf("Shutting down %s\n", name.c_str());
-      fflush(stdout);
+      (void)fflush(stdout);
       return std::nullopt;
     case ServiceStep::Usage:
       printf(usageFormat(legacy), name.c_str());
-      fflush(stdout);
+      (void)fflush(stdout);
       return 1;
   }
   return 1;

@@ -36,8 +36,8 @@ int runEmbeddedConfiguration(const unsigned char* data, int size, int argc, char
   }
   if (!list) {
     KVX_ALWAYS_LOG("Failed to parse plist: %s", error.c_str());
-    fputs("ERROR: Could not load embedded plist.\n", stderr);
-    fflush(stderr);
+    (void)fputs("ERROR: Could not load embedded plist.\n", stderr);
+    (void)fflush(stderr);
     return 1;
   }
   if (!list->isDictionary()) {

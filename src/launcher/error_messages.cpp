@@ -49,8 +49,8 @@ void Launcher::displayError(const std::string& key, const OptString& info1, cons
   OptString text = getMessage(key, info1, info2);
   if (!text) return;
   if (g_cli) {
-    fprintf(stderr, "ERROR: %s\n", text->c_str());
-    fflush(stderr);
+    (void)fprintf(stderr, "ERROR: %s\n", text->c_str());
+    (void)fflush(stderr);
     return;
   }
   platform::displayNotice(noticeHeader(), *text);

@@ -14,16 +14,17 @@ namespace kvx {
 namespace {
 
 // Older runtimes keep the library in a nested jre, newer ones in lib/ or lib/jli/.
-const std::array<std::string, 4> kLibraryPlaces = {
-    std::string("Contents/Home/jre/lib/jli/") + kLaunchLibraryName,
-    std::string("Contents/Home/lib/jli/") + kLaunchLibraryName,
-    std::string("Contents/Home/lib/") + kLaunchLibraryName,
-    std::string("lib/jli/") + kLaunchLibraryName,
+constexpr std::array<const char*, 4> kLibraryDirectories = {
+    "Contents/Home/jre/lib/jli/",
+    "Contents/Home/lib/jli/",
+    "Contents/Home/lib/",
+    "lib/jli/",
 };
 
 std::string runtimeLibraryPath(const std::string& javaBundlePath) {
-  for (const std::string& place : kLibraryPlaces) {
-    std::string candidate = platform::joinPath(javaBundlePath, place);
+  for (const char* directory : kLibraryDirectories) {
+    std::string candidate =
+        platform::joinPath(javaBundlePath, std::string(directory) + kLaunchLibraryName);
     if (platform::fileExists(candidate)) return candidate;
   }
   // Not tested: if it is not there either, opening it reports the failure.

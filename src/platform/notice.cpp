@@ -97,12 +97,13 @@ bool showDialog(const std::optional<std::string>& header, const std::string& tex
 
 void displayNotice(const std::optional<std::string>& header, const std::string& text) {
   if (showDialog(header, text)) return;
+  // Standard error is the last place left to tell: a failed write there is not reported.
   if (header) {
-    fprintf(stderr, "%s: %s\n", header->c_str(), text.c_str());
+    (void)fprintf(stderr, "%s: %s\n", header->c_str(), text.c_str());
   } else {
-    fprintf(stderr, "%s\n", text.c_str());
+    (void)fprintf(stderr, "%s\n", text.c_str());
   }
-  fflush(stderr);
+  (void)fflush(stderr);
 }
 
 }  // namespace kvx::platform

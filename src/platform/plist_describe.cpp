@@ -36,7 +36,7 @@ std::string quotedIfNeeded(const std::string& s) {
       default:
         if (static_cast<unsigned char>(c) < 0x20) {
           char escaped[8];
-          snprintf(escaped, sizeof escaped, "\\U%04x", static_cast<unsigned>(c));
+          (void)snprintf(escaped, sizeof escaped, "\\U%04x", static_cast<unsigned>(c));
           out += escaped;
         } else {
           out += c;
@@ -78,10 +78,10 @@ std::string describeDate(double secondsSince2001) {
   year_month_day date{day};
   hh_mm_ss clock{time - day};
   char buffer[64];
-  snprintf(buffer, sizeof buffer, "%04d-%02u-%02u %02d:%02d:%02d +0000", static_cast<int>(date.year()),
-           static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-           static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
-           static_cast<int>(clock.seconds().count()));
+  (void)snprintf(buffer, sizeof buffer, "%04d-%02u-%02u %02d:%02d:%02d +0000",
+                 static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+                 static_cast<unsigned>(date.day()), static_cast<int>(clock.hours().count()),
+                 static_cast<int>(clock.minutes().count()), static_cast<int>(clock.seconds().count()));
   return buffer;
 }
 

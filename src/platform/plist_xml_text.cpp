@@ -106,7 +106,8 @@ std::optional<Value> date(std::string_view text) {
   if (!day.ok() || h > 23 || mi > 59 || s > 59) return std::nullopt;
   constexpr sys_days k2001 = sys_days{year{2001} / January / 1};
   int64_t days = (sys_days{day} - k2001).count();
-  return Value::date(static_cast<double>(days * 86400 + h * 3600 + mi * 60 + s));
+  const int64_t seconds = days * 86400 + int64_t{h} * 3600 + int64_t{mi} * 60 + s;
+  return Value::date(static_cast<double>(seconds));
 }
 
 std::optional<Value> base64(std::string_view text) {

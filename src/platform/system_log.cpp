@@ -43,7 +43,7 @@ std::string timestamp() {
   localtime_r(&now.tv_sec, &local);
   char buf[64];
   size_t n = strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &local);
-  snprintf(buf + n, sizeof buf - n, ".%03d", static_cast<int>(now.tv_usec / 1000));
+  (void)snprintf(buf + n, sizeof buf - n, ".%03d", static_cast<int>(now.tv_usec / 1000));
   return buf;
 }
 
@@ -56,15 +56,18 @@ void systemLogV(const char* format, va_list args) {
   int length = vsnprintf(nullptr, 0, fmt.c_str(), copy);
   va_end(copy);
   std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-  if (length > 0) vsnprintf(text.data(), text.size() + 1, fmt.c_str(), args);
+  if (length > 0) (void)vsnprintf(text.data(), text.size() + 1, fmt.c_str(), args);
   if (text.empty() || text.back() != '\n') text += '\n';
   std::string line = timestamp() + " " + programName() + "[" + std::to_string(getpid()) + ":" +
                      std::to_string(static_cast<long>(syscall(SYS_gettid))) + "] " + text;
-  fwrite(line.data(), 1, line.size(), stderr);
-  fflush(stderr);
+  // A trace that cannot be written has nowhere else to go.
+  (void)fwrite(line.data(), 1, line.size(), stderr);
+  (void)fflush(stderr);
 }
 
-void systemLog(const char* format, ...) {
+// A printf-style variadic, as the system logger it stands for; the compiler
+// checks its callers' formats through the format attribute.
+void systemLog(const char* format, ...) {  // NOLINT(cert-dcl50-cpp)
   va_list args;
   va_start(args, format);
   systemLogV(format, args);

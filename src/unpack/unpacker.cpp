@@ -1,5 +1,7 @@
 #include "unpack/unpacker.h"
 
+#include <utility>
+
 #include "launcher/diagnostic_log.h"
 #include "platform/child_process.h"
 #include "platform/files.h"
@@ -52,7 +54,11 @@ void Unpacker::addPackedFiles(std::vector<std::string>& list, const std::string&
       platform::listDirectory(platform::joinPath(jreDir, subDir));
   if (!names) return;
   for (const std::string& name : *names) {
-    if (isPackedJarName(name)) list.push_back(subDir + "/" + name);
+    if (!isPackedJarName(name)) continue;
+    std::string entry = subDir;
+    entry += '/';
+    entry += name;
+    list.push_back(std::move(entry));
   }
 }
 
