@@ -31,6 +31,7 @@ TEST(TraceOfAFailedStart, NamesEveryRuntimeTriedWithItsReasonAndEveryOptionsFile
     sequence.push_back("R" + dir / name);
   }
   sequence.push_back("EKVX_TRACE_TEST_UNSET");
+  sequence.push_back("I");
   sequence.push_back("e-lower-case");
   AppBundle app = layOutApp(
       dir.path(), "Foo",
@@ -57,6 +58,7 @@ TEST(TraceOfAFailedStart, NamesEveryRuntimeTriedWithItsReasonAndEveryOptionsFile
       "refused " + dir / "plain-home: version 11.0.2 below minimum 21",
       "refused " + dir / "not-a-directory.jdk: not a directory",
       "environment variable KVX_TRACE_TEST_UNSET is not set",
+      "no kvx.appId configured: earlier installations are not looked up",
       "search entry e-lower-case names no kind of place",
       "no runtime accepted: minimum 21, maximum 22, pre-releases refused",
   };

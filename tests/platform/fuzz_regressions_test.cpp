@@ -41,6 +41,8 @@ struct Target {
   OneInput run;
 };
 
+void PrintTo(const Target& target, std::ostream* out) { *out << target.name; }
+
 const Target kTargets[] = {
     {"elf_walker_fuzz", elfWalkerOneInput},     {"macho_walker_fuzz", machoWalkerOneInput},
     {"plist_binary_fuzz", plistBinaryOneInput}, {"plist_xml_fuzz", plistXmlOneInput},
