@@ -5,7 +5,7 @@
 
 #include "launcher/diagnostic_log.h"
 #include "launcher/launcher.h"
-#include "params/version_specific_options.h"
+#include "params/runtime_version_options.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"

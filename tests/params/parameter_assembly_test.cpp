@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "launcher/launcher.h"
-#include "params/version_specific_options.h"
+#include "params/runtime_version_options.h"
 #include "platform/exception.h"
 #include "platform/process.h"
 #include "test_support/app_bundle.h"

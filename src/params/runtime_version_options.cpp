@@ -1,4 +1,4 @@
-#include "params/version_specific_options.h"
+#include "params/runtime_version_options.h"
 
 #include "launcher/diagnostic_log.h"
 #include "platform/exception.h"
