@@ -10,9 +10,9 @@
 #include <iterator>
 #include <string>
 
-#include "entry/embedded_config_elf.h"
+#include "image/elf_walker.h"
 #include "entry/entry_points.h"
-#include "platform/plist.h"
+#include "plist/plist.h"
 
 namespace {
 
@@ -60,13 +60,13 @@ const std::string& embeddedLauncher() {
 
 // The file seen as the loader maps it: the note lies in the first loadable
 // segment, whose addresses equal its file offsets.
-kvx::embedded::ElfImageView viewOf(const std::string& file) {
+kvx::image::ElfImageView viewOf(const std::string& file) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(file.data());
   uint64_t tableOffset;
   uint16_t count;
   memcpy(&tableOffset, bytes + 32, 8);
   memcpy(&count, bytes + 56, 2);
-  kvx::embedded::ElfImageView view;
+  kvx::image::ElfImageView view;
   view.programHeaders = bytes + tableOffset;
   view.programHeaderCount = count;
   view.loadBias = reinterpret_cast<uintptr_t>(bytes);
@@ -86,12 +86,12 @@ BENCHMARK(BM_FindEmbeddedConfigInThisProcess);
 
 void BM_FindAndParseStoredConfiguration(benchmark::State& state) {
   const std::string& file = embeddedLauncher();
-  const kvx::embedded::ElfImageView view = viewOf(file);
+  const kvx::image::ElfImageView view = viewOf(file);
   const void* stored = nullptr;
-  state.counters["stored_bytes"] = kvx::embedded::findElfConfigNote(view, &stored) - 4;
+  state.counters["stored_bytes"] = kvx::image::findElfConfigNote(view, &stored) - 4;
   for (auto _ : state) {
     const void* data = nullptr;
-    const int size = kvx::embedded::findElfConfigNote(view, &data);
+    const int size = kvx::image::findElfConfigNote(view, &data);
     if (data == nullptr || size <= 4) abort();
     uint32_t length;
     memcpy(&length, data, 4);

@@ -17,7 +17,7 @@
 
 #include "launcher/launcher.h"
 #include "platform/main_bundle.h"
-#include "platform/plist.h"
+#include "plist/plist.h"
 
 extern char** environ;
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/plist.h"
+#include "plist/plist.h"
 
 namespace {
 

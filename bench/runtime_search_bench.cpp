@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "image/executable_architectures.h"
 #include "discovery/version_tokens.h"
 #include "launcher/launcher.h"
 
@@ -56,7 +57,7 @@ std::string elfHeaderForThisProcessor() {
   bytes.replace(0, 4, "\x7F" "ELF");
   bytes[4] = 2;
   bytes[5] = 1;
-  uint16_t machine = kvx::platform::launcherCpuType() == kvx::platform::kCpuTypeArm64 ? 183 : 62;
+  uint16_t machine = kvx::image::launcherCpuType() == kvx::image::kCpuTypeArm64 ? 183 : 62;
   bytes[18] = static_cast<char>(machine & 0xFF);
   bytes[19] = static_cast<char>(machine >> 8);
   return bytes;

@@ -13,7 +13,7 @@ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS="$flags -fsanitize=fuzzer-no-link" \
   -DKVX_TESTS=OFF -DKVX_BENCH=OFF >/dev/null
-ninja -C "$dir" kvx_core
+ninja -C "$dir" kvx-launcher
 
 pugixml=$(grep -m1 '^PUGIXML_STATIC:' "$dir/CMakeCache.txt" | cut -d= -f2)
 mkdir -p "$dir/fuzz"
@@ -21,5 +21,5 @@ for source in "$root"/fuzz/*_fuzz.cpp; do
   name=$(basename "$source" .cpp)
   echo "fuzz target $name"
   clang++ -std=c++20 $flags -fsanitize=fuzzer -I "$root/src" "$source" \
-    "$dir/libkvx_core.a" "$pugixml" -ldl -o "$dir/fuzz/$name"
+    -Wl,--start-group "$dir"/libkvx_*.a -Wl,--end-group "$pugixml" -ldl -o "$dir/fuzz/$name"
 done

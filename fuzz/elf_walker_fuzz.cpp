@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <vector>
 
-#include "entry/embedded_config_elf.h"
+#include "image/elf_walker.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  using namespace kvx::embedded;
+  using namespace kvx::image;
   if (size < 1) return 0;
   const size_t count = data[0] % 8;
   const size_t headerBytes = count * kElfProgramHeaderSize;

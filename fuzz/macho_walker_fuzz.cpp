@@ -8,10 +8,10 @@
 #include <cstring>
 #include <vector>
 
-#include "entry/embedded_config_macho.h"
+#include "image/macho_walker.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  using namespace kvx::embedded;
+  using namespace kvx::image;
   if (size < 16) return 0;
   uint64_t offset, length;
   memcpy(&offset, data, 8);

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/exception.h"
-#include "platform/plist.h"
+#include "base/exception.h"
+#include "plist/plist.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kvx::plist;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/plist.h"
+#include "plist/plist.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kvx::plist;

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/strings_file.h"
+#include "plist/strings_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  using namespace kvx::platform;
+  using namespace kvx::plist;
   std::vector<char> buffer(data, data + size);
   std::string_view bytes(buffer.data(), buffer.size());
   std::string error;

@@ -2,15 +2,14 @@
 
 #include <cstring>
 
-#include "entry/elf_config_note.h"
-#include "entry/embedded_config_bytes.h"
-#include "launcher/globals.h"
+#include "image/config_note.h"
+#include "image/bytes.h"
 
 namespace kvx::embed {
 namespace {
 
-using kvx::embedded::alignUp;
-using kvx::embedded::store32;
+using kvx::image::alignUp;
+using kvx::image::store32;
 
 constexpr uint64_t kNoteHead = 12 + 16;  // the header and the 16-byte owner field
 

@@ -2,14 +2,13 @@
 
 #include <cstring>
 
-#include "entry/elf_config_note.h"
-#include "entry/embedded_config_elf.h"
-#include "launcher/globals.h"
+#include "image/config_note.h"
+#include "image/elf_walker.h"
 
 namespace kvx::embed {
 namespace {
 
-using namespace kvx::embedded;
+using namespace kvx::image;
 
 const unsigned char* bytesOf(std::string_view file) {
   return reinterpret_cast<const unsigned char*>(file.data());

@@ -6,7 +6,7 @@
 #include "elf_config_region.h"
 #include "platform/file_replace.h"
 #include "platform/files.h"
-#include "platform/plist.h"
+#include "plist/plist.h"
 
 namespace kvx::embed {
 namespace {

@@ -5,9 +5,10 @@
 #include <vector>
 
 #include "discovery/version_tokens.h"
+#include "image/executable_architectures.h"
 #include "launcher/diagnostic_log.h"
 #include "launcher/launcher.h"
-#include "platform/exception.h"
+#include "base/exception.h"
 
 namespace kvx {
 namespace {
@@ -141,7 +142,7 @@ bool checkArchitecture(const platform::Bundle* bundle) {
   if (!mustCheckArchitecture()) return true;
   std::optional<std::vector<int32_t>> archs =
       bundle ? bundle->executableArchitectures() : std::nullopt;
-  int32_t required = platform::launcherCpuType();
+  int32_t required = image::launcherCpuType();
   if (traceEnabled()) {
     OptString described;
     if (archs) {

@@ -2,9 +2,9 @@
 // that fits the image's format.
 #include <cstring>
 
-#include "entry/embedded_config_bytes.h"
-#include "entry/embedded_config_elf.h"
-#include "entry/embedded_config_macho.h"
+#include "image/bytes.h"
+#include "image/elf_walker.h"
+#include "image/macho_walker.h"
 #include "entry/entry_points.h"
 #include "platform/running_image.h"
 
@@ -16,19 +16,19 @@ int findEmbeddedConfig(const void** data) {
   if (image.header == nullptr) return 0;
   static const unsigned char kElfMagic[4] = {0x7f, 'E', 'L', 'F'};
   if (memcmp(image.header, kElfMagic, 4) == 0) {
-    embedded::ElfImageView view;
+    image::ElfImageView view;
     view.programHeaders = image.programHeaders;
     view.programHeaderCount = image.programHeaderCount;
     view.loadBias = image.slide;
-    return embedded::findElfConfigNote(view, data);
+    return image::findElfConfigNote(view, data);
   }
-  if (embedded::load32(image.header) == embedded::kMachMagic64) {
+  if (image::load32(image.header) == image::kMachMagic64) {
     // The loader maps the header with all its load commands.
-    embedded::MachImageView view;
+    image::MachImageView view;
     view.header = image.header;
-    view.readableSize = embedded::kMachHeaderSize + embedded::load32(image.header + 20);
+    view.readableSize = image::kMachHeaderSize + image::load32(image.header + 20);
     view.slide = image.slide;
-    return embedded::findMachConfigNote(view, data);
+    return image::findMachConfigNote(view, data);
   }
   return 0;
 }

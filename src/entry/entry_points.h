@@ -1,7 +1,7 @@
 // The process-level functions of the launcher's start.
 #pragma once
 
-#include "platform/plist.h"
+#include "plist/plist.h"
 
 extern "C" {
 int launcher_main(int argc, char** argv);

@@ -8,7 +8,7 @@
 #include "entry/entry_points.h"
 #include "launcher/diagnostic_log.h"
 #include "launcher/launcher.h"
-#include "platform/exception.h"
+#include "base/exception.h"
 #include "platform/system_log.h"
 
 namespace kvx {

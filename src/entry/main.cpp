@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "entry/entry_points.h"
-#include "entry/elf_config_note.h"
+#include "image/config_note.h"
 
 extern "C" {
 

@@ -7,7 +7,7 @@
 #include "launcher/diagnostic_log.h"
 #include "launcher/globals.h"
 #include "platform/bundle.h"
-#include "platform/plist.h"
+#include "plist/plist.h"
 #include "platform/process.h"
 #include "platform/signals.h"
 

@@ -5,7 +5,7 @@
 #include "launcher/diagnostic_log.h"
 #include "launcher/launcher.h"
 #include "launcher/message_format.h"
-#include "platform/exception.h"
+#include "base/exception.h"
 #include "platform/localized_bundle.h"
 #include "platform/notice.h"
 #include "platform/paths.h"

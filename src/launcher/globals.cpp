@@ -4,10 +4,6 @@ extern "C" {
 __attribute__((visibility("default"))) bool g_cli = false;
 __attribute__((visibility("default"))) JLI_Launch_t JLI_LaunchFxnPtr = nullptr;
 __attribute__((visibility("default"))) char* launchJavaVersion = nullptr;
-static const char kNoteOwner[16] = {'c', 'o', 'm', '.', 'k', 'e', 's', 't',
-                                    'r', 'o', 'v', 'e', 'l', 0,   0,   0};
-extern const char* const NOTE_OWNER __attribute__((visibility("default")));
-const char* const NOTE_OWNER = kNoteOwner;
 }
 
 namespace kvx {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/plist.h"
+#include "plist/plist.h"
 #include "platform/runtime_names.h"
 
 extern "C" {
@@ -22,8 +22,6 @@ extern bool g_cli;
 extern JLI_Launch_t JLI_LaunchFxnPtr;
 // The version handed to JLI_Launch.
 extern char* launchJavaVersion;
-// "com.kestrovel" and three zero bytes: the owner of the embedded configuration note.
-extern const char* const NOTE_OWNER;
 }
 
 namespace kvx {

@@ -6,7 +6,7 @@
 #include "launcher/launch_library.h"
 #include "launcher/launcher.h"
 #include "platform/dynamic_library.h"
-#include "platform/exception.h"
+#include "base/exception.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 

@@ -11,7 +11,7 @@
 
 #include "launcher/globals.h"
 #include "platform/bundle.h"
-#include "platform/plist.h"
+#include "plist/plist.h"
 
 namespace kvx {
 

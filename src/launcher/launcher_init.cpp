@@ -4,7 +4,7 @@
 #include "launcher/diagnostic_log.h"
 #include "launcher/launcher.h"
 #include "platform/paths.h"
-#include "platform/plist.h"
+#include "plist/plist.h"
 
 namespace kvx {
 namespace {

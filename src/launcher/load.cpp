@@ -4,7 +4,7 @@
 
 #include "launcher/argument_vector.h"
 #include "launcher/launcher.h"
-#include "platform/exception.h"
+#include "base/exception.h"
 #include "platform/process.h"
 
 namespace kvx {

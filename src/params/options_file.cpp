@@ -6,7 +6,7 @@
 
 #include "launcher/diagnostic_log.h"
 #include "launcher/launcher.h"
-#include "params/unicode_text.h"
+#include "base/text.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"

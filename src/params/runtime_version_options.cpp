@@ -1,7 +1,7 @@
 #include "params/runtime_version_options.h"
 
 #include "launcher/diagnostic_log.h"
-#include "platform/exception.h"
+#include "base/exception.h"
 
 namespace kvx {
 namespace {

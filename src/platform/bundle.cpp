@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "image/executable_architectures.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/runtime_names.h"
@@ -102,7 +103,7 @@ std::optional<std::vector<int32_t>> Bundle::executableArchitectures() const {
   if (!executable_) return std::nullopt;
   std::optional<std::string> head = readFileHead(*executable_, kHeaderBytes);
   if (!head) return std::nullopt;
-  std::vector<int32_t> types = executableFileArchitectures(*head);
+  std::vector<int32_t> types = image::executableFileArchitectures(*head);
   if (types.empty()) return std::nullopt;
   return types;
 }

@@ -9,18 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/plist.h"
+#include "plist/plist.h"
 
 namespace kvx::platform {
-
-// Processor types as the bundle layer reports them.
-inline constexpr int32_t kCpuTypeX86_64 = 0x1000007;
-inline constexpr int32_t kCpuTypeArm64 = 0x100000C;
-inline constexpr int32_t kCpuTypeI386 = 7;
-inline constexpr int32_t kCpuTypeArm = 12;
-
-// The processor type the launcher itself was compiled for.
-int32_t launcherCpuType();
 
 class Bundle {
  public:
@@ -45,10 +36,6 @@ class Bundle {
   plist::Value info_;
   std::optional<std::string> executable_;
 };
-
-// The processor types that an executable file holds code for: Mach-O thin
-// and fat, ELF. Empty for a file that is none of these.
-std::vector<int32_t> executableFileArchitectures(std::string_view bytes);
 
 // The application bundle that holds the running executable: the executable
 // at X/Contents/MacOS/name belongs to X. Otherwise the bundle is the

@@ -6,7 +6,7 @@
 #include <sys/types.h>
 #include <sys/wait.h>
 
-#include "platform/exception.h"
+#include "base/exception.h"
 
 extern char** environ;
 

@@ -6,7 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/exception.h"
+#include "base/exception.h"
 
 extern char** environ;
 

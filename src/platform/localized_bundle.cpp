@@ -4,9 +4,9 @@
 
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "platform/plist.h"
+#include "plist/plist.h"
 #include "platform/process.h"
-#include "platform/strings_file.h"
+#include "plist/strings_file.h"
 
 namespace kvx::platform {
 namespace {
@@ -45,7 +45,7 @@ std::optional<std::string> developmentRegion(const std::string& bundlePath) {
   return std::nullopt;
 }
 
-std::optional<StringsTable> readTable(const std::string& bundlePath, const std::string& language) {
+std::optional<plist::StringsTable> readTable(const std::string& bundlePath, const std::string& language) {
   std::string lproj = language + ".lproj/Localizable.strings";
   for (const std::string& path :
        {joinPath(bundlePath, "Contents/Resources/" + lproj), joinPath(bundlePath, lproj)}) {
@@ -53,7 +53,7 @@ std::optional<StringsTable> readTable(const std::string& bundlePath, const std::
     if (!bytes) continue;
     std::string error;
     // A table that cannot be read holds nothing; the next language may.
-    return parseStringsFile(*bytes, &error);
+    return plist::parseStringsFile(*bytes, &error);
   }
   return std::nullopt;
 }
@@ -86,7 +86,7 @@ std::optional<LocalizedBundle> LocalizedBundle::open(const std::string& path) {
 
 std::string LocalizedBundle::localizedString(const std::string& key) const {
   for (const std::string& language : searchOrder_) {
-    std::optional<StringsTable> table = readTable(path_, language);
+    std::optional<plist::StringsTable> table = readTable(path_, language);
     if (!table) continue;
     auto entry = table->find(key);
     if (entry != table->end()) return entry->second;

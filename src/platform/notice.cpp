@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/detached_process.h"
-#include "platform/exception.h"
+#include "base/exception.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 

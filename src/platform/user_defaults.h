@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/plist.h"
+#include "plist/plist.h"
 
 namespace kvx::platform {
 

@@ -3,10 +3,10 @@
 #include <optional>
 
 #include "platform/detached_process.h"
-#include "platform/exception.h"
+#include "base/exception.h"
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "platform/plist.h"
+#include "plist/plist.h"
 
 namespace kvx::platform {
 namespace {

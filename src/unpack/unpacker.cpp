@@ -6,7 +6,7 @@
 #include "platform/child_process.h"
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "platform/plist.h"
+#include "plist/plist.h"
 
 namespace kvx {
 

@@ -2,8 +2,9 @@
 
 #include <string>
 
+#include "image/executable_architectures.h"
 #include "launcher/launcher.h"
-#include "platform/exception.h"
+#include "base/exception.h"
 #include "test_support/runtime_fixtures.h"
 #include "test_support/temp_dir.h"
 
@@ -117,12 +118,12 @@ TEST_F(CheckJavaVersion, ReadsTheVersionFromXmlAndBinaryInfoPlist) {
 
 TEST_F(CheckJavaVersion, RejectsExecutablesWithoutCodeForThisProcessor) {
   const std::string v = "17.0.2";
-  const int32_t own = platform::launcherCpuType();
-  const int32_t other = own == platform::kCpuTypeArm64 ? platform::kCpuTypeX86_64 : platform::kCpuTypeArm64;
+  const int32_t own = image::launcherCpuType();
+  const int32_t other = own == image::kCpuTypeArm64 ? image::kCpuTypeX86_64 : image::kCpuTypeArm64;
   const std::pair<const char*, std::string> foreign[] = {
       {"elf.jdk", test::foreignExecutable()},
       {"macho.jdk", test::machOHeader(other)},
-      {"fat-other.jdk", test::fatHeader({platform::kCpuTypeI386, static_cast<uint32_t>(other)}, true)},
+      {"fat-other.jdk", test::fatHeader({image::kCpuTypeI386, static_cast<uint32_t>(other)}, true)},
       {"text.jdk", "#!/bin/sh\n"},
   };
   for (const auto& [name, executable] : foreign) {

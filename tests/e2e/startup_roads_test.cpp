@@ -299,6 +299,16 @@ std::string cacheValue(const std::string& name) {
   return std::regex_search(cache, m, std::regex("\n" + name + ":[A-Z]+=([^\n]*)")) ? m[1].str() : "";
 }
 
+// The static library of every layer, in no particular order: they are linked as a group.
+std::vector<std::string> layerArchives() {
+  std::vector<std::string> archives;
+  for (const auto& entry : std::filesystem::directory_iterator(KVX_BUILD_DIR)) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with("libkvx_") && name.ends_with(".a")) archives.push_back(entry.path().string());
+  }
+  return archives;
+}
+
 // The note is found from the program headers in every way the launcher can
 // be linked: not moved at all, or moved with no dynamic loader to help.
 TEST(OtherLinkModes, TheLauncherFindsItsNoteLinkedWithoutPieOrStatically) {
@@ -307,9 +317,11 @@ TEST(OtherLinkModes, TheLauncherFindsItsNoteLinkedWithoutPieOrStatically) {
   writeFile(dir / "config.plist", kConfigXml);
   for (const std::string mode : {"-no-pie", "-static-pie"}) {
     const std::string stub = dir / ("stub" + mode), tool = dir / ("tool" + mode);
-    ProgramResult link = runProgram(
-        "/usr/bin/c++", {"-std=c++20", mode, "-I", KVX_SOURCE_DIR "/src", KVX_SOURCE_DIR "/src/entry/main.cpp",
-                         KVX_BUILD_DIR "/libkvx_core.a", cacheValue("PUGIXML_STATIC"), "-ldl", "-o", stub});
+    std::vector<std::string> command = {"-std=c++20", mode, "-I", KVX_SOURCE_DIR "/src",
+                                        KVX_SOURCE_DIR "/src/entry/main.cpp", "-Wl,--start-group"};
+    for (const std::string& layer : layerArchives()) command.push_back(layer);
+    command.insert(command.end(), {"-Wl,--end-group", cacheValue("PUGIXML_STATIC"), "-ldl", "-o", stub});
+    ProgramResult link = runProgram("/usr/bin/c++", command);
     ASSERT_EQ(link.status, 0) << mode << "\n" << link.err;
     ProgramResult embed = runProgram(kEmbed, {stub, dir / "config.plist", tool});
     ASSERT_EQ(embed.status, 0) << mode << "\n" << embed.err;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "launcher/launcher.h"
-#include "platform/exception.h"
+#include "base/exception.h"
 #include "platform/paths.h"
 #include "test_support/launcher_state.h"
 

@@ -6,7 +6,7 @@
 
 #include "launcher/argument_vector.h"
 #include "launcher/launcher.h"
-#include "platform/exception.h"
+#include "base/exception.h"
 #include "test_support/app_bundle.h"
 #include "test_support/launcher_state.h"
 #include "test_support/scoped_env.h"

@@ -8,7 +8,7 @@
 
 #include "launcher/launcher.h"
 #include "params/runtime_version_options.h"
-#include "platform/exception.h"
+#include "base/exception.h"
 #include "platform/process.h"
 #include "test_support/app_bundle.h"
 #include "test_support/launcher_state.h"

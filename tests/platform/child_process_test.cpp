@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/exception.h"
+#include "base/exception.h"
 #include "test_support/temp_dir.h"
 
 namespace kvx::platform {

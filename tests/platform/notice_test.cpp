@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "platform/detached_process.h"
-#include "platform/exception.h"
+#include "base/exception.h"
 #include "test_support/dialog_standin.h"
 #include "test_support/scoped_env.h"
 #include "test_support/temp_dir.h"

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/plist.h"
+#include "plist/plist.h"
 #include "test_support/temp_dir.h"
 
 namespace kvx::test {

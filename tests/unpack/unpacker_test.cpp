@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "launcher/diagnostic_log.h"
-#include "platform/exception.h"
+#include "base/exception.h"
 #include "test_support/temp_dir.h"
 
 namespace kvx {
