@@ -83,14 +83,6 @@ int runOnce(const std::string& launcher) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-void resetLauncherState() {
-  kvx::s_infoDictionary = nullptr;
-  kvx::s_mainBundlePath.reset();
-  kvx::s_launcherDirInApp.reset();
-  kvx::s_launcherDirAndName.reset();
-  kvx::s_appRootDir.reset();
-}
-
 void BM_LauncherWorkBeforeJLILaunch(benchmark::State& state) {
   char pattern[] = "/tmp/kvx-bench-XXXXXX";
   fs::path root = mkdtemp(pattern);
@@ -104,13 +96,13 @@ void BM_LauncherWorkBeforeJLILaunch(benchmark::State& state) {
   setenv("KVX_FAKE_JLI_EXIT", "0", 1);
   fs::path start = fs::current_path();
   for (auto _ : state) {
-    resetLauncherState();
-    kvx::platform::MainBundle bundle = kvx::platform::mainBundleForExecutable(launcher);
-    kvx::Launcher run;
-    run.init(bundle);
-    if (run.load().launch() != 0) state.SkipWithError("the launch did not reach the fake library");
+    kvx::RunState run;
+    run.arguments = {launcher};
+    run.mainBundle = kvx::platform::mainBundleForExecutable(launcher);
+    if (kvx::Launcher::launcher(run)->load().launch() != 0) {
+      state.SkipWithError("the launch did not reach the fake library");
+    }
   }
-  resetLauncherState();
   fs::current_path(start);
   fs::remove_all(root);
 }

@@ -56,7 +56,8 @@ std::string jarDirectory(int64_t n) {
 
 void BM_ReadOptionsFile(benchmark::State& state) {
   const std::string path = optionsFile(state.range(0));
-  kvx::Launcher launcher;
+  kvx::RunState run;
+  kvx::Launcher launcher{run};
   for (auto _ : state) {
     kvx::StringList options;
     kvx::OptString classPath = launcher.readOptionsFile(path, options, std::nullopt);
@@ -72,7 +73,8 @@ BENCHMARK(BM_ReadOptionsFile)
 
 void BM_ResolveWildcardDirectory(benchmark::State& state) {
   const std::string entry = jarDirectory(state.range(0));
-  kvx::Launcher launcher;
+  kvx::RunState run;
+  kvx::Launcher launcher{run};
   for (auto _ : state) {
     kvx::OptString resolved = launcher.resolveArtifactPath("conf:" + entry);
     benchmark::DoNotOptimize(resolved);

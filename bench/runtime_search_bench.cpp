@@ -15,7 +15,9 @@
 
 #include "image/executable_architectures.h"
 #include "discovery/version_tokens.h"
+#include "discovery/version_strings.h"
 #include "launcher/launcher.h"
+#include "run/globals.h"
 
 namespace {
 
@@ -100,7 +102,8 @@ void BM_FindPublicJavaBundle(benchmark::State& state) {
   const std::string expected = jvms + "/jdk-" + max + ".jdk";
   for (auto _ : state) {
     launchJavaVersion = nullptr;
-    kvx::Launcher launcher;
+    kvx::RunState run;
+    kvx::Launcher launcher{run};
     launcher.searchRoots.systemRuntimeDirectory = jvms;
     launcher.searchRoots.pluginPath = jvms + "/no-plugin";
     launcher.findPublicJavaBundle(std::nullopt, max, false);

@@ -4,6 +4,7 @@
 
 #include "config_note_writer.h"
 #include "elf_config_region.h"
+#include "platform/dictionary_file.h"
 #include "platform/file_replace.h"
 #include "platform/files.h"
 #include "plist/plist.h"
@@ -18,22 +19,21 @@ bool fail(std::string* message, const std::string& file, const std::string& reas
 
 // The configuration in the stored (binary) form, or nullopt with *message set.
 std::optional<std::string> storedList(const std::string& path, std::string* message) {
-  std::optional<std::string> text = platform::readFile(path);
-  if (!text) {
-    fail(message, path, "cannot be read");
-    return std::nullopt;
+  platform::DictionaryFile file = platform::readDictionaryFile(path);
+  switch (file.status) {
+    case platform::DictionaryFile::Status::Read:
+      return plist::writeBinary(*file.dictionary);
+    case platform::DictionaryFile::Status::Missing:
+      fail(message, path, "cannot be read");
+      break;
+    case platform::DictionaryFile::Status::NotAPropertyList:
+      fail(message, path, "is not a property list: " + file.reason);
+      break;
+    case platform::DictionaryFile::Status::NotADictionary:
+      fail(message, path, "its root is not a dictionary");
+      break;
   }
-  std::string error;
-  std::optional<plist::Value> list = plist::parse(*text, &error);
-  if (!list) {
-    fail(message, path, "is not a property list: " + error);
-    return std::nullopt;
-  }
-  if (!list->isDictionary()) {
-    fail(message, path, "its root is not a dictionary");
-    return std::nullopt;
-  }
-  return plist::writeBinary(*list);
+  return std::nullopt;
 }
 
 }  // namespace

@@ -1,19 +1,28 @@
-// The exception the platform raises for failures that end a launch: a name,
-// a reason and the call stack where it was raised.
+// The two exceptions a start can end with. Below the entry nothing catches
+// them to carry on, and nothing ends the process: the entry turns each into
+// what the user sees and into the exit status.
 #pragma once
 
 #include <exception>
+#include <optional>
+#include <source_location>
 #include <string>
 #include <vector>
 
 namespace kvx {
 
+// A failure the launcher did not plan for (a value of the wrong type in a
+// configuration, a runtime library that cannot be loaded): a name, a reason,
+// where it was raised and the call stack there. The user is shown the reason
+// under "torqa.InternalError".
 class PlatformException : public std::exception {
  public:
-  PlatformException(std::string name, std::string reason);
+  PlatformException(std::string name, std::string reason,
+                    std::source_location where = std::source_location::current());
 
   const std::string& name() const { return name_; }
   const std::string& reason() const { return reason_; }
+  const std::source_location& where() const { return where_; }
   const std::vector<std::string>& callStackSymbols() const { return callStack_; }
   // The description shown to the user: the reason.
   const char* what() const noexcept override { return reason_.c_str(); }
@@ -21,7 +30,27 @@ class PlatformException : public std::exception {
  private:
   std::string name_;
   std::string reason_;
+  std::source_location where_;
   std::vector<std::string> callStack_;
+};
+
+// A failure the user is told about by a message key of the application's
+// messages, with up to two infos for its placeholders.
+class MessageError : public std::exception {
+ public:
+  explicit MessageError(std::string key, std::optional<std::string> info1 = std::nullopt,
+                        std::optional<std::string> info2 = std::nullopt)
+      : key_(std::move(key)), info1_(std::move(info1)), info2_(std::move(info2)) {}
+
+  const std::string& key() const { return key_; }
+  const std::optional<std::string>& info1() const { return info1_; }
+  const std::optional<std::string>& info2() const { return info2_; }
+  const char* what() const noexcept override { return key_.c_str(); }
+
+ private:
+  std::string key_;
+  std::optional<std::string> info1_;
+  std::optional<std::string> info2_;
 };
 
 }  // namespace kvx

@@ -1,25 +1,17 @@
 // The check of one runtime bundle: its version, its processor, the
 // pre-release rule and the configured range.
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
+#include "base/exception.h"
+#include "discovery/runtime_search.h"
+#include "discovery/version_strings.h"
 #include "discovery/version_tokens.h"
 #include "image/executable_architectures.h"
-#include "launcher/diagnostic_log.h"
-#include "launcher/launcher.h"
-#include "base/exception.h"
+#include "run/diagnostic_log.h"
+#include "run/kept_until_exit.h"
 
 namespace kvx {
 namespace {
-
-// Accepted versions are handed to the runtime's launch library and live
-// until the process ends; keeping them here leaves them reachable.
-char* keepForever(const std::string& text) {
-  static auto* kept = new std::vector<char*>();
-  kept->push_back(strdup(text.c_str()));
-  return kept->back();
-}
 
 // A string of the runtime's information dictionary; a value of another type
 // raises PlatformException.
@@ -39,7 +31,7 @@ OptString jvmVersionOf(const platform::Bundle& bundle) {
 // "CFBundleGetInfoString", in that order.
 const OptString* betaMatch(const OptString& version, const OptString& evar, const OptString& info) {
   for (const OptString* text : {&version, &evar, &info}) {
-    if (Launcher::isBetaVersion(*text)) return text;
+    if (version::isBetaVersion(*text)) return text;
   }
   return nullptr;
 }
@@ -50,9 +42,9 @@ void rearrangePluginVersion(StringList& list) {
 }
 
 // The candidate under test: its bundle, else the path that gave none.
-std::string candidateName(const Launcher& launcher) {
-  if (launcher.javaBundle) return launcher.javaBundle->path();
-  return plist::describe(launcher.javaBundlePath);
+std::string candidateName(const RuntimeChoice& choice) {
+  if (choice.javaBundle) return choice.javaBundle->path();
+  return plist::describe(choice.javaBundlePath);
 }
 
 // Why a version outside the range was refused, in the words a person
@@ -78,11 +70,12 @@ int32_t majorVersionOf(const StringList& list) {
 
 }  // namespace
 
-char* Launcher::checkJavaVersion(const OptString& minVersion, const OptString& maxVersion,
+char* RuntimeSearch::checkJavaVersion(const OptString& minVersion, const OptString& maxVersion,
                                  bool allowBeta, bool plugin) {
   OptString version, evar, info;
+  const std::shared_ptr<platform::Bundle>& javaBundle = choice_.javaBundle;
   if (!javaBundle) {
-    KVX_TRACE("refused %@: not a directory", candidateName(*this).c_str());
+    KVX_TRACE("refused %@: not a directory", candidateName(choice_).c_str());
   } else {
     // A runtime whose information dictionary holds values of the wrong type
     // cannot be judged: it is rejected like any other, and the search goes on.
@@ -100,7 +93,7 @@ char* Launcher::checkJavaVersion(const OptString& minVersion, const OptString& m
   return checkBundleVersion(minVersion, maxVersion, allowBeta, plugin, version, evar, info);
 }
 
-char* Launcher::checkBundleVersion(const OptString& minVersion, const OptString& maxVersion,
+char* RuntimeSearch::checkBundleVersion(const OptString& minVersion, const OptString& maxVersion,
                                    bool allowBeta, bool plugin, const OptString& bundleVersion,
                                    const OptString& evarVersion, const OptString& infoString) {
   char* result = nullptr;
@@ -109,28 +102,28 @@ char* Launcher::checkBundleVersion(const OptString& minVersion, const OptString&
     const OptString* beta = allowBeta ? nullptr : betaMatch(bundleVersion, evarVersion, infoString);
     if (beta) {
       KVX_TRACE("beta not allowed %@", (*beta)->c_str());
-      KVX_TRACE("refused %@: pre-release not allowed", candidateName(*this).c_str());
+      KVX_TRACE("refused %@: pre-release not allowed", candidateName(choice_).c_str());
     } else {
       StringList list = version::splitComponents(*bundleVersion);
       if (plugin) rearrangePluginVersion(list);
       KVX_TRACE("comparing3 %@ %@ %@ %@", bundleVersion->c_str(), plist::describe(list).c_str(),
                 plist::describe(minVersion).c_str(), plist::describe(maxVersion).c_str());
-      bool minOK = compareVersion(minVersion, list, false);
-      bool maxOK = compareVersion(maxVersion, list, true);
+      bool minOK = version::compareVersion(minVersion, list, false);
+      bool maxOK = version::compareVersion(maxVersion, list, true);
       KVX_TRACE("comparing4 %d %d", minOK ? 1 : 0, maxOK ? 1 : 0);
       if (minOK && maxOK) {
-        result = keepForever(bundleVersion->substr(0, bundleVersion->find_first_of("_+")));
+        result = copyKeptUntilExit(bundleVersion->substr(0, bundleVersion->find_first_of("_+")));
         major = majorVersionOf(list);
       } else if (traceEnabled()) {
-        traceOutOfRange(candidateName(*this), *bundleVersion, minOK, maxOK, minVersion, maxVersion);
+        traceOutOfRange(candidateName(choice_), *bundleVersion, minOK, maxOK, minVersion, maxVersion);
       }
     }
-  } else if (javaBundle) {
-    KVX_TRACE("refused %@: no version in its Info.plist", candidateName(*this).c_str());
+  } else if (choice_.javaBundle) {
+    KVX_TRACE("refused %@: no version in its Info.plist", candidateName(choice_).c_str());
   }
   if (result) {
-    javaVersion = bundleVersion;
-    javaMajorVersion = major;
+    choice_.javaVersion = bundleVersion;
+    choice_.javaMajorVersion = major;
   }
   KVX_TRACE("check returned %s", result ? result : "(null)");
   return result;
@@ -163,8 +156,8 @@ bool checkArchitecture(const platform::Bundle* bundle) {
   return found;
 }
 
-OptString Launcher::getJavaMinVersion() {
-  return plist::stringValue(configValue("kvx.minVersion"), "kvx.minVersion");
+OptString getJavaMinVersion(const RunState& run) {
+  return plist::stringValue(run.configValue("kvx.minVersion"), "kvx.minVersion");
 }
 
 }  // namespace kvx

@@ -71,25 +71,6 @@ constexpr Range kPunctuation[] = {
 
 }  // namespace
 
-DecodedCharacter decodeCharacter(std::string_view text) {
-  constexpr DecodedCharacter kMalformed{0xFFFD, 1};
-  if (text.empty()) return {0, 0};
-  auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  unsigned char lead = byte(0);
-  if (lead < 0x80) return {lead, 1};
-  size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-  if (length == 0 || lead > 0xF4 || text.size() < length) return kMalformed;
-  char32_t c = lead & (0x7F >> length);
-  for (size_t i = 1; i < length; ++i) {
-    if ((byte(i) & 0xC0) != 0x80) return kMalformed;
-    c = (c << 6) | (byte(i) & 0x3F);
-  }
-  bool overlong = (length == 3 && c < 0x800) || (length == 4 && c < 0x10000);
-  bool surrogate = c >= 0xD800 && c <= 0xDFFF;
-  if (overlong || surrogate || c > 0x10FFFF) return kMalformed;
-  return {c, length};
-}
-
 int digitValue(char32_t c) {
   if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
   auto it = std::upper_bound(std::begin(kDigitZeros), std::end(kDigitZeros), c);

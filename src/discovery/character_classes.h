@@ -13,14 +13,6 @@ inline constexpr int64_t kClassDigit = 0;
 inline constexpr int64_t kClassText = 1;
 inline constexpr int64_t kClassSeparator = 2;
 
-// One code point decoded from the start of text; a malformed sequence reads
-// as U+FFFD one byte long.
-struct DecodedCharacter {
-  char32_t codePoint;
-  size_t length;
-};
-DecodedCharacter decodeCharacter(std::string_view text);
-
 // The decimal digit value 0-9 of a character of Unicode category Nd, or -1.
 int digitValue(char32_t c);
 bool isWhitespaceOrNewline(char32_t c);

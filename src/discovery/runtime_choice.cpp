@@ -1,14 +1,12 @@
-// Which runtime a launch uses: one handed over by an authorisation restart,
-// one named with "-jvm=", one shipped with the application, else the first
-// acceptable one along the configured search sequence.
-#include <cstdlib>
-
-#include "discovery/runtime_home.h"
-#include "launcher/diagnostic_log.h"
-#include "launcher/launcher.h"
+#include "base/exception.h"
+#include "discovery/runtime_search.h"
+#include "params/java_parameters.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
+#include "run/diagnostic_log.h"
+#include "run/globals.h"
+#include "run/variables.h"
 #include "unpack/unpacker.h"
 
 namespace kvx {
@@ -20,41 +18,39 @@ struct Limits {
   bool allowBeta = false;
 };
 
-Limits configuredLimits() {
-  return {plist::stringValue(configValue("kvx.minVersion"), "kvx.minVersion"),
-          plist::stringValue(configValue("kvx.maxVersion"), "kvx.maxVersion"),
-          getBooleanValue(s_infoDictionary, "kvx.allowBeta")};
+Limits configuredLimits(const RunState& run) {
+  return {getJavaMinVersion(run),
+          plist::stringValue(run.configValue("kvx.maxVersion"), "kvx.maxVersion"),
+          getBooleanValue(run.infoDictionary, "kvx.allowBeta")};
 }
 
-bool runtimeFound(const Launcher& launcher) {
-  return launcher.javaBundle != nullptr || launchJavaVersion != nullptr;
+bool runtimeFound(const RuntimeChoice& choice) {
+  return choice.javaBundle != nullptr || launchJavaVersion != nullptr;
 }
 
 // The unpack step failed: tell an unwritable directory from a failed tool
-// run, then end the process; the runtime cannot be used half unpacked.
+// run. The start ends there; the runtime cannot be used half unpacked.
 [[noreturn]] void reportUnpackFailure(const std::string& home) {
   std::string probe = platform::joinPath(home, "_kvx_testdir");
   if (platform::fileExists(probe) || !platform::createDirectory(probe)) {
-    Launcher::displayError("NonWritablePackDir");
-  } else {
-    if (!platform::removeDirectory(probe)) KVX_TRACE("could not remove _kvx_testdir");
-    Launcher::displayError("torqa.InternalError", std::string("could not run unpack200"));
+    throw MessageError("NonWritablePackDir");
   }
-  std::exit(1);
+  if (!platform::removeDirectory(probe)) KVX_TRACE("could not remove _kvx_testdir");
+  throw MessageError("torqa.InternalError", std::string("could not run unpack200"));
 }
 
 }  // namespace
 
-OptString Launcher::findOverrideJvm() {
+OptString RuntimeSearch::replaceVariables(const OptString& text) const {
+  return kvx::replaceVariables(run_, choice_.javaBundlePath, text);
+}
+
+OptString RuntimeSearch::findOverrideJvm() {
   StringList options;
-  addPredefinedOptions(plist::stringArrayValue(javaVMValue("VMOptionArray"), "VMOptionArray"),
-                       options, std::string());
-  if (s_guiLauncher && s_launcherDirAndName) {
-    readOptionsFile(*s_launcherDirAndName + ".app/Contents/vmoptions.txt", options, std::string());
-  }
-  if (s_launcherDirAndName) readOptionsFile(*s_launcherDirAndName + ".vmoptions", options, std::string());
+  JavaParameters parameters(run_, choice_);
+  parameters.addOptionSources(options, std::string(), /*withVersionOptions=*/false);
   StringList ignoredArguments;
-  addCommandLineParameters(options, ignoredArguments);
+  parameters.addCommandLineParameters(options, ignoredArguments);
   for (auto it = options.rbegin(); it != options.rend(); ++it) {
     if (it->rfind("-jvm=", 0) == 0) return it->substr(5);
   }
@@ -63,56 +59,60 @@ OptString Launcher::findOverrideJvm() {
 
 // Only when no runtime was handed over: the "-jvm=" override, then a runtime
 // bundle inside the application bundle.
-void Launcher::findOverrideOrBundledRuntime(const OptString& minVersion, const OptString& maxVersion,
+void RuntimeSearch::findOverrideOrBundledRuntime(const OptString& minVersion, const OptString& maxVersion,
                                             bool allowBeta) {
   if (OptString override = findOverrideJvm()) {
     KVX_TRACE("JVM override: %@", override->c_str());
     findDirectoryJavaBundle(override, minVersion, maxVersion, allowBeta);
-    if (!javaBundle) KVX_TRACE("No suitable JVM bundle found at: %@", override->c_str());
+    if (!choice_.javaBundle) KVX_TRACE("No suitable JVM bundle found at: %@", override->c_str());
   }
-  if (javaBundle || !s_mainBundlePath) return;
+  if (choice_.javaBundle || !run_.mainBundlePath) return;
   for (const char* place : {"Contents/Resources/jre.bundle", "Contents/PlugIns/jre.bundle"}) {
-    javaBundlePath = platform::joinPath(*s_mainBundlePath, place);
-    if (platform::fileExists(*javaBundlePath)) javaBundle = platform::Bundle::open(*javaBundlePath);
-    if (javaBundle) return;
-    KVX_TRACE("no runtime shipped at %@", javaBundlePath->c_str());
+    const std::string path = platform::joinPath(*run_.mainBundlePath, place);
+    choice_.javaBundlePath = path;
+    if (platform::fileExists(path)) choice_.javaBundle = platform::Bundle::open(path);
+    if (choice_.javaBundle) return;
+    KVX_TRACE("no runtime shipped at %@", path.c_str());
   }
 }
 
 // A runtime in the application root: a bundle, else a plain runtime home.
-void Launcher::findRuntimeInAppRoot() {
-  std::string root = s_appRootDir.value_or(std::string());
-  javaBundlePath = platform::joinPath(root, ".kestrovel/jre.bundle");
-  if (platform::isDirectory(*javaBundlePath)) {
-    javaBundle = platform::Bundle::open(*javaBundlePath);
-    if (javaBundle) return;
+void RuntimeSearch::findRuntimeInAppRoot() {
+  std::string root = run_.appRootDir.value_or(std::string());
+  std::string bundlePath = platform::joinPath(root, ".kestrovel/jre.bundle");
+  choice_.javaBundlePath = bundlePath;
+  if (platform::isDirectory(bundlePath)) {
+    choice_.javaBundle = platform::Bundle::open(bundlePath);
+    if (choice_.javaBundle) return;
   }
-  KVX_TRACE("no runtime shipped at %@", javaBundlePath->c_str());
-  javaBundlePath = platform::joinPath(root, ".kestrovel/jre");
-  if (platform::isDirectory(*javaBundlePath)) {
+  KVX_TRACE("no runtime shipped at %@", bundlePath.c_str());
+  std::string homePath = platform::joinPath(root, ".kestrovel/jre");
+  choice_.javaBundlePath = homePath;
+  if (platform::isDirectory(homePath)) {
     launchJavaVersion = kUnknownJavaVersion;
   } else {
-    KVX_TRACE("no runtime shipped at %@", javaBundlePath->c_str());
+    KVX_TRACE("no runtime shipped at %@", homePath.c_str());
   }
 }
 
 // A runtime that comes with the application is taken as it is (no limits),
 // but its packed jars are expanded first.
-void Launcher::prepareShippedRuntime() {
+void RuntimeSearch::prepareShippedRuntime() {
   if (launchJavaVersion == nullptr) {
     launchJavaVersion = checkJavaVersion(std::nullopt, std::nullopt, true, false);
   }
-  std::string home = javaBundle ? runtimeHomeOf(*javaBundlePath) : *javaBundlePath;
+  const std::string& path = *choice_.javaBundlePath;
+  std::string home = choice_.javaBundle ? platform::runtimeHome(path) : path;
   KVX_TRACE("Running unpacker on %@", home.c_str());
   bool ok = Unpacker::unpack(platform::joinPath(home, "jre"), Unpacker::Progress()) &&
             Unpacker::unpack(home, Unpacker::Progress());
   if (!ok) reportUnpackFailure(home);
 }
 
-void Launcher::searchSequence(const OptString& minVersion, const OptString& maxVersion, bool allowBeta) {
+void RuntimeSearch::searchSequence(const OptString& minVersion, const OptString& maxVersion, bool allowBeta) {
   std::optional<StringList> sequence =
-      plist::stringArrayValue(javaVMValue("SearchSequence"), "SearchSequence");
-  KVX_TRACE("search sequence %@", plist::describe(javaVMValue("SearchSequence")).c_str());
+      plist::stringArrayValue(run_.javaVMValue("SearchSequence"), "SearchSequence");
+  KVX_TRACE("search sequence %@", plist::describe(run_.javaVMValue("SearchSequence")).c_str());
   if (!sequence) {
     findPublicJavaBundle(minVersion, maxVersion, allowBeta);
     return;
@@ -130,7 +130,7 @@ void Launcher::searchSequence(const OptString& minVersion, const OptString& maxV
         }
         case 'I':
           KVX_TRACE("checking previous installations");
-          findJavaPreviousInstallation(s_infoDictionary, minVersion, maxVersion, allowBeta);
+          findJavaPreviousInstallation(run_.infoDictionary, minVersion, maxVersion, allowBeta);
           break;
         case 'R':
           KVX_TRACE("checking directory %@", argument->c_str());
@@ -145,40 +145,40 @@ void Launcher::searchSequence(const OptString& minVersion, const OptString& maxV
           break;
       }
     }
-    if (runtimeFound(*this)) return;
+    if (runtimeFound(choice_)) return;
   }
 }
 
-OptString Launcher::findJavaBundle() {
+OptString RuntimeSearch::findJavaBundle() {
   launchJavaVersion = nullptr;
-  javaBundle = nullptr;
-  pluginUsed = false;
-  javaBundlePath = std::nullopt;
-  Limits limits = configuredLimits();
+  choice_.javaBundle = nullptr;
+  choice_.pluginUsed = false;
+  choice_.javaBundlePath = std::nullopt;
+  Limits limits = configuredLimits(run_);
 
-  const StringList& arguments = platform::processArguments();
+  const StringList& arguments = run_.arguments;
   if (arguments.size() >= 3 && arguments[1] == "__kvx_auth_restart") {
-    javaBundlePath = arguments[2];
-    javaBundle = platform::Bundle::open(arguments[2]);
+    choice_.javaBundlePath = arguments[2];
+    choice_.javaBundle = platform::Bundle::open(arguments[2]);
     KVX_TRACE("authorization restart with %@ %@", arguments[2].c_str(),
-              javaBundle ? javaBundle->path().c_str() : "(null)");
+              choice_.javaBundle ? choice_.javaBundle->path().c_str() : "(null)");
   } else {
     findOverrideOrBundledRuntime(limits.minVersion, limits.maxVersion, limits.allowBeta);
   }
-  if (!javaBundle) findRuntimeInAppRoot();
+  if (!choice_.javaBundle) findRuntimeInAppRoot();
 
-  if (runtimeFound(*this)) {
+  if (runtimeFound(choice_)) {
     prepareShippedRuntime();
   } else {
     searchSequence(limits.minVersion, limits.maxVersion, limits.allowBeta);
   }
   if (launchJavaVersion == nullptr) {
-    javaBundlePath = std::nullopt;
+    choice_.javaBundlePath = std::nullopt;
     KVX_TRACE("no runtime accepted: minimum %@, maximum %@, pre-releases %s",
               plist::describe(limits.minVersion).c_str(), plist::describe(limits.maxVersion).c_str(),
               limits.allowBeta ? "allowed" : "refused");
   }
-  return javaBundlePath;
+  return choice_.javaBundlePath;
 }
 
 }  // namespace kvx

@@ -1,11 +1,13 @@
 // The places a runtime is searched in: one given directory, the runtimes of
 // earlier installations, and the system's standard locations.
+#include "base/text.h"
+#include "discovery/runtime_search.h"
 #include "discovery/version_tokens.h"
-#include "launcher/diagnostic_log.h"
-#include "launcher/launcher.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/user_defaults.h"
+#include "run/diagnostic_log.h"
+#include "run/globals.h"
 
 namespace kvx {
 namespace {
@@ -13,33 +15,12 @@ namespace {
 constexpr const char* kInstallationsSuite = "com.kestrovel.installations";
 constexpr const char* kInstallationsKey = "/com/kestrovel/installations/";
 
-// Every location tries its candidates the same way; the outcome is left in
-// the launcher's fields.
-void tryCandidate(Launcher& launcher, const std::string& path, const OptString& minVersion,
-                  const OptString& maxVersion, bool allowBeta) {
-  launcher.javaBundlePath = path;
-  launcher.javaBundle = platform::Bundle::open(path);
-  launchJavaVersion = launcher.checkJavaVersion(minVersion, maxVersion, allowBeta, /*plugin=*/false);
-  if (!launchJavaVersion) launcher.javaBundle.reset();
-}
-
 // Installers write this store; an entry of another type than string is
 // treated as missing rather than ending the launch.
 OptString storeString(const plist::Value& store, const std::string& key) {
   const plist::Value* value = store.get(key);
   if (value && value->isString()) return value->str();
   return std::nullopt;
-}
-
-StringList splitAtSemicolons(const std::string& text) {
-  StringList parts;
-  size_t start = 0;
-  for (;;) {
-    size_t end = text.find(';', start);
-    parts.push_back(text.substr(start, end - start));
-    if (end == std::string::npos) return parts;
-    start = end + 1;
-  }
 }
 
 std::string previousInstallationRuntime(const plist::Value& store, const std::string& appId,
@@ -58,23 +39,33 @@ bool isOraclePlugin(const OptString& ident, const OptString& info) {
 
 }  // namespace
 
-void Launcher::findDirectoryJavaBundle(const OptString& directory, const OptString& minVersion,
-                                       const OptString& maxVersion, bool allowBeta) {
-  if (!directory) return;
-  javaBundlePath = replaceVariables(directory);
-  if (!javaBundlePath || !platform::fileExists(*javaBundlePath)) {
-    KVX_TRACE("nothing at %@", plist::describe(javaBundlePath).c_str());
-    return;
-  }
-  tryCandidate(*this, *javaBundlePath, minVersion, maxVersion, allowBeta);
+// Every location tries its candidates the same way; the outcome is left in
+// the choice.
+void RuntimeSearch::tryCandidate(const std::string& path, const OptString& minVersion,
+                                 const OptString& maxVersion, bool allowBeta) {
+  choice_.javaBundlePath = path;
+  choice_.javaBundle = platform::Bundle::open(path);
+  launchJavaVersion = checkJavaVersion(minVersion, maxVersion, allowBeta, /*plugin=*/false);
+  if (!launchJavaVersion) choice_.javaBundle.reset();
 }
 
-void Launcher::findJavaPreviousInstallation(const plist::Value* infoDictionary,
+void RuntimeSearch::findDirectoryJavaBundle(const OptString& directory, const OptString& minVersion,
+                                       const OptString& maxVersion, bool allowBeta) {
+  if (!directory) return;
+  choice_.javaBundlePath = replaceVariables(directory);
+  if (!choice_.javaBundlePath || !platform::fileExists(*choice_.javaBundlePath)) {
+    KVX_TRACE("nothing at %@", plist::describe(choice_.javaBundlePath).c_str());
+    return;
+  }
+  tryCandidate(*choice_.javaBundlePath, minVersion, maxVersion, allowBeta);
+}
+
+void RuntimeSearch::findJavaPreviousInstallation(const plist::Value* infoDictionary,
                                             const OptString& minVersion,
                                             const OptString& maxVersion, bool allowBeta) {
   OptString appId =
       plist::stringValue(infoDictionary ? infoDictionary->get("kvx.appId") : nullptr, "kvx.appId");
-  platform::UserDefaults& defaults = platform::UserDefaults::standard();
+  platform::UserDefaults& defaults = run_.userDefaults;
   defaults.addSuiteNamed(kInstallationsSuite);
   std::optional<plist::Value> store = defaults.dictionaryForKey(kInstallationsKey);
   KVX_TRACE("%@", plist::describe(store ? &*store : nullptr).c_str());
@@ -88,28 +79,29 @@ void Launcher::findJavaPreviousInstallation(const plist::Value* infoDictionary,
     KVX_TRACE("no earlier installations recorded for %@", appId->c_str());
     return;
   }
-  for (const std::string& dir : splitAtSemicolons(*dirs)) {
+  for (std::string_view piece : splitAt(*dirs, ';')) {
+    const std::string dir(piece);
     std::string path = previousInstallationRuntime(*store, *appId, dir);
-    javaBundlePath = path;
+    choice_.javaBundlePath = path;
     KVX_TRACE("checking %@", path.c_str());
     if (!platform::fileExists(path)) {
       KVX_TRACE("nothing at %@", path.c_str());
       continue;
     }
-    tryCandidate(*this, path, minVersion, maxVersion, allowBeta);
+    tryCandidate(path, minVersion, maxVersion, allowBeta);
     if (launchJavaVersion) return;
   }
 }
 
-void Launcher::findPublicJavaBundle(const OptString& minVersion, const OptString& maxVersion,
+void RuntimeSearch::findPublicJavaBundle(const OptString& minVersion, const OptString& maxVersion,
                                     bool allowBeta) {
-  const std::string& plugin = searchRoots.pluginPath;
+  const std::string& plugin = roots_.pluginPath;
   if (platform::fileExists(plugin) &&
       platform::fileExists(platform::joinPath(plugin, "Contents/Home/bin/java"))) {
-    javaBundle = platform::Bundle::open(plugin);
-    if (javaBundle) {
-      const plist::Value* infoValue = javaBundle->infoValue("CFBundleGetInfoString");
-      const plist::Value* identValue = javaBundle->infoValue("CFBundleIdentifier");
+    choice_.javaBundle = platform::Bundle::open(plugin);
+    if (choice_.javaBundle) {
+      const plist::Value* infoValue = choice_.javaBundle->infoValue("CFBundleGetInfoString");
+      const plist::Value* identValue = choice_.javaBundle->infoValue("CFBundleIdentifier");
       OptString info = infoValue && infoValue->isString() ? OptString(infoValue->str()) : std::nullopt;
       OptString ident = identValue && identValue->isString() ? OptString(identValue->str()) : std::nullopt;
       KVX_TRACE("JRE %@ %@ %@", plugin.c_str(), plist::describe(info).c_str(),
@@ -121,16 +113,16 @@ void Launcher::findPublicJavaBundle(const OptString& minVersion, const OptString
         KVX_TRACE("refused %@: not an Oracle plug-in", plugin.c_str());
       }
       if (launchJavaVersion) {
-        javaBundlePath = plugin;
-        pluginUsed = true;
+        choice_.javaBundlePath = plugin;
+        choice_.pluginUsed = true;
       } else {
-        javaBundle.reset();
+        choice_.javaBundle.reset();
       }
     }
   }
-  if (javaBundle) return;
+  if (choice_.javaBundle) return;
 
-  const std::string& directory = searchRoots.systemRuntimeDirectory;
+  const std::string& directory = roots_.systemRuntimeDirectory;
   std::optional<StringList> names = platform::listDirectory(directory);
   if (!names) {
     KVX_TRACE("cannot list the runtime directory %@", directory.c_str());
@@ -141,7 +133,7 @@ void Launcher::findPublicJavaBundle(const OptString& minVersion, const OptString
   for (const std::string& name : *names) {
     std::string path = platform::pathWithComponents({directory, name});
     KVX_TRACE("checking %@", path.c_str());
-    tryCandidate(*this, path, minVersion, maxVersion, allowBeta);
+    tryCandidate(path, minVersion, maxVersion, allowBeta);
     if (launchJavaVersion) return;
   }
 }

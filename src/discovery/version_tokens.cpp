@@ -4,8 +4,10 @@
 #include <limits>
 #include <numeric>
 
+#include "base/text.h"
+#include "base/utf.h"
 #include "discovery/character_classes.h"
-#include "launcher/launcher.h"
+#include "discovery/version_strings.h"
 
 namespace kvx::version {
 namespace {
@@ -14,7 +16,7 @@ int64_t digitRunValue(std::string_view run) {
   constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
   int64_t value = 0;
   while (!run.empty()) {
-    DecodedCharacter c = decodeCharacter(run);
+    DecodedCharacter c = decodeUtf8(run);
     run.remove_prefix(c.length);
     int digit = digitValue(c.codePoint);
     if (value > (kMax - digit) / 10) return kMax;
@@ -32,8 +34,8 @@ char32_t firstUtf16Unit(char32_t c) {
 
 int64_t compareText(std::string_view a, std::string_view b) {
   while (!a.empty() && !b.empty()) {
-    DecodedCharacter x = decodeCharacter(a);
-    DecodedCharacter y = decodeCharacter(b);
+    DecodedCharacter x = decodeUtf8(a);
+    DecodedCharacter y = decodeUtf8(b);
     if (x.codePoint != y.codePoint) {
       char32_t ux = firstUtf16Unit(x.codePoint), uy = firstUtf16Unit(y.codePoint);
       if (ux != uy) return ux < uy ? -1 : 1;
@@ -70,7 +72,7 @@ TokenList tokenize(std::string_view version) {
   size_t start = 0;
   int64_t previous = -1;
   for (size_t i = 0; i < version.size();) {
-    DecodedCharacter c = decodeCharacter(version.substr(i));
+    DecodedCharacter c = decodeUtf8(version.substr(i));
     int64_t current = classOfCharacter(c.codePoint);
     if (i > 0 && (current != previous || previous == kClassSeparator)) {
       flush(version.substr(start, i - start), previous);
@@ -99,19 +101,14 @@ int64_t compareTokens(const TokenList& a, const TokenList& b) {
 
 std::vector<std::string> splitComponents(std::string_view version) {
   std::vector<std::string> parts;
-  size_t start = 0;
-  for (;;) {
-    size_t end = version.find_first_of("._-+", start);
-    parts.emplace_back(version.substr(start, end - start));
-    if (end == std::string_view::npos) return parts;
-    start = end + 1;
-  }
+  for (std::string_view part : splitAtAny(version, "._-+")) parts.emplace_back(part);
+  return parts;
 }
 
 void sortRuntimeNamesNewestFirst(std::vector<std::string>& names) {
   std::vector<std::string> stripped;
   stripped.reserve(names.size());
-  for (const std::string& name : names) stripped.push_back(Launcher::removeJrePrefix(name));
+  for (const std::string& name : names) stripped.push_back(removeJrePrefix(name));
   std::vector<TokenList> keys;
   keys.reserve(names.size());
   for (const std::string& text : stripped) keys.push_back(tokenize(text));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "plist/plist.h"
+#include "run/run_state.h"
 
 extern "C" {
 int launcher_main(int argc, char** argv);
@@ -16,11 +17,12 @@ namespace kvx {
 // and returns the note's size, 0 when there is none.
 int findEmbeddedConfig(const void** data);
 
-// The command-line launcher's road, given the embedded configuration.
-int launch_cli(const plist::Value& configuration, int argc, char** argv);
+// The command-line launcher's road, given the embedded configuration, which
+// stays in use until the road ends.
+int launch_cli(RunState& run, const plist::Value& configuration);
 
 // Relaunches the application bundle through the workspace layer and waits for it.
-int workspace_open(bool hidden);
+int workspace_open(const RunState& run, bool hidden);
 void forward_sigterm(int signal);
 
 }  // namespace kvx

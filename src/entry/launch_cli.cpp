@@ -6,33 +6,33 @@
 
 #include "entry/entry_points.h"
 #include "entry/service_actions.h"
-#include "launcher/diagnostic_log.h"
+#include "run/diagnostic_log.h"
 #include "launcher/launcher.h"
-#include "platform/daemon.h"
 #include "platform/paths.h"
-#include "platform/process.h"
+#include "platform/program.h"
+#include "run/globals.h"
 
 namespace kvx {
 namespace {
 
-void installCommandLineState(const plist::Value& configuration) {
+void installCommandLineState(RunState& run, const plist::Value& configuration) {
   g_cli = true;
-  s_guiLauncher = false;
+  run.guiLauncher = false;
   const plist::Value* service = configuration.get("kvx.service");
-  s_serviceMode = service && service->isString() ? OptString(service->str()) : std::nullopt;
-  s_infoDictionary = &configuration;
+  run.serviceMode = service && service->isString() ? OptString(service->str()) : std::nullopt;
+  run.infoDictionary = &configuration;
   if (const char* path = getExecutablePath()) {
-    s_launcherDirAndName = std::string(path);
-    s_launcherDirInApp = platform::deletingLastPathComponent(path);
+    run.launcherDirAndName = std::string(path);
+    run.launcherDirInApp = platform::deletingLastPathComponent(path);
   }
-  KVX_TRACE("service mode: %@ %@", plist::describe(s_serviceMode).c_str(),
+  KVX_TRACE("service mode: %@ %@", plist::describe(run.serviceMode).c_str(),
             plist::describe(service).c_str());
 }
 
 // The status to end with, or nothing when the application is to be launched.
-std::optional<int> handleServiceAction(const std::string& mode) {
+std::optional<int> handleServiceAction(const RunState& run, const std::string& mode) {
   bool legacy = mode == "legacy";
-  const std::vector<std::string>& args = platform::processArguments();
+  const std::vector<std::string>& args = run.arguments;
   // The name the program was started by (a link's own name), not its target.
   std::string name = args.empty() ? std::string() : platform::lastPathComponent(args[0]);
   std::optional<std::string> action;
@@ -46,8 +46,8 @@ std::optional<int> handleServiceAction(const std::string& mode) {
     case ServiceStep::Detach:
       printf("Starting %s\n", name.c_str());
       (void)fflush(stdout);
-      if (platform::daemon_compat(0, 0) == -1) {
-        perror("daemon");
+      if (std::string error; !platform::daemon_compat(0, 0, &error)) {
+        (void)fprintf(stderr, "daemon: %s\n", error.c_str());
         return 1;
       }
       return std::nullopt;
@@ -65,14 +65,14 @@ std::optional<int> handleServiceAction(const std::string& mode) {
 
 }  // namespace
 
-int launch_cli(const plist::Value& configuration, int /*argc*/, char** /*argv*/) {
+int launch_cli(RunState& run, const plist::Value& configuration) {
   KVX_TRACE("Loaded plist: %@ %d", plist::describe(configuration).c_str(),
             static_cast<int>(configuration.entries().size()));
-  installCommandLineState(configuration);
-  if (s_serviceMode) {
-    if (std::optional<int> status = handleServiceAction(*s_serviceMode)) return *status;
+  installCommandLineState(run, configuration);
+  if (run.serviceMode) {
+    if (std::optional<int> status = handleServiceAction(run, *run.serviceMode)) return *status;
   }
-  return Launcher::launcher()->load().launch();
+  return Launcher::launcher(run)->load().launch();
 }
 
 }  // namespace kvx

@@ -1,15 +1,18 @@
-// The dispatcher: chooses one of the five roads by tests made in a fixed order.
+// The dispatcher: chooses one of the five roads by tests made in a fixed
+// order. It is also the one boundary where a failed start becomes what the
+// user sees and an exit status.
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <memory>
 #include <string>
 
-#include "entry/entry_points.h"
-#include "launcher/diagnostic_log.h"
-#include "launcher/launcher.h"
 #include "base/exception.h"
-#include "platform/system_log.h"
+#include "entry/entry_points.h"
+#include "launcher/launcher.h"
+#include "launcher/messages.h"
+#include "run/diagnostic_log.h"
+#include "run/globals.h"
 
 namespace kvx {
 namespace {
@@ -21,7 +24,7 @@ int reenterLaunchLibrary(int argc, char** argv) {
 
 // The configuration embedded in the executable: the length N, then N bytes of
 // property list, parsed where the image holds them.
-int runEmbeddedConfiguration(const unsigned char* data, int size, int argc, char** argv) {
+int runEmbeddedConfiguration(RunState& run, const unsigned char* data, int size) {
   uint32_t length = static_cast<uint32_t>(data[0]) | static_cast<uint32_t>(data[1]) << 8 |
                     static_cast<uint32_t>(data[2]) << 16 | static_cast<uint32_t>(data[3]) << 24;
   KVX_TRACE("plist length %d", static_cast<int>(length));
@@ -44,13 +47,11 @@ int runEmbeddedConfiguration(const unsigned char* data, int size, int argc, char
     throw PlatformException("NSInvalidArgumentException",
                             "The embedded configuration's root is not a dictionary.");
   }
-  // The configuration stays in use for the whole run.
-  static const plist::Value configuration = std::move(*list);
-  return launch_cli(configuration, argc, argv);
+  return launch_cli(run, *list);
 }
 
-int runBundleRoad() {
-  std::shared_ptr<Launcher> launcher = Launcher::launcher();
+int runBundleRoad(RunState& run) {
+  std::shared_ptr<Launcher> launcher = Launcher::launcher(run);
   return launcher->load().launch();
 }
 
@@ -62,22 +63,24 @@ std::string stackText(const std::vector<std::string>& stack) {
   return text + ")";
 }
 
-int runConfiguredRoad(int argc, char** argv) {
+int runConfiguredRoad(RunState& run) {
   try {
     const void* data = nullptr;
     int size = findEmbeddedConfig(&data);
     KVX_TRACE("embedded config %p %d", data, size);
     if (data != nullptr && size > 4) {
-      return runEmbeddedConfiguration(static_cast<const unsigned char*>(data), size, argc, argv);
+      return runEmbeddedConfiguration(run, static_cast<const unsigned char*>(data), size);
     }
-    return runBundleRoad();
+    return runBundleRoad(run);
+  } catch (const MessageError& e) {
+    displayError(run, e.key(), e.info1(), e.info2());
   } catch (const PlatformException& e) {
     KVX_ALWAYS_LOG("%s: %s", e.reason().c_str(), stackText(e.callStackSymbols()).c_str());
-    Launcher::displayError("torqa.InternalError", std::string(e.what()));
+    displayError(run, "torqa.InternalError", std::string(e.what()));
   } catch (const std::exception& e) {
     // Anything else would end the process without a word to the user.
     KVX_ALWAYS_LOG("%s: %s", "std::exception", e.what());
-    Launcher::displayError("torqa.InternalError", std::string(e.what()));
+    displayError(run, "torqa.InternalError", std::string(e.what()));
   }
   return 1;
 }
@@ -90,12 +93,15 @@ extern "C" __attribute__((visibility("default"))) int launcher_main(int argc, ch
   KVX_TRACE("launcher_main %d", argc);
   if (argc >= 2 && strcmp(argv[1], "__kvx_workspace_open") == 0) {
     KVX_TRACE("workspace open");
-    return workspace_open(false);
+    return workspace_open(startingRunState(argc, argv), false);
   }
   if (argc >= 2 && strcmp(argv[1], "__kvx_workspace_open_hidden") == 0) {
     KVX_TRACE("workspace open hidden");
-    return workspace_open(true);
+    return workspace_open(startingRunState(argc, argv), true);
   }
   if (JLI_LaunchFxnPtr != nullptr) return reenterLaunchLibrary(argc, argv);
-  return runConfiguredRoad(argc, argv);
+  // The state of this start: it lives until the road ends, which is after
+  // the runtime has returned.
+  RunState run = startingRunState(argc, argv);
+  return runConfiguredRoad(run);
 }

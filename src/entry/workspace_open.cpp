@@ -4,14 +4,16 @@
 
 #include "entry/entry_points.h"
 #include "entry/workspace_relaunch.h"
-#include "launcher/diagnostic_log.h"
-#include "launcher/globals.h"
+#include "run/diagnostic_log.h"
 #include "platform/bundle.h"
 #include "plist/plist.h"
 #include "platform/process.h"
 #include "platform/signals.h"
 
 namespace kvx {
+
+std::atomic<int32_t> gChildPid{0};
+
 namespace {
 
 constexpr uint32_t kPollMicroseconds = 200000;
@@ -51,21 +53,21 @@ int relaunchAndWait(bool hidden, const std::vector<std::string>& processArgument
   platform::installSignalHandler(platform::kSignalInterrupt, forward_sigterm);
   platform::installSignalHandler(platform::kSignalHangUp, forward_sigterm);
 
-  platform::WorkspaceLaunch app = start(bundlePath, launchOptions(hidden), handedOn);
-  if (!app.ok()) {
-    KVX_TRACE("Launch failed: %@", app.error.c_str());
+  std::string error;
+  std::optional<int32_t> launched = start(bundlePath, launchOptions(hidden), handedOn, &error);
+  if (!launched) {
+    KVX_TRACE("Launch failed: %@", error.c_str());
     return 1;
   }
-  int32_t pid = app.processIdentifier;
+  int32_t pid = *launched;
   KVX_TRACE("process identifier: %lld", static_cast<long long>(pid));
   gChildPid.store(pid);
   waitUntilGone(pid);
   return 0;
 }
 
-int workspace_open(bool hidden) {
-  return relaunchAndWait(hidden, platform::processArguments(), platform::mainBundle().path,
-                         platform::launchApplication);
+int workspace_open(const RunState& run, bool hidden) {
+  return relaunchAndWait(hidden, run.arguments, run.mainBundle.path, platform::launchApplication);
 }
 
 }  // namespace kvx

@@ -2,7 +2,10 @@
 // reaches the service can be seen.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,8 +13,15 @@
 
 namespace kvx {
 
-using ApplicationStarter = std::function<platform::WorkspaceLaunch(
-    const std::string& bundlePath, uint64_t options, const std::vector<std::string>& arguments)>;
+// The relaunched application's process, for the signal handler that
+// forwards termination to it; 0 while there is none. The handler can be
+// handed nothing else.
+extern std::atomic<int32_t> gChildPid;
+
+// Shaped like platform::launchApplication.
+using ApplicationStarter = std::function<std::optional<int32_t>(
+    const std::string& bundlePath, uint64_t options, const std::vector<std::string>& arguments,
+    std::string* error)>;
 
 // Launches the bundle with the process arguments after the marker, forwards
 // SIGTERM, SIGINT and SIGHUP to it and waits until it has gone. 1 when the

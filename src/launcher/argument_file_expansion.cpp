@@ -1,8 +1,9 @@
 // "@" argument files are expanded by the runtime's own launch library, so
 // that the launcher reads them exactly as that runtime's java command would.
 #include "launcher/argument_vector.h"
-#include "launcher/diagnostic_log.h"
+#include "run/diagnostic_log.h"
 #include "launcher/launch_library.h"
+#include "run/kept_until_exit.h"
 
 namespace kvx {
 namespace {

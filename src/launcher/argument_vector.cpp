@@ -3,14 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace kvx {
+#include "run/kept_until_exit.h"
 
-void keepUntilExit(const void* block) {
-  // Deliberately never destroyed: a static destructor could run while a
-  // thread of the virtual machine still reads what it holds.
-  static auto* kept = new std::vector<const void*>;
-  kept->push_back(block);
-}
+namespace kvx {
 
 char** makeArgumentVector(const std::vector<std::string>& entries) {
   auto** vector = static_cast<char**>(calloc(entries.size() + 1, sizeof(char*)));

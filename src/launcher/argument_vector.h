@@ -19,8 +19,4 @@ std::vector<std::string> launchVectorEntries(const std::string& programPath,
                                              const std::string& mainClass,
                                              const std::vector<std::string>& args);
 
-// Keeps a block that the launch library handed over reachable until the
-// process ends, so that it is neither freed nor taken for a leak.
-void keepUntilExit(const void* block);
-
 }  // namespace kvx

@@ -2,13 +2,16 @@
 #include <array>
 #include <string>
 
-#include "launcher/diagnostic_log.h"
+#include "run/diagnostic_log.h"
 #include "launcher/launch_library.h"
 #include "launcher/launcher.h"
+#include "launcher/messages.h"
 #include "platform/dynamic_library.h"
 #include "base/exception.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/runtime_names.h"
+#include "run/globals.h"
 
 namespace kvx {
 namespace {
@@ -41,8 +44,8 @@ void traceVector(int argc, char** argv) {
 int Launcher::launch() {
   if (!javaBundlePath) {
     KVX_TRACE("no suitable JRE found.");
-    displayError("AppleJavaMinVersionError", getJavaMinVersion(),
-                 plist::stringValue(configValue("CFBundleName"), "CFBundleName"));
+    displayError(run, "AppleJavaMinVersionError", getJavaMinVersion(run),
+                 plist::stringValue(run.configValue("CFBundleName"), "CFBundleName"));
     return 1;
   }
 

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "launcher/globals.h"
+#include "run/globals.h"
 #include "platform/dynamic_library.h"
 
 namespace kvx {

@@ -1,109 +1,89 @@
 // The one object that carries a launch from the configuration to the running
-// Java virtual machine. Its member functions are defined in the folder of the
-// subsystem they belong to.
+// Java virtual machine. The runtime search and the parameter assembly are
+// layers of their own; the Launcher holds what they need (the start's
+// RunState, the search roots) and leaves their outcome in its fields.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "launcher/globals.h"
-#include "platform/bundle.h"
-#include "plist/plist.h"
+#include "discovery/runtime_search.h"
+#include "params/java_parameters.h"
+#include "run/run_state.h"
+#include "run/runtime_choice.h"
 
 namespace kvx {
 
-using OptString = std::optional<std::string>;
-using StringList = std::vector<std::string>;
-
-// Where the standard runtime locations are. The shipped launcher always uses
-// the defaults; tests hand in others.
-struct SearchRoots {
-  std::string systemRuntimeDirectory = kSystemRuntimeDirectory;
-  std::string pluginPath = "/Library/Internet Plug-Ins/JavaAppletPlugin.plugin";
-  std::string pluginLibrary =
-      "/Library/Internet Plug-Ins/JavaAppletPlugin.plugin/Contents/Home/lib/jli/libjli" kLibrarySuffix;
-};
-
-class Launcher {
+class Launcher : public RuntimeChoice {
  public:
-  // A new object each call; it lives until the end of the run.
-  static std::shared_ptr<Launcher> launcher();
-  Launcher();
-  // Fixes the process-wide paths; the bundle road takes them from mainBundle.
-  Launcher& init(const platform::MainBundle& mainBundle);
+  // A new object each call, already initialised; it lives until the end of the road.
+  static std::shared_ptr<Launcher> launcher(RunState& run);
+  explicit Launcher(RunState& run) : run(run) {}
+  // Fixes the launcher's paths on the run; the bundle road takes the
+  // configuration and the paths from the run's main bundle first.
+  Launcher& init();
 
-  // Runtime choice.
-  OptString findOverrideJvm();
-  OptString findJavaBundle();
+  // The runtime choice.
+  OptString findOverrideJvm() { return search().findOverrideJvm(); }
+  OptString findJavaBundle() { return search().findJavaBundle(); }
   void findJavaPreviousInstallation(const plist::Value* infoDictionary, const OptString& minVersion,
-                                    const OptString& maxVersion, bool allowBeta);
+                                    const OptString& maxVersion, bool allowBeta) {
+    search().findJavaPreviousInstallation(infoDictionary, minVersion, maxVersion, allowBeta);
+  }
   void findDirectoryJavaBundle(const OptString& directory, const OptString& minVersion,
-                               const OptString& maxVersion, bool allowBeta);
-  void findPublicJavaBundle(const OptString& minVersion, const OptString& maxVersion, bool allowBeta);
+                               const OptString& maxVersion, bool allowBeta) {
+    search().findDirectoryJavaBundle(directory, minVersion, maxVersion, allowBeta);
+  }
+  void findPublicJavaBundle(const OptString& minVersion, const OptString& maxVersion, bool allowBeta) {
+    search().findPublicJavaBundle(minVersion, maxVersion, allowBeta);
+  }
+  char* checkJavaVersion(const OptString& minVersion, const OptString& maxVersion, bool allowBeta,
+                         bool plugin) {
+    return search().checkJavaVersion(minVersion, maxVersion, allowBeta, plugin);
+  }
+  char* checkBundleVersion(const OptString& minVersion, const OptString& maxVersion, bool allowBeta,
+                           bool plugin, const OptString& bundleVersion, const OptString& evarVersion,
+                           const OptString& infoString) {
+    return search().checkBundleVersion(minVersion, maxVersion, allowBeta, plugin, bundleVersion,
+                                       evarVersion, infoString);
+  }
 
-  // Parameters.
+  // The parameters.
   void readJavaParameters(StringList& options, OptString& mainClass, StringList& args,
-                          bool* firstThread);
-  void addCommandLineParameters(StringList& options, StringList& args);
-  OptString resolveArtifactPath(const OptString& path);
+                          bool* firstThread) {
+    parameters().readJavaParameters(options, mainClass, args, firstThread);
+  }
+  void addCommandLineParameters(StringList& options, StringList& args) {
+    parameters().addCommandLineParameters(options, args);
+  }
+  static OptString resolveArtifactPath(const OptString& path) {
+    return JavaParameters::resolveArtifactPath(path);
+  }
   OptString addPredefinedOptions(const std::optional<StringList>& list, StringList& options,
-                                 OptString classPath);
-  OptString readOptionsFile(const OptString& path, StringList& options, OptString classPath);
-  OptString replaceVariables(const OptString& text);
-
-  // The runtime bundle check. The result is the accepted version, or null.
-  char* checkJavaVersion(const OptString& minVersion, const OptString& maxVersion,
-                               bool allowBeta, bool plugin);
-  char* checkBundleVersion(const OptString& minVersion, const OptString& maxVersion,
-                                 bool allowBeta, bool plugin, const OptString& bundleVersion,
-                                 const OptString& evarVersion, const OptString& infoString);
-
-  // Version strings.
-  static bool isBetaVersion(const OptString& version);
-  static int64_t typeOfCharacter(std::string_view text);
-  static StringList splitVersionString(const OptString& version);
-  static int64_t compareVersion(const OptString& a, const OptString& b);
-  static std::string removeJrePrefix(const std::string& name);
-  static bool compareVersion(const OptString& limit, const StringList& versionList, bool max);
+                                 OptString classPath) {
+    return parameters().addPredefinedOptions(list, options, std::move(classPath));
+  }
+  OptString readOptionsFile(const OptString& path, StringList& options, OptString classPath) {
+    return parameters().readOptionsFile(path, options, std::move(classPath));
+  }
+  OptString replaceVariables(const OptString& text) const;
 
   // Loading and launching.
   Launcher& load();
   int launch();
 
-  // Messages.
-  static void displayError(const std::string& key);
-  static void displayError(const std::string& key, const OptString& info);
-  static OptString getMessage(const std::string& key, const OptString& info1, const OptString& info2);
-  static void displayError(const std::string& key, const OptString& info1, const OptString& info2);
-
-  static OptString getJavaMinVersion();
-
-  // Fields, in the order the behaviour lists them.
-  std::shared_ptr<platform::Bundle> javaBundle;
-  OptString javaBundlePath;
-  OptString javaVersion;
-  int32_t javaMajorVersion = -1;
-  bool pluginUsed = false;
+  // Fields after those of the runtime choice, in the order the behaviour lists them.
   int argc = 0;
   char** argv = nullptr;
 
+  RunState& run;
   SearchRoots searchRoots;
 
  private:
-  // The steps of findJavaBundle.
-  void findOverrideOrBundledRuntime(const OptString& minVersion, const OptString& maxVersion,
-                                    bool allowBeta);
-  void findRuntimeInAppRoot();
-  void prepareShippedRuntime();
-  void searchSequence(const OptString& minVersion, const OptString& maxVersion, bool allowBeta);
+  RuntimeSearch search() { return RuntimeSearch(run, *this, searchRoots); }
+  JavaParameters parameters() const { return JavaParameters(run, *this); }
 };
-
-bool getBooleanValue(const plist::Value* dictionary, std::string_view key);
-bool checkArchitecture(const platform::Bundle* bundle);
-bool mustCheckArchitecture();
-bool isStartedWithoutBundle();
 
 }  // namespace kvx

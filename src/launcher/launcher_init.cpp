@@ -1,78 +1,79 @@
 // Creating the Launcher fixes the paths every other step resolves against.
 #include <algorithm>
 
-#include "launcher/diagnostic_log.h"
 #include "launcher/launcher.h"
 #include "platform/paths.h"
 #include "plist/plist.h"
+#include "run/diagnostic_log.h"
+#include "run/variables.h"
 
 namespace kvx {
 namespace {
 
 // The bundle road: the configuration and the paths come from the bundle the
 // launcher runs in.
-void adoptMainBundle(const platform::MainBundle& bundle) {
+void adoptMainBundle(RunState& run) {
+  const platform::MainBundle& bundle = run.mainBundle;
   if (bundle.infoDictionary) {
-    s_infoDictionary = &*bundle.infoDictionary;
+    run.infoDictionary = &*bundle.infoDictionary;
   } else if (!bundle.infoDictionaryError.empty()) {
     KVX_TRACE("INIT no configuration: %@", bundle.infoDictionaryError.c_str());
   }
-  s_mainBundlePath = bundle.path;
-  s_launcherDirInApp = platform::deletingLastPathComponent(bundle.path);
+  run.mainBundlePath = bundle.path;
+  run.launcherDirInApp = platform::deletingLastPathComponent(bundle.path);
   // The ".app" is cut whatever the four characters are; a shorter path is
   // cut to nothing rather than read before its start.
-  s_launcherDirAndName = bundle.path.substr(0, bundle.path.size() - std::min<size_t>(4, bundle.path.size()));
+  run.launcherDirAndName =
+      bundle.path.substr(0, bundle.path.size() - std::min<size_t>(4, bundle.path.size()));
 }
 
-void placeApplicationRoot(const std::string& baseDir) {
-  if (!s_launcherDirInApp) {
-    s_appRootDir.reset();
+void placeApplicationRoot(RunState& run, const std::string& baseDir) {
+  if (!run.launcherDirInApp) {
+    run.appRootDir.reset();
     return;
   }
-  s_appRootDir = platform::standardizePath(platform::joinPath(*s_launcherDirInApp, baseDir));
-  if (getBooleanValue(s_infoDictionary, "kvx.inSingleBundle")) {
-    s_mainBundlePath = platform::standardizePath(platform::joinPath(*s_appRootDir, "../../.."));
+  run.appRootDir = platform::standardizePath(platform::joinPath(*run.launcherDirInApp, baseDir));
+  if (getBooleanValue(run.infoDictionary, "kvx.inSingleBundle")) {
+    run.mainBundlePath = platform::standardizePath(platform::joinPath(*run.appRootDir, "../../.."));
   }
 }
 
 }  // namespace
 
-std::shared_ptr<Launcher> Launcher::launcher() {
-  auto launcher = std::make_shared<Launcher>();
-  launcher->init(platform::mainBundle());
+std::shared_ptr<Launcher> Launcher::launcher(RunState& run) {
+  auto launcher = std::make_shared<Launcher>(run);
+  launcher->init();
   return launcher;
 }
 
-Launcher::Launcher() = default;
+Launcher& Launcher::init() {
+  if (!run.infoDictionary) adoptMainBundle(run);
 
-Launcher& Launcher::init(const platform::MainBundle& mainBundle) {
-  if (!s_infoDictionary) adoptMainBundle(mainBundle);
-
-  OptString baseDir = plist::stringValue(configValue("kvx.baseDir"), "kvx.baseDir");
+  OptString baseDir = plist::stringValue(run.configValue("kvx.baseDir"), "kvx.baseDir");
   if (baseDir) {
-    placeApplicationRoot(*baseDir);
+    placeApplicationRoot(run, *baseDir);
   } else {
-    s_appRootDir = s_launcherDirAndName
-                       ? OptString(*s_launcherDirAndName + ".app/Contents/Resources/app")
-                       : std::nullopt;
+    run.appRootDir = run.launcherDirAndName
+                         ? OptString(*run.launcherDirAndName + ".app/Contents/Resources/app")
+                         : std::nullopt;
     // Substituted now: it sees the new application root but the previous
     // launcher directory, and no runtime yet.
     OptString launcherDir =
-        replaceVariables(plist::stringValue(configValue("kvx.launcherDir"), "kvx.launcherDir"));
-    s_launcherDirInApp = (launcherDir && s_appRootDir)
-                             ? OptString(platform::joinPath(*s_appRootDir, *launcherDir))
-                             : s_appRootDir;
+        replaceVariables(plist::stringValue(run.configValue("kvx.launcherDir"), "kvx.launcherDir"));
+    run.launcherDirInApp = (launcherDir && run.appRootDir)
+                               ? OptString(platform::joinPath(*run.appRootDir, *launcherDir))
+                               : run.appRootDir;
   }
 
-  KVX_TRACE("INIT %@ %@ %@ %@", plist::describe(s_appRootDir).c_str(),
-            plist::describe(s_launcherDirInApp).c_str(), plist::describe(s_launcherDirAndName).c_str(),
-            plist::describe(s_mainBundlePath).c_str());
+  KVX_TRACE("INIT %@ %@ %@ %@", plist::describe(run.appRootDir).c_str(),
+            plist::describe(run.launcherDirInApp).c_str(),
+            plist::describe(run.launcherDirAndName).c_str(),
+            plist::describe(run.mainBundlePath).c_str());
   return *this;
 }
 
-bool getBooleanValue(const plist::Value* dictionary, std::string_view key) {
-  const plist::Value* value = dictionary ? dictionary->get(key) : nullptr;
-  return value != nullptr && plist::boolValue(*value);
+OptString Launcher::replaceVariables(const OptString& text) const {
+  return kvx::replaceVariables(run, javaBundlePath, text);
 }
 
 }  // namespace kvx

@@ -5,7 +5,6 @@
 #include "launcher/argument_vector.h"
 #include "launcher/launcher.h"
 #include "base/exception.h"
-#include "platform/process.h"
 
 namespace kvx {
 
@@ -25,10 +24,8 @@ Launcher& Launcher::load() {
                             "No main class: the configuration has no \"MainClass\" under \"JavaVM\".");
   }
 
-  const std::vector<std::string>& processArgs = platform::processArguments();
-  std::string programPath = processArgs.empty() ? std::string() : processArgs.front();
   std::vector<std::string> entries =
-      launchVectorEntries(programPath, options, *javaBundlePath, *mainClass, args);
+      launchVectorEntries(run.programPath(), options, *javaBundlePath, *mainClass, args);
   argv = makeArgumentVector(entries);
   argc = static_cast<int>(entries.size());
   return *this;

@@ -4,8 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "launcher/diagnostic_log.h"
-#include "launcher/launcher.h"
+#include "base/text.h"
+#include "run/diagnostic_log.h"
+#include "params/java_parameters.h"
 #include "platform/files.h"
 #include "platform/process.h"
 
@@ -46,13 +47,10 @@ void addArchivesOf(OptString& result, std::string_view entry) {
 
 }  // namespace
 
-OptString Launcher::resolveArtifactPath(const OptString& path) {
+OptString JavaParameters::resolveArtifactPath(const OptString& path) {
   if (!path) return std::nullopt;
   OptString result;
-  std::string_view rest = *path;
-  for (;;) {
-    size_t end = rest.find(':');
-    std::string_view entry = rest.substr(0, end);
+  for (std::string_view entry : splitAt(*path, ':')) {
     if (entry.starts_with('$')) {
       addEnvironmentReference(result, entry);
     } else if (entry.ends_with("/*")) {
@@ -60,8 +58,6 @@ OptString Launcher::resolveArtifactPath(const OptString& path) {
     } else {
       addItem(result, entry);
     }
-    if (end == std::string_view::npos) break;
-    rest.remove_prefix(end + 1);
   }
   return result;
 }

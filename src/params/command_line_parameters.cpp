@@ -1,8 +1,5 @@
-#include "params/command_line_parameters.h"
-
-#include "launcher/diagnostic_log.h"
-#include "launcher/launcher.h"
-#include "platform/process.h"
+#include "params/java_parameters.h"
+#include "run/diagnostic_log.h"
 
 namespace kvx {
 
@@ -30,9 +27,9 @@ void appendCommandLineParameters(const std::vector<std::string>& arguments, bool
   }
 }
 
-void Launcher::addCommandLineParameters(StringList& options, StringList& args) {
-  const bool allow = getBooleanValue(s_infoDictionary, "kvx.allowPassthrough");
-  appendCommandLineParameters(platform::processArguments(), allow, options, args);
+void JavaParameters::addCommandLineParameters(StringList& options, StringList& args) const {
+  const bool allow = getBooleanValue(run_.infoDictionary, "kvx.allowPassthrough");
+  appendCommandLineParameters(run_.arguments, allow, options, args);
 }
 
 }  // namespace kvx

@@ -1,12 +1,14 @@
 // Options files next to the launcher, and the option lists of the
 // configuration that may name such files.
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "launcher/diagnostic_log.h"
-#include "launcher/launcher.h"
+#include "run/diagnostic_log.h"
+#include "params/java_parameters.h"
 #include "base/text.h"
+#include "base/utf.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -24,47 +26,24 @@ constexpr std::string_view kIncludeOptions = "-include-options ";
 // include rather than a real installation; it also keeps the stack safe.
 constexpr size_t kMaxIncludeDepth = 64;
 
-// The files being read right now, outermost first. Only the first thread
-// reads options files, so one list for the process is enough.
-std::vector<std::string>& filesBeingRead() {
-  static std::vector<std::string> files;
-  return files;
-}
-
-// Marks a file as being read for as long as it is.
-class ReadingGuard {
- public:
-  explicit ReadingGuard(std::string identity) { filesBeingRead().push_back(std::move(identity)); }
-  ~ReadingGuard() { filesBeingRead().pop_back(); }
-  ReadingGuard(const ReadingGuard&) = delete;
-  ReadingGuard& operator=(const ReadingGuard&) = delete;
-};
-
 // The same file under another name (a link, "./", "..") is the same file.
 std::string fileIdentity(const std::string& path) {
   return platform::resolveSymlinks(path).value_or(path);
 }
 
-bool isBeingRead(const std::string& identity) {
-  for (const std::string& file : filesBeingRead()) {
-    if (file == identity) return true;
+// Marks a file as being read for as long as it is.
+class ReadingGuard {
+ public:
+  ReadingGuard(std::vector<std::string>& files, std::string identity) : files_(files) {
+    files_.push_back(std::move(identity));
   }
-  return false;
-}
+  ~ReadingGuard() { files_.pop_back(); }
+  ReadingGuard(const ReadingGuard&) = delete;
+  ReadingGuard& operator=(const ReadingGuard&) = delete;
 
-// An include of a file that is being read already would never end, and a
-// chain past the bound is cut as well; both are skipped, not fatal.
-bool mayStartReading(const std::string& identity, const std::string& filePath) {
-  if (isBeingRead(identity)) {
-    KVX_TRACE("option file %@ is already being read, include skipped", filePath.c_str());
-    return false;
-  }
-  if (filesBeingRead().size() >= kMaxIncludeDepth) {
-    KVX_TRACE("option file %@ is nested too deeply, include skipped", filePath.c_str());
-    return false;
-  }
-  return true;
-}
+ private:
+  std::vector<std::string>& files_;
+};
 
 std::string replaceEveryTilde(const std::string& path) {
   if (path.find('~') == std::string::npos) return path;
@@ -118,12 +97,13 @@ std::optional<std::string> readOptionsText(const std::string& path) {
   return std::string(withoutByteOrderMark(*bytes));
 }
 
+}  // namespace
+
 // Acts on one line of an options file that is neither blank nor a comment.
 // Substitution comes first, so a variable may spell out a directive.
-OptString applyOptionLine(Launcher& launcher, const std::string& line,
-                          const std::string& fileDirectory, StringList& options,
-                          OptString classPath) {
-  std::string expanded = launcher.replaceVariables(line).value_or(line);
+OptString JavaParameters::applyOptionLine(const std::string& line, const std::string& fileDirectory,
+                                          StringList& options, OptString classPath) {
+  std::string expanded = replaceVariables(line).value_or(line);
   std::string_view text = expanded;
   if (text.starts_with(kReplaceClassPath)) {
     return std::string(text.substr(kReplaceClassPath.size()));
@@ -137,15 +117,27 @@ OptString applyOptionLine(Launcher& launcher, const std::string& line,
   if (text.starts_with(kIncludeOptions)) {
     std::string included = withoutEnclosingQuotes(std::string(text.substr(kIncludeOptions.size())));
     if (!platform::isAbsolutePath(included)) included = platform::joinPath(fileDirectory, included);
-    return launcher.readOptionsFile(included, options, std::move(classPath));
+    return readOptionsFile(included, options, std::move(classPath));
   }
   options.push_back(std::move(expanded));
   return classPath;
 }
 
-}  // namespace
+// An include of a file that is being read already would never end, and a
+// chain past the bound is cut as well; both are skipped, not fatal.
+bool JavaParameters::mayStartReading(const std::string& identity, const std::string& filePath) const {
+  if (std::find(filesBeingRead_.begin(), filesBeingRead_.end(), identity) != filesBeingRead_.end()) {
+    KVX_TRACE("option file %@ is already being read, include skipped", filePath.c_str());
+    return false;
+  }
+  if (filesBeingRead_.size() >= kMaxIncludeDepth) {
+    KVX_TRACE("option file %@ is nested too deeply, include skipped", filePath.c_str());
+    return false;
+  }
+  return true;
+}
 
-OptString Launcher::readOptionsFile(const OptString& path, StringList& options, OptString classPath) {
+OptString JavaParameters::readOptionsFile(const OptString& path, StringList& options, OptString classPath) {
   if (!path) return classPath;
   const std::string filePath = replaceEveryTilde(replaceVariables(path).value_or(*path));
   KVX_TRACE("option file %@", filePath.c_str());
@@ -154,24 +146,20 @@ OptString Launcher::readOptionsFile(const OptString& path, StringList& options, 
   if (!mayStartReading(identity, filePath)) return classPath;
   std::optional<std::string> text = readOptionsText(filePath);
   if (!text) return classPath;
-  ReadingGuard guard(identity);
+  ReadingGuard guard(filesBeingRead_, identity);
 
   const std::string fileDirectory = platform::deletingLastPathComponent(filePath);
-  std::string_view rest = *text;
-  for (;;) {
-    size_t end = rest.find_first_of("\r\n");
-    const std::string line(trimBlanks(rest.substr(0, end)));
+  for (std::string_view rawLine : splitAtAny(*text, "\r\n")) {
+    const std::string line(trimBlanks(rawLine));
     KVX_TRACE("option %@", line.c_str());
     if (!line.empty() && line[0] != '#') {
-      classPath = applyOptionLine(*this, line, fileDirectory, options, std::move(classPath));
+      classPath = applyOptionLine(line, fileDirectory, options, std::move(classPath));
     }
-    if (end == std::string_view::npos) break;
-    rest.remove_prefix(end + 1);
   }
   return classPath;
 }
 
-OptString Launcher::addPredefinedOptions(const std::optional<StringList>& list, StringList& options,
+OptString JavaParameters::addPredefinedOptions(const std::optional<StringList>& list, StringList& options,
                                          OptString classPath) {
   if (!list) return classPath;
   for (const std::string& element : *list) {
@@ -182,7 +170,7 @@ OptString Launcher::addPredefinedOptions(const std::optional<StringList>& list, 
     const std::string named = element.substr(kIncludeOptions.size());
     std::string included = withoutEnclosingQuotes(replaceVariables(named).value_or(named));
     if (!platform::isAbsolutePath(included)) {
-      included = platform::joinPath(s_launcherDirInApp.value_or(""), included);
+      included = platform::joinPath(run_.launcherDirInApp.value_or(""), included);
     }
     classPath = readOptionsFile(included, options, std::move(classPath));
   }

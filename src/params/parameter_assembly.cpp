@@ -3,100 +3,105 @@
 // command line, in one fixed order.
 #include <algorithm>
 
-#include "launcher/diagnostic_log.h"
-#include "launcher/launcher.h"
+#include "run/diagnostic_log.h"
+#include "params/java_parameters.h"
 #include "params/runtime_version_options.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
+#include "platform/runtime_names.h"
 #include "platform/user_defaults.h"
+#include "run/variables.h"
 
 namespace kvx {
 namespace {
 
 // Applications read their language from LANG; a GUI start on some systems
 // has none, so it is taken from the user's chosen locale.
-void setLocaleFromUserDefaults() {
-  std::optional<plist::Value> locale = platform::UserDefaults::standard().objectForKey("AppleLocale");
+void setLocaleFromUserDefaults(const RunState& run) {
+  std::optional<plist::Value> locale = run.userDefaults.objectForKey("AppleLocale");
   // Only a locale identifier makes a LANG; anything else in the user's
   // preferences file is not worth failing the start for.
   if (locale && locale->isString()) platform::setEnvIfUnset("LANG", locale->str() + ".UTF-8");
 }
 
-OptString configuredString(Launcher& launcher, std::string_view key) {
-  return launcher.replaceVariables(plist::stringValue(javaVMValue(key), key));
+OptString configuredString(const JavaParameters& parameters, const RunState& run,
+                           std::string_view key) {
+  return parameters.replaceVariables(plist::stringValue(run.javaVMValue(key), key));
 }
 
 // The launcher's path stem followed by suffix; absent while the stem is.
-OptString besideLauncher(const char* suffix) {
-  if (!s_launcherDirAndName) return std::nullopt;
-  return *s_launcherDirAndName + suffix;
+OptString besideLauncher(const RunState& run, const char* suffix) {
+  if (!run.launcherDirAndName) return std::nullopt;
+  return *run.launcherDirAndName + suffix;
 }
 
-void changeWorkingDirectory(Launcher& launcher) {
-  OptString wd = configuredString(launcher, "WorkingDirectory");
+void changeWorkingDirectory(const JavaParameters& parameters, const RunState& run) {
+  OptString wd = configuredString(parameters, run, "WorkingDirectory");
   if (!wd) {
     // A GUI application runs in its bundle; a command-line one where it was started.
-    if (s_guiLauncher && s_mainBundlePath) platform::changeCurrentDirectory(*s_mainBundlePath);
+    if (run.guiLauncher && run.mainBundlePath) platform::changeCurrentDirectory(*run.mainBundlePath);
     return;
   }
   std::string directory = platform::isAbsolutePath(*wd)
                               ? platform::standardizePath(*wd)
                               : platform::standardizePath(platform::joinPath(
-                                    s_launcherDirInApp.value_or(""), *wd));
+                                    run.launcherDirInApp.value_or(""), *wd));
   KVX_TRACE("using working directory %@", directory.c_str());
   // A directory that cannot be entered leaves the run where it is.
   platform::changeCurrentDirectory(directory);
 }
 
-void addPathOptions(Launcher& launcher, StringList& options, const OptString& classPath) {
-  OptString splash = configuredString(launcher, "SplashFile");
+void addPathOptions(const JavaParameters& parameters, const RunState& run, StringList& options,
+                    const OptString& classPath) {
+  OptString splash = configuredString(parameters, run, "SplashFile");
   if (splash) options.push_back("-splash:" + *splash);
 
-  OptString resolvedClassPath = launcher.resolveArtifactPath(classPath);
+  OptString resolvedClassPath = JavaParameters::resolveArtifactPath(classPath);
   if (resolvedClassPath && !resolvedClassPath->empty()) {
     options.push_back("-Djava.class.path=" + *resolvedClassPath);
   }
-  OptString modulePath = launcher.resolveArtifactPath(configuredString(launcher, "ModulePath"));
+  OptString modulePath =
+      JavaParameters::resolveArtifactPath(configuredString(parameters, run, "ModulePath"));
   if (modulePath && !modulePath->empty()) {
     options.push_back("-p");
     options.push_back(*modulePath);
   }
 }
 
-void addDockOptions(StringList& options) {
-  std::string stem = s_launcherDirAndName.value_or("");
+void addDockOptions(const RunState& run, StringList& options) {
+  std::string stem = run.launcherDirAndName.value_or("");
   if (isStartedWithoutBundle()) {
     KVX_TRACE("Started without bundle. Setting icon.");
-    OptString icon = plist::stringValue(configValue("CFBundleIconFile"), "CFBundleIconFile");
+    OptString icon = plist::stringValue(run.configValue("CFBundleIconFile"), "CFBundleIconFile");
     if (icon) options.push_back("-Xdock:icon=" + stem + ".app/Contents/Resources/" + *icon);
   }
-  OptString name = plist::stringValue(configValue("CFBundleName"), "CFBundleName");
+  OptString name = plist::stringValue(run.configValue("CFBundleName"), "CFBundleName");
   if (name) options.push_back("-Xdock:name=" + *name);
 }
 
-void addLauncherProperties(StringList& options) {
-  std::string stem = s_launcherDirAndName.value_or("");
-  if (s_guiLauncher) {
+void addLauncherProperties(const RunState& run, StringList& options) {
+  std::string stem = run.launcherDirAndName.value_or("");
+  if (run.guiLauncher) {
     // The virtual machine of a platform without a dock refuses -Xdock options
     // and would not start.
-    if constexpr (kPlatformHasDock) addDockOptions(options);
+    if constexpr (kPlatformHasDock) addDockOptions(run, options);
     options.push_back("-Dtorqa.moduleName=" + stem + ".app");
     return;
   }
   options.push_back("-Dtorqa.moduleName=" + stem);
-  OptString configFileId = plist::stringValue(configValue("kvx.configFileId"), "kvx.configFileId");
+  OptString configFileId = plist::stringValue(run.configValue("kvx.configFileId"), "kvx.configFileId");
   if (configFileId) options.push_back("-Dkvx.configFileId=" + *configFileId);
-  if (s_serviceMode) options.push_back("-Dkvx.service=" + *s_serviceMode);
+  if (run.serviceMode) options.push_back("-Dkvx.service=" + *run.serviceMode);
 }
 
-StringList configuredArguments(Launcher& launcher) {
+StringList configuredArguments(const JavaParameters& parameters, const RunState& run) {
   StringList args;
   std::optional<StringList> configured =
-      plist::stringArrayValue(javaVMValue("ArgumentArray"), "ArgumentArray");
+      plist::stringArrayValue(run.javaVMValue("ArgumentArray"), "ArgumentArray");
   if (!configured) return args;
   for (const std::string& argument : *configured) {
-    args.push_back(launcher.replaceVariables(argument).value_or(""));
+    args.push_back(parameters.replaceVariables(argument).value_or(""));
   }
   return args;
 }
@@ -109,32 +114,41 @@ void removeRuntimeOverrides(StringList& options) {
 
 }  // namespace
 
-void Launcher::readJavaParameters(StringList& options, OptString& mainClass, StringList& args,
-                                  bool* firstThread) {
-  setLocaleFromUserDefaults();
-  changeWorkingDirectory(*this);
+OptString JavaParameters::replaceVariables(const OptString& text) const {
+  return kvx::replaceVariables(run_, runtime_.javaBundlePath, text);
+}
+
+OptString JavaParameters::addOptionSources(StringList& options, OptString classPath,
+                                           bool withVersionOptions) {
+  classPath = addPredefinedOptions(
+      plist::stringArrayValue(run_.javaVMValue("VMOptionArray"), "VMOptionArray"), options, classPath);
+  if (withVersionOptions) {
+    std::optional<StringList> versionOptions = versionSpecificOptions(
+        run_.javaVMValue("VersionSpecificVMOptions"), runtime_.javaVersion, runtime_.javaMajorVersion);
+    if (versionOptions) classPath = addPredefinedOptions(versionOptions, options, classPath);
+  }
+  if (run_.guiLauncher) {
+    classPath = readOptionsFile(besideLauncher(run_, ".app/Contents/vmoptions.txt"), options, classPath);
+  }
+  return readOptionsFile(besideLauncher(run_, ".vmoptions"), options, classPath);
+}
+
+void JavaParameters::readJavaParameters(StringList& options, OptString& mainClass, StringList& args,
+                                        bool* firstThread) {
+  setLocaleFromUserDefaults(run_);
+  changeWorkingDirectory(*this, run_);
 
   options.clear();
-  OptString classPath = configuredString(*this, "ClassPath");
-  classPath = addPredefinedOptions(
-      plist::stringArrayValue(javaVMValue("VMOptionArray"), "VMOptionArray"), options, classPath);
-  std::optional<StringList> versionOptions =
-      versionSpecificOptions(javaVMValue("VersionSpecificVMOptions"), javaVersion, javaMajorVersion);
-  if (versionOptions) classPath = addPredefinedOptions(versionOptions, options, classPath);
-  if (s_guiLauncher) {
-    classPath = readOptionsFile(besideLauncher(".app/Contents/vmoptions.txt"), options, classPath);
-  }
-  classPath = readOptionsFile(besideLauncher(".vmoptions"), options, classPath);
+  OptString classPath = addOptionSources(options, configuredString(*this, run_, "ClassPath"), true);
+  addPathOptions(*this, run_, options, classPath);
+  addLauncherProperties(run_, options);
 
-  addPathOptions(*this, options, classPath);
-  addLauncherProperties(options);
-
-  args = configuredArguments(*this);
+  args = configuredArguments(*this, run_);
   addCommandLineParameters(options, args);
   removeRuntimeOverrides(options);
 
-  mainClass = plist::stringValue(javaVMValue("MainClass"), "MainClass");
-  if (firstThread) *firstThread = getBooleanValue(configValue("JavaVM"), "StartOnMainThread");
+  mainClass = plist::stringValue(run_.javaVMValue("MainClass"), "MainClass");
+  if (firstThread) *firstThread = getBooleanValue(run_.configValue("JavaVM"), "StartOnMainThread");
 }
 
 }  // namespace kvx

@@ -1,38 +1,14 @@
 #include "params/runtime_version_options.h"
 
-#include "launcher/diagnostic_log.h"
+#include "base/text.h"
+#include "base/utf.h"
+#include "run/diagnostic_log.h"
 #include "base/exception.h"
 
 namespace kvx {
 namespace {
 
 constexpr std::string_view kKey = "VersionSpecificVMOptions";
-
-// Code points, so that "?" stands for one character, not one byte.
-std::vector<char32_t> codePoints(std::string_view text) {
-  std::vector<char32_t> points;
-  for (size_t i = 0; i < text.size();) {
-    auto lead = static_cast<unsigned char>(text[i]);
-    size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    char32_t point = length == 1 ? lead : lead & (0x3F >> (length - 1));
-    for (size_t k = 1; k < length && i + k < text.size(); ++k) {
-      point = point << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-    }
-    points.push_back(point);
-    i += length;
-  }
-  return points;
-}
-
-std::vector<std::string> split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + 1) {
-    parts.push_back(text.substr(start, at - start));
-  }
-  parts.push_back(text.substr(start));
-  return parts;
-}
 
 std::vector<std::string> optionsOf(const plist::Value& list) {
   std::optional<std::vector<std::string>> options = plist::stringArrayValue(&list, kKey);
@@ -53,7 +29,7 @@ bool patternKeyMatches(const std::string& key, const plist::Value& list,
 // one bad entry should not keep the application from starting.
 bool rangeKeyMatches(const std::string& key, const plist::Value& list,
                      const std::optional<std::string>& javaVersion, int32_t major) {
-  std::vector<std::string> bounds = split(key, '-');
+  std::vector<std::string_view> bounds = splitAt(key, '-');
   if (bounds.size() != 2) {
     KVX_TRACE("ERROR in version specific options %@", key.c_str());
     return false;

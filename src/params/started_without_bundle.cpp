@@ -2,7 +2,7 @@
 #include <chrono>
 #include <thread>
 
-#include "launcher/launcher.h"
+#include "params/java_parameters.h"
 #include "platform/running_application.h"
 
 namespace kvx {

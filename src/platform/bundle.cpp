@@ -7,7 +7,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "base/text.h"
 #include "image/executable_architectures.h"
+#include "platform/dictionary_file.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/runtime_names.h"
@@ -39,27 +41,16 @@ std::optional<std::string> readFileHead(const std::string& path, size_t limit) {
 
 plist::Value emptyDictionary() { return plist::Value::dictionary({}); }
 
-std::string trimmed(std::string_view text) {
-  const char* blanks = " \t\r";
-  size_t first = text.find_first_not_of(blanks);
-  if (first == std::string_view::npos) return "";
-  size_t last = text.find_last_not_of(blanks);
-  return std::string(text.substr(first, last - first + 1));
-}
-
 // JAVA_VERSION from a release file: lines of KEY=VALUE, values in quotes.
 std::optional<std::string> releaseJavaVersion(const std::string& home) {
   std::optional<std::string> release = readFile(joinPath(home, "release"));
   if (!release) return std::nullopt;
-  std::string_view rest = *release;
-  while (!rest.empty()) {
-    size_t end = rest.find('\n');
-    std::string_view line = rest.substr(0, end);
-    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+  constexpr std::string_view kBlanks = " \t\r";
+  for (std::string_view line : splitAt(*release, '\n')) {
     size_t equals = line.find('=');
-    if (equals == std::string_view::npos || trimmed(line.substr(0, equals)) != "JAVA_VERSION")
+    if (equals == std::string_view::npos || trimmed(line.substr(0, equals), kBlanks) != "JAVA_VERSION")
       continue;
-    std::string value = trimmed(line.substr(equals + 1));
+    std::string value(trimmed(line.substr(equals + 1), kBlanks));
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
       value = value.substr(1, value.size() - 2);
     return value;
@@ -69,12 +60,8 @@ std::optional<std::string> releaseJavaVersion(const std::string& home) {
 
 std::shared_ptr<Bundle> openContentsBundle(const std::string& directory) {
   std::string contents = joinPath(directory, "Contents");
-  plist::Value info = emptyDictionary();
-  if (std::optional<std::string> bytes = readFile(joinPath(contents, "Info.plist"))) {
-    std::string error;
-    std::optional<plist::Value> parsed = plist::parse(*bytes, &error);
-    if (parsed && parsed->isDictionary()) info = std::move(*parsed);
-  }
+  DictionaryFile file = readDictionaryFile(joinPath(contents, "Info.plist"));
+  plist::Value info = file.read() ? std::move(*file.dictionary) : emptyDictionary();
   std::optional<std::string> executable;
   const plist::Value* name = info.get("CFBundleExecutable");
   if (name && name->isString() && !name->str().empty())
@@ -97,6 +84,11 @@ std::shared_ptr<Bundle> Bundle::open(const std::string& directory) {
   if (std::optional<std::string> version = releaseJavaVersion(directory))
     return openPlainHome(directory, *version);
   return std::make_shared<Bundle>(directory, emptyDictionary(), std::nullopt);
+}
+
+std::string runtimeHome(const std::string& runtimePath) {
+  if (isDirectory(joinPath(runtimePath, "Contents"))) return joinPath(runtimePath, "Contents/Home");
+  return runtimePath;
 }
 
 std::optional<std::vector<int32_t>> Bundle::executableArchitectures() const {

@@ -37,6 +37,10 @@ class Bundle {
   std::optional<std::string> executable_;
 };
 
+// Where a runtime keeps its home: a runtime bundle in Contents/Home, a plain
+// runtime home (no Contents/, such as a Linux JDK) in itself.
+std::string runtimeHome(const std::string& runtimePath);
+
 // The application bundle that holds the running executable: the executable
 // at X/Contents/MacOS/name belongs to X. Otherwise the bundle is the
 // executable's directory, with no information dictionary.
@@ -46,6 +50,5 @@ struct MainBundle {
   // Why an Info.plist that is there gave no dictionary; empty otherwise.
   std::string infoDictionaryError;
 };
-const MainBundle& mainBundle();
 
 }  // namespace kvx::platform

@@ -1,4 +1,7 @@
-#include "platform/daemon.h"
+#include "platform/program.h"
+
+#include "platform/process_steps.h"
+#include "platform/system_error.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -27,36 +30,24 @@ int newSessionIgnoringHangUp() {
   return 0;
 }
 
-int standardDescriptorsToNull() {
-  int fd = open("/dev/null", O_RDWR);
-  if (fd == -1) return -1;
-  for (int target = 0; target <= 2; ++target) {
-    if (dup2(fd, target) == -1) {
-      int error = errno;
-      close(fd);
-      errno = error;
-      return -1;
-    }
-  }
-  if (fd > 2) close(fd);
-  return 0;
-}
-
 }  // namespace
 
-int daemon_compat(int nochdir, int noclose) {
+bool daemon_compat(int nochdir, int noclose, std::string* error) {
   switch (fork()) {
     case -1:
-      return -1;
+      *error = systemErrorText(errno);
+      return false;
     case 0:
       break;
     default:
       _exit(0);
   }
-  if (newSessionIgnoringHangUp() == -1) return -1;
-  if (nochdir == 0 && chdir("/") == -1) return -1;
-  if (noclose == 0 && standardDescriptorsToNull() == -1) return -1;
-  return 0;
+  if (newSessionIgnoringHangUp() == -1 || (nochdir == 0 && chdir("/") == -1) ||
+      (noclose == 0 && detail::standardStreamsToNull() == -1)) {
+    *error = systemErrorText(errno);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace kvx::platform

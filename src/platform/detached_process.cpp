@@ -1,4 +1,4 @@
-#include "platform/detached_process.h"
+#include "platform/program.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include "base/exception.h"
+#include "platform/process_steps.h"
+#include "platform/system_error.h"
 
 extern char** environ;
 
@@ -30,15 +32,7 @@ void report(int fd, Report::Kind kind, int value) {
 [[noreturn]] void execInNewSession(const char* program, char* const* argv, bool discardOutput,
                                    int reportFd) {
   setsid();
-  if (discardOutput) {
-    int null = open("/dev/null", O_RDWR);
-    if (null >= 0) {
-      dup2(null, STDIN_FILENO);
-      dup2(null, STDOUT_FILENO);
-      dup2(null, STDERR_FILENO);
-      if (null > STDERR_FILENO) close(null);
-    }
-  }
+  if (discardOutput) (void)detail::standardStreamsToNull();
   execve(program, argv, environ);
   report(reportFd, Report::ExecFailed, errno);
   _exit(127);
@@ -63,25 +57,17 @@ void waitForIntermediate(pid_t pid) {
   }
 }
 
-std::string systemError(int error) {
-  char buf[256];
-  return strerror_r(error, buf, sizeof buf);
-}
-
 }  // namespace
 
 int startDetached(const std::string& program, const std::vector<std::string>& arguments,
                   DetachedOptions options) {
   // Everything the children need is prepared before forking.
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
+  std::vector<char*> argv = detail::argumentVector(program, arguments);
 
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) {
     throw PlatformException("NSInvalidArgumentException",
-                            "could not start " + program + ": " + systemError(errno));
+                            "could not start " + program + ": " + systemErrorText(errno));
   }
   pid_t intermediate = fork();
   if (intermediate == 0) {
@@ -93,7 +79,7 @@ int startDetached(const std::string& program, const std::vector<std::string>& ar
   if (intermediate < 0) {
     close(fds[0]);
     throw PlatformException("NSInvalidArgumentException",
-                            "could not start " + program + ": " + systemError(forkError));
+                            "could not start " + program + ": " + systemErrorText(forkError));
   }
   waitForIntermediate(intermediate);
 
@@ -112,7 +98,7 @@ int startDetached(const std::string& program, const std::vector<std::string>& ar
   close(fds[0]);
   if (error != 0 || pid < 0) {
     throw PlatformException("NSInvalidArgumentException",
-                            "could not start " + program + ": " + systemError(error ? error : EIO));
+                            "could not start " + program + ": " + systemErrorText(error ? error : EIO));
   }
   return pid;
 }

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/system_error.h"
+
 namespace kvx::platform {
 
 std::optional<uint32_t> filePermissions(const std::string& path) {
@@ -40,7 +42,7 @@ bool replaceFile(const std::string& path, std::string_view bytes, uint32_t mode,
   std::string temporary = path + ".XXXXXX";
   int fd = mkstemp(temporary.data());
   if (fd < 0) {
-    *error = std::string("cannot create a file beside it: ") + strerror(errno);
+    *error = "cannot create a file beside it: " + systemErrorText(errno);
     return false;
   }
   int failure = 0;
@@ -49,7 +51,7 @@ bool replaceFile(const std::string& path, std::string_view bytes, uint32_t mode,
   }
   if (close(fd) != 0 && failure == 0) failure = errno;
   if (failure == 0 && rename(temporary.c_str(), path.c_str()) == 0) return true;
-  *error = strerror(failure != 0 ? failure : errno);
+  *error = systemErrorText(failure != 0 ? failure : errno);
   unlink(temporary.c_str());
   return false;
 }

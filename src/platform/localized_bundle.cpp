@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/text.h"
+#include "platform/dictionary_file.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "plist/plist.h"
@@ -35,11 +37,9 @@ std::optional<std::string> firstSet(std::initializer_list<const char*> names) {
 
 std::optional<std::string> developmentRegion(const std::string& bundlePath) {
   for (const char* infoPath : {"Contents/Info.plist", "Info.plist"}) {
-    std::optional<std::string> bytes = readFile(joinPath(bundlePath, infoPath));
-    if (!bytes) continue;
-    std::string error;
-    std::optional<plist::Value> info = plist::parse(*bytes, &error);
-    const plist::Value* region = info ? info->get("CFBundleDevelopmentRegion") : nullptr;
+    DictionaryFile info = readDictionaryFile(joinPath(bundlePath, infoPath));
+    if (info.status == DictionaryFile::Status::Missing) continue;
+    const plist::Value* region = info.read() ? info.dictionary->get("CFBundleDevelopmentRegion") : nullptr;
     if (region && region->isString()) return region->str();
   }
   return std::nullopt;
@@ -63,12 +63,7 @@ std::optional<plist::StringsTable> readTable(const std::string& bundlePath, cons
 std::vector<std::string> preferredLanguages() {
   std::vector<std::string> list;
   if (std::optional<std::string> languages = getEnv("LANGUAGE")) {
-    size_t start = 0;
-    while (start <= languages->size()) {
-      size_t end = std::min(languages->find(':', start), languages->size());
-      addLocale(list, std::string_view(*languages).substr(start, end - start));
-      start = end + 1;
-    }
+    for (std::string_view language : splitAt(*languages, ':')) addLocale(list, language);
   }
   if (std::optional<std::string> locale = firstSet({"LC_ALL", "LC_MESSAGES", "LANG"})) {
     addLocale(list, *locale);

@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/detached_process.h"
+#include "base/text.h"
+#include "platform/program.h"
 #include "base/exception.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -22,12 +23,7 @@ bool isSet(const char* name) {
 std::optional<std::string> findProgramOnPath(const std::string& name) {
   std::optional<std::string> path = getEnv("PATH");
   if (!path) return std::nullopt;
-  size_t start = 0;
-  while (start <= path->size()) {
-    size_t end = path->find(':', start);
-    if (end == std::string::npos) end = path->size();
-    std::string dir = path->substr(start, end - start);
-    start = end + 1;
+  for (std::string_view dir : splitAt(*path, ':')) {
     std::string candidate = joinPath(dir.empty() ? "." : dir, name);
     struct stat st;
     if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&

@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include "base/text.h"
 #include "platform/process.h"
 
 namespace kvx::platform {
@@ -47,19 +48,14 @@ std::string standardizePath(std::string_view input) {
     path = homeDirectory() + path.substr(1);
   }
   bool absolute = !path.empty() && path[0] == '/';
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t end = path.find('/', start);
-    if (end == std::string::npos) end = path.size();
-    std::string part = path.substr(start, end - start);
-    start = end + 1;
+  std::vector<std::string_view> parts;
+  for (std::string_view part : splitAt(path, '/')) {
     if (part.empty() || part == ".") continue;
     if (part == ".." && absolute) {
       if (!parts.empty()) parts.pop_back();
       continue;
     }
-    parts.push_back(std::move(part));
+    parts.push_back(part);
   }
   std::string result = absolute ? "/" : "";
   for (size_t i = 0; i < parts.size(); ++i) {

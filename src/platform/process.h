@@ -10,8 +10,9 @@
 namespace kvx::platform {
 
 // The process's arguments as the system started it, element 0 the path it
-// was started by. Read once; the same list for the whole run.
-const std::vector<std::string>& processArguments();
+// was started by: /proc/self/cmdline, or main's own argc and argv when that
+// cannot be read. The entry reads them once for the whole run.
+std::vector<std::string> processArguments(int argc, char** argv);
 
 // The environment as it is at the time of the call, in the system's order.
 std::vector<std::pair<std::string, std::string>> environment();
@@ -22,6 +23,9 @@ void setEnvIfUnset(const char* name, const std::string& value);
 // Copies the executable's path into buf and returns 0; when *size is too
 // small, stores the size needed in *size and returns -1.
 int copyExecutablePath(char* buf, uint32_t* size);
+// The executable's path as the system gives it (links not resolved), or
+// nullopt when the system cannot say.
+std::optional<std::string> executablePath();
 
 // The path with every symbolic link resolved, or nullopt when it does not exist.
 std::optional<std::string> resolveSymlinks(const std::string& path);

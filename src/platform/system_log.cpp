@@ -1,5 +1,6 @@
 #include "platform/system_log.h"
 
+#include <errno.h>
 #include <sys/syscall.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -8,8 +9,6 @@
 #include <ctime>
 #include <string>
 
-#include "platform/paths.h"
-#include "platform/process.h"
 
 namespace kvx::platform {
 namespace {
@@ -31,9 +30,10 @@ std::string toPrintfFormat(const char* format) {
   return out;
 }
 
+// The name the program was started by, as the C library kept it from argv[0].
 std::string programName() {
-  const std::vector<std::string>& args = processArguments();
-  return args.empty() ? std::string("kvx-launcher") : lastPathComponent(args[0]);
+  const char* name = program_invocation_short_name;
+  return name != nullptr && *name != '\0' ? std::string(name) : std::string("kvx-launcher");
 }
 
 std::string timestamp() {

@@ -3,27 +3,11 @@
 #include <algorithm>
 
 #include "platform/bundle.h"
-#include "platform/files.h"
+#include "platform/dictionary_file.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 
 namespace kvx::platform {
-namespace {
-
-// The bundle's identifier, else the program's name, like the platform's
-// application domain.
-std::optional<std::string> ownApplicationDomain() {
-  const MainBundle& main = mainBundle();
-  if (main.infoDictionary) {
-    const plist::Value* id = main.infoDictionary->get("CFBundleIdentifier");
-    if (id && id->isString() && !id->str().empty()) return id->str();
-  }
-  const std::vector<std::string>& args = processArguments();
-  if (args.empty() || args[0].empty()) return std::nullopt;
-  return lastPathComponent(args[0]);
-}
-
-}  // namespace
 
 std::string preferencesDirectory() {
   std::optional<std::string> config = getEnv("XDG_CONFIG_HOME");
@@ -32,17 +16,17 @@ std::string preferencesDirectory() {
 }
 
 std::optional<plist::Value> persistentDomain(const std::string& domain) {
-  std::optional<std::string> bytes = readFile(joinPath(preferencesDirectory(), domain + ".plist"));
-  if (!bytes) return std::nullopt;
-  std::string error;
-  std::optional<plist::Value> value = plist::parse(*bytes, &error);
-  if (!value || !value->isDictionary()) return std::nullopt;
-  return value;
+  return readDictionaryFile(joinPath(preferencesDirectory(), domain + ".plist")).dictionary;
 }
 
-UserDefaults& UserDefaults::standard() {
-  static UserDefaults defaults(ownApplicationDomain());
-  return defaults;
+std::optional<std::string> applicationDomain(const MainBundle& mainBundle,
+                                             const std::string& programPath) {
+  if (mainBundle.infoDictionary) {
+    const plist::Value* id = mainBundle.infoDictionary->get("CFBundleIdentifier");
+    if (id && id->isString() && !id->str().empty()) return id->str();
+  }
+  if (programPath.empty()) return std::nullopt;
+  return lastPathComponent(programPath);
 }
 
 void UserDefaults::addSuiteNamed(const std::string& suiteName) {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/bundle.h"
 #include "plist/plist.h"
 
 namespace kvx::platform {
@@ -21,12 +22,15 @@ std::string preferencesDirectory();
 // not a dictionary.
 std::optional<plist::Value> persistentDomain(const std::string& domain);
 
+// The process's own domain, as the platform names it: the bundle's
+// identifier, else the name the program was started by.
+std::optional<std::string> applicationDomain(const MainBundle& mainBundle,
+                                             const std::string& programPath);
+
+// The defaults of a process: its application domain, then the suites added
+// to it, then the global domain.
 class UserDefaults {
  public:
-  // The defaults of this process: its application domain, then the suites
-  // added to it, then the global domain.
-  static UserDefaults& standard();
-
   explicit UserDefaults(std::optional<std::string> applicationDomain)
       : applicationDomain_(std::move(applicationDomain)) {}
 

@@ -2,9 +2,9 @@
 
 #include <optional>
 
-#include "platform/detached_process.h"
+#include "platform/program.h"
 #include "base/exception.h"
-#include "platform/files.h"
+#include "platform/dictionary_file.h"
 #include "platform/paths.h"
 #include "plist/plist.h"
 
@@ -19,18 +19,16 @@ std::optional<std::string> bundleExecutable(const std::string& bundlePath, std::
     return std::nullopt;
   }
   std::string infoPath = joinPath(bundlePath, "Contents/Info.plist");
-  std::optional<std::string> bytes = readFile(infoPath);
-  if (!bytes) {
+  DictionaryFile info = readDictionaryFile(infoPath);
+  if (info.status == DictionaryFile::Status::Missing) {
     *error = "The application " + bundlePath + " has no information dictionary at " + infoPath;
     return std::nullopt;
   }
-  std::string parseError;
-  std::optional<plist::Value> info = plist::parse(*bytes, &parseError);
-  if (!info) {
-    *error = "The information dictionary " + infoPath + " could not be read: " + parseError;
+  if (!info.read()) {
+    *error = "The information dictionary " + infoPath + " could not be read: " + info.reason;
     return std::nullopt;
   }
-  const plist::Value* name = info->get("CFBundleExecutable");
+  const plist::Value* name = info.dictionary->get("CFBundleExecutable");
   if (!name || !name->isString() || name->str().empty()) {
     *error = "The application " + bundlePath + " names no executable (CFBundleExecutable)";
     return std::nullopt;
@@ -40,17 +38,17 @@ std::optional<std::string> bundleExecutable(const std::string& bundlePath, std::
 
 }  // namespace
 
-WorkspaceLaunch launchApplication(const std::string& bundlePath, uint64_t /*options*/,
-                                  const std::vector<std::string>& arguments) {
-  WorkspaceLaunch result;
-  std::optional<std::string> executable = bundleExecutable(bundlePath, &result.error);
-  if (!executable) return result;
+std::optional<int32_t> launchApplication(const std::string& bundlePath, uint64_t /*options*/,
+                                         const std::vector<std::string>& arguments,
+                                         std::string* error) {
+  std::optional<std::string> executable = bundleExecutable(bundlePath, error);
+  if (!executable) return std::nullopt;
   try {
-    result.processIdentifier = startDetached(*executable, arguments);
+    return startDetached(*executable, arguments);
   } catch (const PlatformException& e) {
-    result.error = e.reason();
+    *error = e.reason();
+    return std::nullopt;
   }
-  return result;
 }
 
 }  // namespace kvx::platform

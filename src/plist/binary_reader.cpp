@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/utf.h"
 #include "plist/plist.h"
 #include "plist/dictionary_builder.h"
 
@@ -229,24 +230,6 @@ class BinaryReader {
     return true;
   }
 
-  static void appendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | cp >> 6);
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | cp >> 12);
-      out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | cp >> 18);
-      out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-      out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-  }
-
   bool readUtf16(uint64_t offset, std::string* text) {
     uint64_t units = 0;
     uint64_t payload = 0;
@@ -255,19 +238,9 @@ class BinaryReader {
     if (!charge(units * 3)) return false;
     text->clear();
     text->reserve(units * 3);
-    for (uint64_t i = 0; i < units; ++i) {
-      auto unit = static_cast<uint32_t>(bigEndian(payload + 2 * i, 2));
-      if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < units) {
-        auto next = static_cast<uint32_t>(bigEndian(payload + 2 * (i + 1), 2));
-        if (next >= 0xDC00 && next < 0xE000) {
-          appendUtf8(*text, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
-          ++i;
-          continue;
-        }
-      }
-      // A surrogate without its partner has no UTF-8 form.
-      appendUtf8(*text, unit >= 0xD800 && unit < 0xE000 ? 0xFFFD : unit);
-    }
+    Utf16Decoder decoder(*text);
+    for (uint64_t i = 0; i < units; ++i) decoder.add(static_cast<char32_t>(bigEndian(payload + 2 * i, 2)));
+    decoder.finish();
     return true;
   }
 

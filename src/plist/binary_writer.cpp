@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/utf.h"
 #include "plist/plist.h"
 
 namespace kvx::plist {
@@ -75,41 +76,6 @@ void putDouble(std::string& out, unsigned marker, double value) {
   putBigEndian(out, bits, 8);
 }
 
-// The UTF-16 code units of UTF-8 text; a malformed sequence becomes U+FFFD.
-std::u16string utf16(const std::string& text) {
-  std::u16string units;
-  size_t i = 0;
-  while (i < text.size()) {
-    const unsigned char lead = static_cast<unsigned char>(text[i]);
-    unsigned length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
-    uint32_t code = length == 1 ? lead : length == 2 ? lead & 0x1f : length == 3 ? lead & 0x0f : lead & 0x07;
-    bool valid = length != 0 && i + length <= text.size();
-    for (unsigned k = 1; valid && k < length; ++k) {
-      const unsigned char next = static_cast<unsigned char>(text[i + k]);
-      valid = (next & 0xc0) == 0x80;
-      code = code << 6 | (next & 0x3f);
-    }
-    static const uint32_t kSmallest[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (valid && (code < kSmallest[length] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff))) {
-      valid = false;
-    }
-    if (!valid) {
-      units += u'\xfffd';
-      ++i;
-      continue;
-    }
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      units += static_cast<char16_t>(0xd800 + (code >> 10));
-      units += static_cast<char16_t>(0xdc00 + (code & 0x3ff));
-    } else {
-      units += static_cast<char16_t>(code);
-    }
-    i += length;
-  }
-  return units;
-}
-
 void putString(std::string& out, const std::string& text) {
   bool ascii = true;
   for (char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
@@ -118,7 +84,7 @@ void putString(std::string& out, const std::string& text) {
     out += text;
     return;
   }
-  const std::u16string units = utf16(text);
+  const std::u16string units = utf16Units(text);
   putMarker(out, 0x6, units.size());
   for (char16_t unit : units) putBigEndian(out, unit, 2);
 }

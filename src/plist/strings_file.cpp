@@ -2,63 +2,12 @@
 
 #include <cstdint>
 
+#include "base/text.h"
+#include "base/utf.h"
 #include "plist/plist.h"
 
 namespace kvx::plist {
 namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-void appendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-bool isHighSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool isLowSurrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-
-// Appends UTF-16 code units as UTF-8, pairing surrogates.
-class Utf16Decoder {
- public:
-  explicit Utf16Decoder(std::string& out) : out_(out) {}
-  void add(char32_t unit) {
-    if (pendingHigh_ != 0) {
-      char32_t high = pendingHigh_;
-      pendingHigh_ = 0;
-      if (isLowSurrogate(unit)) {
-        appendUtf8(out_, 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
-        return;
-      }
-      appendUtf8(out_, kReplacement);
-    }
-    if (isHighSurrogate(unit)) {
-      pendingHigh_ = unit;
-    } else {
-      appendUtf8(out_, isLowSurrogate(unit) ? kReplacement : unit);
-    }
-  }
-  void finish() {
-    if (pendingHigh_ != 0) appendUtf8(out_, kReplacement);
-    pendingHigh_ = 0;
-  }
-
- private:
-  std::string& out_;
-  char32_t pendingHigh_ = 0;  // a high surrogate waiting for its pair, or 0
-};
 
 std::string decodeUtf16(std::string_view bytes, bool bigEndian) {
   std::string out;
@@ -68,7 +17,7 @@ std::string decodeUtf16(std::string_view bytes, bool bigEndian) {
     auto b1 = static_cast<unsigned char>(bytes[i + 1]);
     decoder.add(bigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0));
   }
-  if (bytes.size() % 2 != 0) decoder.add(kReplacement);
+  if (bytes.size() % 2 != 0) decoder.add(kReplacementCharacter);
   decoder.finish();
   return out;
 }
@@ -231,9 +180,7 @@ class OldStyleParser {
 };
 
 bool looksLikeXmlPropertyList(std::string_view text) {
-  size_t start = text.find_first_not_of(" \t\r\n");
-  if (start == std::string_view::npos) return false;
-  std::string_view rest = text.substr(start);
+  std::string_view rest = trimmed(text);
   return rest.starts_with("<?xml") || rest.starts_with("<!DOCTYPE") || rest.starts_with("<plist");
 }
 

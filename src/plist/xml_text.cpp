@@ -7,14 +7,12 @@
 #include <limits>
 #include <string>
 
+#include "base/text.h"
+
 namespace kvx::plist::xml_text {
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
-  return text;
-}
+constexpr std::string_view kSpaces = " \t\n\r";
 
 int digitValue(char c, int base) {
   int digit = -1;
@@ -48,7 +46,7 @@ bool optionalField(std::string_view& text, char separator, int* value) {
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 std::optional<Value> integer(std::string_view text) {
-  text = trimmed(text);
+  text = trimmed(text, kSpaces);
   bool negative = false;
   if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
     negative = text.front() == '-';
@@ -73,7 +71,7 @@ std::optional<Value> integer(std::string_view text) {
 }
 
 std::optional<Value> real(std::string_view text) {
-  text = trimmed(text);
+  text = trimmed(text, kSpaces);
   if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
   double d = 0;
   auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), d);
@@ -94,7 +92,7 @@ std::optional<Value> real(std::string_view text) {
 
 std::optional<Value> date(std::string_view text) {
   using namespace std::chrono;
-  text = trimmed(text);
+  text = trimmed(text, kSpaces);
   int y = 0, mo = 1, d = 1, h = 0, mi = 0, s = 0;
   if (!fixedDigits(text, 4, &y)) return std::nullopt;
   if (optionalField(text, '-', &mo) && optionalField(text, '-', &d) &&

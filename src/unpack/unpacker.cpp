@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "launcher/diagnostic_log.h"
-#include "platform/child_process.h"
+#include "run/diagnostic_log.h"
+#include "platform/program.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "plist/plist.h"

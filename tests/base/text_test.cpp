@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/text.h"
+#include "base/utf.h"
 
 namespace kvx {
 namespace {

@@ -63,7 +63,8 @@ TEST(CheckBundleVersion, DecidesOnVersionPreReleaseAndRange) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Launcher launcher;
+    RunState run;
+    Launcher launcher{run};
     launcher.javaVersion = kUntouched;
     launcher.javaMajorVersion = kUntouchedMajor;
     Outcome out = outcomeOf(launcher, launcher.checkBundleVersion(c.min, c.max, c.allowBeta, c.plugin,
@@ -77,7 +78,8 @@ TEST(CheckBundleVersion, DecidesOnVersionPreReleaseAndRange) {
 }
 
 TEST(CheckBundleVersion, AcceptedVersionsAreSeparateStrings) {
-  Launcher launcher;
+  RunState run;
+  Launcher launcher{run};
   const char* first = launcher.checkBundleVersion(std::nullopt, std::nullopt, false, false, "11.0.2", {}, {});
   const char* second = launcher.checkBundleVersion(std::nullopt, std::nullopt, false, false, "17", {}, {});
   ASSERT_TRUE(first && second);
@@ -99,7 +101,8 @@ class CheckJavaVersion : public ::testing::Test {
   }
 
   test::TempDir dir;
-  Launcher launcher;
+  RunState run;
+  Launcher launcher{run};
 };
 
 TEST_F(CheckJavaVersion, ReadsTheVersionFromXmlAndBinaryInfoPlist) {
@@ -186,17 +189,16 @@ TEST_F(CheckJavaVersion, ValuesOfTheWrongTypeRejectTheCandidate) {
 }
 
 TEST(GetJavaMinVersion, ReadsTheConfiguration) {
-  const plist::Value* saved = s_infoDictionary;
+  RunState run;
   plist::Value with = plist::Value::dictionary({{"kvx.minVersion", plist::Value::string("11")}});
   plist::Value without = plist::Value::dictionary({});
   plist::Value wrong = plist::Value::dictionary({{"kvx.minVersion", plist::Value::integer(11)}});
-  s_infoDictionary = &with;
-  EXPECT_EQ(Launcher::getJavaMinVersion(), "11");
-  s_infoDictionary = &without;
-  EXPECT_EQ(Launcher::getJavaMinVersion(), std::nullopt);
-  s_infoDictionary = &wrong;
-  EXPECT_THROW(Launcher::getJavaMinVersion(), PlatformException);
-  s_infoDictionary = saved;
+  run.infoDictionary = &with;
+  EXPECT_EQ(getJavaMinVersion(run), "11");
+  run.infoDictionary = &without;
+  EXPECT_EQ(getJavaMinVersion(run), std::nullopt);
+  run.infoDictionary = &wrong;
+  EXPECT_THROW(getJavaMinVersion(run), PlatformException);
 }
 
 TEST(CheckArchitecture, AppliesAndNeedsABundle) {

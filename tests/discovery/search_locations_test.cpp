@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "discovery/version_tokens.h"
+#include "discovery/version_strings.h"
 #include "launcher/launcher.h"
+#include "run/globals.h"
 #include "test_support/runtime_fixtures.h"
 #include "test_support/scoped_env.h"
 #include "test_support/temp_dir.h"
@@ -26,7 +28,8 @@ class SearchTest : public ::testing::Test {
   OptString accepted() const { return launchJavaVersion ? OptString(launchJavaVersion) : std::nullopt; }
 
   test::TempDir dir;
-  Launcher launcher;
+  RunState run;
+  Launcher launcher{run};
 };
 
 TEST(RuntimeNameOrder, NewestFirstThenSeparatorsThenText) {
@@ -84,7 +87,7 @@ TEST_F(FindPublicJavaBundle, NothingAcceptableLeavesTheLastPathTried) {
   EXPECT_FALSE(launcher.javaBundle);
   EXPECT_EQ(launcher.javaBundlePath, jvms + "/zulu-17.jdk");
 
-  Launcher missing;
+  Launcher missing{run};
   missing.searchRoots.systemRuntimeDirectory = dir / "absent";
   missing.searchRoots.pluginPath = dir / "absent.plugin";
   missing.findPublicJavaBundle(std::nullopt, std::nullopt, true);
@@ -106,7 +109,7 @@ TEST_F(FindPublicJavaBundle, PrefersAnOraclePlugIn) {
 
   launchJavaVersion = nullptr;
   test::writeFile(plugin + "/Contents/Home/bin/java", "");
-  Launcher withPlugin;
+  Launcher withPlugin{run};
   withPlugin.searchRoots = launcher.searchRoots;
   withPlugin.findPublicJavaBundle(std::nullopt, "1.8.0_250", false);
   EXPECT_EQ(accepted(), "1.8.202.08");
@@ -132,7 +135,7 @@ TEST_F(FindPublicJavaBundle, APlugInFromAnotherVendorIsNeverChecked) {
     test::makeRuntimeBundle(plugin, test::xmlPlist(test::runtimeInfoBody(&v, kinds[i])));
     test::writeFile(plugin + "/Contents/Home/bin/java", "");
     launchJavaVersion = nullptr;
-    Launcher searcher;
+    Launcher searcher{run};
     searcher.searchRoots = launcher.searchRoots;
     searcher.findPublicJavaBundle(std::nullopt, std::nullopt, false);
     EXPECT_EQ(searcher.pluginUsed, oracle[i]) << i;
@@ -318,7 +321,8 @@ TEST(RealRuntimes, TheNewestAcceptableRuntimeOfTheMachineIsTaken) {
       if (inRange && (!expected || olderThan(expected->components, r.components))) expected = &r;
     }
     launchJavaVersion = nullptr;
-    Launcher launcher;
+    RunState run;
+    Launcher launcher{run};
     launcher.findPublicJavaBundle(l.min, l.max, false);
     if (!expected) {
       EXPECT_EQ(launchJavaVersion, nullptr);

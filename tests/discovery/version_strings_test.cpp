@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "discovery/version_strings.h"
 #include "launcher/launcher.h"
 
 namespace kvx {
@@ -28,23 +29,23 @@ TEST(TypeOfCharacter, ClassifiesByFirstCharacter) {
       {"\u00E9", 1}, {"\U0001F600", 1}, {"\U0001D7CE", 1}, {"\xFF", 1},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(Launcher::typeOfCharacter(c.text), c.expected) << "\"" << c.text << "\"";
+    EXPECT_EQ(version::typeOfCharacter(c.text), c.expected) << "\"" << c.text << "\"";
 }
 
 TEST(SplitVersionString, CutsIntoRunsAndSingleSeparators) {
   using List = std::vector<std::string>;
-  EXPECT_EQ(Launcher::splitVersionString("1.8.0_202"), (List{"1", ".", "8", ".", "0", "_", "202"}));
-  EXPECT_EQ(Launcher::splitVersionString("17.0.2+8"), (List{"17", ".", "0", ".", "2", "+", "8"}));
-  EXPECT_EQ(Launcher::splitVersionString("11.0.1-beta2"),
+  EXPECT_EQ(version::splitVersionString("1.8.0_202"), (List{"1", ".", "8", ".", "0", "_", "202"}));
+  EXPECT_EQ(version::splitVersionString("17.0.2+8"), (List{"17", ".", "0", ".", "2", "+", "8"}));
+  EXPECT_EQ(version::splitVersionString("11.0.1-beta2"),
             (List{"11", ".", "0", ".", "1", "-", "beta", "2"}));
-  EXPECT_EQ(Launcher::splitVersionString("  "), (List{" ", " "}));
-  EXPECT_EQ(Launcher::splitVersionString("--x"), (List{"-", "-", "x"}));
-  EXPECT_EQ(Launcher::splitVersionString("1+~a"), (List{"1", "+~a"}));
+  EXPECT_EQ(version::splitVersionString("  "), (List{" ", " "}));
+  EXPECT_EQ(version::splitVersionString("--x"), (List{"-", "-", "x"}));
+  EXPECT_EQ(version::splitVersionString("1+~a"), (List{"1", "+~a"}));
   // Multi-byte characters stay whole inside their tokens.
-  EXPECT_EQ(Launcher::splitVersionString("\u0661\u0662\u00E9\u2013x"),
+  EXPECT_EQ(version::splitVersionString("\u0661\u0662\u00E9\u2013x"),
             (List{"\u0661\u0662", "\u00E9", "\u2013", "x"}));
-  EXPECT_TRUE(Launcher::splitVersionString(std::nullopt).empty());
-  EXPECT_TRUE(Launcher::splitVersionString("").empty());
+  EXPECT_TRUE(version::splitVersionString(std::nullopt).empty());
+  EXPECT_TRUE(version::splitVersionString("").empty());
 }
 
 // Each pair is checked both ways round, so that the comparison is seen to be
@@ -91,8 +92,8 @@ TEST(CompareVersion, OrdersTokenByToken) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.a.value_or("(null)") + " vs " + c.b.value_or("(null)"));
-    EXPECT_EQ(Launcher::compareVersion(c.a, c.b), c.expected);
-    EXPECT_EQ(Launcher::compareVersion(c.b, c.a), -c.expected);
+    EXPECT_EQ(version::compareVersion(c.a, c.b), c.expected);
+    EXPECT_EQ(version::compareVersion(c.b, c.a), -c.expected);
   }
 }
 
@@ -106,7 +107,7 @@ TEST(RemoveJrePrefix, DropsEachPrefixAtMostOnceInOrder) {
       {"jdk-jre-8", "-8"},                   {"openjdkjdk8", "8"},
       {"", ""},                             {"jdk", ""},
   };
-  for (const auto& [name, expected] : cases) EXPECT_EQ(Launcher::removeJrePrefix(name), expected) << name;
+  for (const auto& [name, expected] : cases) EXPECT_EQ(version::removeJrePrefix(name), expected) << name;
 }
 
 TEST(RangeTest, ComparesOnlyTheLimitsComponents) {
@@ -141,15 +142,15 @@ TEST(RangeTest, ComparesOnlyTheLimitsComponents) {
   for (const Case& c : cases) {
     std::string list;
     for (const std::string& part : c.version) list += part + ",";
-    EXPECT_EQ(Launcher::compareVersion(c.limit, c.version, c.max), c.expected)
+    EXPECT_EQ(version::compareVersion(c.limit, c.version, c.max), c.expected)
         << c.limit.value_or("(null)") << (c.max ? " max " : " min ") << "[" << list << "]";
   }
 }
 
 TEST(RangeTest, MinimumAndMaximumTogetherAreInclusive) {
   auto inRange = [](const std::vector<std::string>& v) {
-    return Launcher::compareVersion(OptString("1.8"), v, false) &&
-           Launcher::compareVersion(OptString("21"), v, true);
+    return version::compareVersion(OptString("1.8"), v, false) &&
+           version::compareVersion(OptString("21"), v, true);
   };
   EXPECT_TRUE(inRange({"1", "8", "0", "202"}));
   EXPECT_TRUE(inRange({"17", "0", "2"}));
@@ -165,7 +166,7 @@ TEST(IsBetaVersion, FindsMarkersAnywhereCaseSensitively) {
       {"EA", false},         {"RC", false},     {"17.0.2+8", false},
   };
   for (const auto& [text, expected] : cases)
-    EXPECT_EQ(Launcher::isBetaVersion(text), expected) << text.value_or("(null)");
+    EXPECT_EQ(version::isBetaVersion(text), expected) << text.value_or("(null)");
 }
 
 }  // namespace

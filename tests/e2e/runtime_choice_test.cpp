@@ -61,5 +61,27 @@ TEST_F(RuntimeChoiceOnTheCommandLine, AnAuthorisationRestartTakesItsRuntimeWhate
   EXPECT_EQ(launchWith({"__kvx_auth_restart"}), std::make_pair(dir / "from-file", std::string("17.0.3")));
 }
 
+// A shipped runtime that cannot be unpacked ends the start at the entry:
+// the message, status 1, and the runtime never reaches JLI_Launch.
+TEST(ShippedRuntimeOnTheBundleRoad, AFailedUnpackIsReportedAndEndsWithOne) {
+  TempDir dir;
+  AppBundle app = layOutApp(dir.path(), "Foo",
+                            dict({{"CFBundleName", str("Foo")}, {"JavaVM", dict({{"MainClass", str("Main")}})}}));
+  const std::string home = layOutFakeRuntime(app.appRoot + "/.kestrovel/jre", "17.0.2");
+  std::filesystem::create_directories(home + "/bin");
+  std::filesystem::copy_file(KVX_BUILD_DIR "/unpack200-standin", home + "/bin/unpack200");
+  writeFile(home + "/lib/rt.jar.pack", "FAIL");
+  RunOptions options;
+  options.env = {{"KVX_FAKE_JLI_RECORD", dir / "record"}, {"KESTROVEL_LOG", std::nullopt},
+                 {"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt}, {"LANGUAGE", "en"}};
+  ProgramResult result = runProgram(app.executable, {}, options);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("Foo: The application could not be started because of an internal error: "
+                            "could not run unpack200\n"),
+            std::string::npos)
+      << result.err;
+  EXPECT_FALSE(std::filesystem::exists(dir / "record"));
+}
+
 }  // namespace
 }  // namespace kvx::test

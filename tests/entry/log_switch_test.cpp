@@ -4,7 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include "launcher/diagnostic_log.h"
+#include "run/diagnostic_log.h"
 
 namespace kvx {
 namespace {

@@ -9,7 +9,7 @@
 
 #include <chrono>
 
-#include "launcher/globals.h"
+#include "run/globals.h"
 
 namespace kvx {
 namespace {
@@ -28,11 +28,20 @@ class WorkspaceRelaunchCore : public ::testing::Test {
     gChildPid.store(0);
   }
 
-  ApplicationStarter recordingStarter(platform::WorkspaceLaunch outcome) {
+  // What the service answers: a process identifier, or an error when it is not empty.
+  struct Outcome {
+    int32_t pid;
+    std::string error;
+  };
+
+  ApplicationStarter recordingStarter(Outcome outcome) {
     return [this, outcome](const std::string& bundle, uint64_t options,
-                           const std::vector<std::string>& arguments) {
+                           const std::vector<std::string>& arguments,
+                           std::string* error) -> std::optional<int32_t> {
       calls.push_back({bundle, options, arguments});
-      return outcome;
+      if (outcome.error.empty()) return outcome.pid;
+      *error = outcome.error;
+      return std::nullopt;
     };
   }
 

@@ -26,23 +26,23 @@ struct InitCase {
 
 class LauncherInitTest : public testing::Test {
  protected:
-  void run(const InitCase& c) {
-    test::resetLauncherState();
+  void check(const InitCase& c) {
     Value configuration = Value::dictionary(c.configuration);
-    platform::MainBundle mainBundle{c.bundle.value_or("/wrong/Wrong.app"), configuration, ""};
+    RunState run;
+    run.mainBundle = {c.bundle.value_or("/wrong/Wrong.app"), configuration, ""};
     if (c.executable) {
-      s_infoDictionary = &configuration;
-      s_launcherDirAndName = *c.executable;
-      s_launcherDirInApp = platform::deletingLastPathComponent(*c.executable);
+      run.infoDictionary = &configuration;
+      run.launcherDirAndName = *c.executable;
+      run.launcherDirInApp = platform::deletingLastPathComponent(*c.executable);
     }
-    Launcher().init(mainBundle);
-    EXPECT_EQ(s_launcherDirAndName, c.expected.launcherDirAndName) << c.name;
-    EXPECT_EQ(s_launcherDirInApp, c.expected.launcherDirInApp) << c.name;
-    EXPECT_EQ(s_appRootDir, c.expected.appRootDir) << c.name;
-    EXPECT_EQ(s_mainBundlePath, c.expected.mainBundlePath) << c.name;
-    EXPECT_EQ(s_infoDictionary, c.executable ? &configuration : &*mainBundle.infoDictionary) << c.name;
-    test::resetLauncherState();
+    Launcher(run).init();
+    EXPECT_EQ(run.launcherDirAndName, c.expected.launcherDirAndName) << c.name;
+    EXPECT_EQ(run.launcherDirInApp, c.expected.launcherDirInApp) << c.name;
+    EXPECT_EQ(run.appRootDir, c.expected.appRootDir) << c.name;
+    EXPECT_EQ(run.mainBundlePath, c.expected.mainBundlePath) << c.name;
+    EXPECT_EQ(run.infoDictionary, c.executable ? &configuration : &*run.mainBundle.infoDictionary) << c.name;
   }
+  RunState run;
   test::ScopedLauncherState state_;
 };
 
@@ -100,36 +100,35 @@ TEST_F(LauncherInitTest, FixesThePathsOnBothRoads) {
       {"bundle path shorter than four characters", "/ab", std::nullopt, {},
        {"", ".app/Contents/Resources/app", ".app/Contents/Resources/app", "/ab"}},
   };
-  for (const InitCase& c : cases) run(c);
+  for (const InitCase& c : cases) check(c);
 }
 
 TEST_F(LauncherInitTest, ABundleWithoutConfigurationStillFixesThePaths) {
-  platform::MainBundle bundle{"/Applications/Foo.app", std::nullopt, ""};
-  Launcher().init(bundle);
-  EXPECT_EQ(s_infoDictionary, nullptr);
-  EXPECT_EQ(s_appRootDir, "/Applications/Foo.app/Contents/Resources/app");
+  run.mainBundle = {"/Applications/Foo.app", std::nullopt, ""};
+  Launcher(run).init();
+  EXPECT_EQ(run.infoDictionary, nullptr);
+  EXPECT_EQ(run.appRootDir, "/Applications/Foo.app/Contents/Resources/app");
 }
 
 TEST_F(LauncherInitTest, AConfigurationValueOfTheWrongTypeRaises) {
   for (const char* key : {"kvx.baseDir", "kvx.launcherDir"}) {
-    test::resetLauncherState();
-    platform::MainBundle bundle{"/Applications/Foo.app",
-                                Value::dictionary({{key, Value::integer(3)}}), ""};
-    EXPECT_THROW(Launcher().init(bundle), PlatformException) << key;
+    RunState fresh;
+    fresh.mainBundle = {"/Applications/Foo.app", Value::dictionary({{key, Value::integer(3)}}), ""};
+    EXPECT_THROW(Launcher(fresh).init(), PlatformException) << key;
   }
 }
 
 TEST_F(LauncherInitTest, TracesTheFourPaths) {
   test::ScopedTrace trace(true);
-  platform::MainBundle unused{"/wrong/Wrong.app", std::nullopt, ""};
+  run.mainBundle = {"/wrong/Wrong.app", std::nullopt, ""};
   Value configuration = Value::dictionary({});
-  s_infoDictionary = &configuration;
-  s_launcherDirAndName = "/opt/foo/bin/foo";
-  s_launcherDirInApp = "/opt/foo/bin";
+  run.infoDictionary = &configuration;
+  run.launcherDirAndName = "/opt/foo/bin/foo";
+  run.launcherDirInApp = "/opt/foo/bin";
   testing::internal::CaptureStderr();
-  Launcher().init(unused);
+  Launcher(run).init();
   std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("Launcher::init(const kvx::platform::MainBundle&) [Line "), std::string::npos) << err;
+  EXPECT_NE(err.find("Launcher::init() [Line "), std::string::npos) << err;
   EXPECT_NE(err.find("] INIT /opt/foo/bin/foo.app/Contents/Resources/app "
                      "/opt/foo/bin/foo.app/Contents/Resources/app /opt/foo/bin/foo (null)\n"),
             std::string::npos)
@@ -137,8 +136,9 @@ TEST_F(LauncherInitTest, TracesTheFourPaths) {
 }
 
 TEST_F(LauncherInitTest, EachCallMakesANewLauncherWithFieldsAtTheirStart) {
-  std::shared_ptr<Launcher> first = Launcher::launcher();
-  std::shared_ptr<Launcher> second = Launcher::launcher();
+  run = startingRunState(0, nullptr);
+  std::shared_ptr<Launcher> first = Launcher::launcher(run);
+  std::shared_ptr<Launcher> second = Launcher::launcher(run);
   EXPECT_NE(first, second);
   EXPECT_EQ(first->javaBundle, nullptr);
   EXPECT_FALSE(first->javaBundlePath);
@@ -147,8 +147,8 @@ TEST_F(LauncherInitTest, EachCallMakesANewLauncherWithFieldsAtTheirStart) {
   EXPECT_FALSE(first->pluginUsed);
   EXPECT_EQ(first->argc, 0);
   EXPECT_EQ(first->argv, nullptr);
-  // The test program lies in no bundle: its own directory stands for one.
-  EXPECT_EQ(s_mainBundlePath, platform::mainBundle().path);
+  // The run's main bundle, as the entry reads it.
+  EXPECT_EQ(run.mainBundlePath, run.mainBundle.path);
 }
 
 TEST(GetBooleanValue, ReadsBooleansNumbersAndStrings) {

@@ -6,6 +6,7 @@
 
 #include "launcher/argument_vector.h"
 #include "launcher/launcher.h"
+#include "run/globals.h"
 #include "base/exception.h"
 #include "test_support/app_bundle.h"
 #include "test_support/launcher_state.h"
@@ -28,7 +29,8 @@ class LaunchWithFakeLibrary : public ::testing::Test {
 
   // A launcher whose runtime is dir/jdk and whose vector is entries.
   Launcher launcherWith(const std::vector<std::string>& entries) {
-    Launcher launcher;
+    RunState run;
+    Launcher launcher{run};
     launcher.javaBundlePath = runtime;
     launcher.argv = makeArgumentVector(entries);
     launcher.argc = static_cast<int>(entries.size());

@@ -74,7 +74,8 @@ TEST(ClassPath, ResolvesEntries) {
       {"*", "*"},
       {wild + "/*.jar", wild + "/*.jar"},
   };
-  Launcher launcher;
+  RunState run;
+  Launcher launcher{run};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input.value_or("(absent)"));
     EXPECT_EQ(launcher.resolveArtifactPath(c.input), c.expected);

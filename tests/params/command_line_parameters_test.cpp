@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "params/command_line_parameters.h"
+#include "params/java_parameters.h"
 
 namespace kvx {
 namespace {

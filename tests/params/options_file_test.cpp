@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/diagnostic_log.h"
+#include "run/diagnostic_log.h"
 #include "launcher/launcher.h"
 #include "test_support/scoped_env.h"
 #include "test_support/temp_dir.h"
@@ -25,21 +25,12 @@ struct ReadResult {
 };
 
 ReadResult readFile(const OptString& path, OptString classPath = std::nullopt) {
-  Launcher launcher;
+  RunState run;
+  Launcher launcher{run};
   ReadResult result;
   result.classPath = launcher.readOptionsFile(path, result.options, std::move(classPath));
   return result;
 }
-
-// Keeps a process-wide path for one test and restores it afterwards.
-class ScopedLauncherDir {
- public:
-  explicit ScopedLauncherDir(OptString dir) : saved_(s_launcherDirInApp) { s_launcherDirInApp = dir; }
-  ~ScopedLauncherDir() { s_launcherDirInApp = saved_; }
-
- private:
-  OptString saved_;
-};
 
 // Trace lines written while it lives, whatever KESTROVEL_LOG says.
 class TraceCapture {
@@ -203,7 +194,6 @@ TEST(OptionsFile, SubstitutionComesBeforeTheLineIsClassified) {
 
 TEST(PredefinedOptions, ElementsAreOptionsUnlessTheyIncludeAFile) {
   TempDir dir;
-  ScopedLauncherDir launcherDir(dir.path());
   writeFile(dir / "rel.vmoptions", "-Drel=1\n-classpath/a rel.jar\n");
   writeFile(dir / "sub dir/quoted.vmoptions", "-Dquoted=1\n");
   writeFile(dir / "abs/abs.vmoptions", "-Dabs=1\n");
@@ -217,7 +207,9 @@ TEST(PredefinedOptions, ElementsAreOptionsUnlessTheyIncludeAFile) {
       "-include-options \"sub dir/quoted.vmoptions\"",
       "-include-options " + dir / "abs/abs.vmoptions",
   };
-  Launcher launcher;
+  RunState run;
+  run.launcherDirInApp = dir.path();
+  Launcher launcher{run};
   StringList options;
   OptString classPath = launcher.addPredefinedOptions(list, options, "cp");
   EXPECT_EQ(options, (StringList{"-Xss1m", "", "# not a comment", "-classpath /not-a-directive",
@@ -233,11 +225,12 @@ TEST(PredefinedOptions, ElementsAreOptionsUnlessTheyIncludeAFile) {
 
 TEST(PredefinedOptions, IncludeIsRecognisedBeforeSubstitution) {
   TempDir dir;
-  ScopedLauncherDir launcherDir(dir.path());
   ScopedEnv directive("KVX_TEST_DIRECTIVE", "-include-options");
   ScopedEnv file("KVX_TEST_FILE", "named.vmoptions");
   writeFile(dir / "named.vmoptions", "-Dnamed=1\n");
-  Launcher launcher;
+  RunState run;
+  run.launcherDirInApp = dir.path();
+  Launcher launcher{run};
   StringList options;
   launcher.addPredefinedOptions(
       StringList{"${KVX_TEST_DIRECTIVE} named.vmoptions", "-include-options ${KVX_TEST_FILE}"},

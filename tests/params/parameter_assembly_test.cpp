@@ -25,10 +25,11 @@ class ParameterAssembly : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::create_directories(appRoot);
-    s_launcherDirAndName = stem;
-    s_mainBundlePath = stem + ".app";
-    s_launcherDirInApp = appRoot;
-    s_appRootDir = appRoot;
+    run.launcherDirAndName = stem;
+    run.mainBundlePath = stem + ".app";
+    run.launcherDirInApp = appRoot;
+    run.appRootDir = appRoot;
+    run.arguments = {stem, "from the command line", "-Jnot-passed-through"};
     launcher.javaVersion = "17.0.2";
     launcher.javaMajorVersion = 17;
   }
@@ -37,15 +38,12 @@ class ParameterAssembly : public ::testing::Test {
   void assemble(plist::Dictionary javaVM, plist::Dictionary topLevel = {}) {
     topLevel.emplace_back("JavaVM", dict(std::move(javaVM)));
     config = dict(std::move(topLevel));
-    s_infoDictionary = &config;
+    run.infoDictionary = &config;
     launcher.readJavaParameters(options, mainClass, args, &firstThread);
   }
 
-  // The arguments that the test program's own command line adds.
-  static Strings commandLineArguments() {
-    const Strings& all = platform::processArguments();
-    return Strings(all.begin() + 1, all.end());
-  }
+  // The arguments that the start's own command line adds.
+  Strings commandLineArguments() const { return Strings(run.arguments.begin() + 1, run.arguments.end()); }
 
   ScopedLauncherState state;
   fs::path startDirectory = fs::current_path();
@@ -54,7 +52,8 @@ class ParameterAssembly : public ::testing::Test {
   std::string appRoot = stem + ".app/Contents/Resources/app";
   ScopedEnv preferences{"XDG_CONFIG_HOME", dir / "config"};
   plist::Value config;
-  Launcher launcher;
+  RunState run;
+  Launcher launcher{run};
   Strings options{"left over"};
   OptString mainClass;
   Strings args{"left over"};
@@ -98,8 +97,8 @@ TEST_F(ParameterAssembly, AGuiLauncherAddsEveryRowInOrder) {
 }
 
 TEST_F(ParameterAssembly, ACommandLineLauncherAddsItsOwnPropertiesInsteadOfTheBundleOnes) {
-  s_guiLauncher = false;
-  s_mainBundlePath.reset();
+  run.guiLauncher = false;
+  run.mainBundlePath.reset();
   writeFile(stem + ".app/Contents/vmoptions.txt", "-Dfrom=bundle\n");
   writeFile(stem + ".vmoptions", "-Dfrom=launcher\n");
   struct Case {
@@ -112,7 +111,7 @@ TEST_F(ParameterAssembly, ACommandLineLauncherAddsItsOwnPropertiesInsteadOfTheBu
        {Case{"cfg-1", "run", {"-Dfrom=launcher", module, "-Dkvx.configFileId=cfg-1", "-Dkvx.service=run"}},
         Case{"cfg-1", std::nullopt, {"-Dfrom=launcher", module, "-Dkvx.configFileId=cfg-1"}},
         Case{std::nullopt, std::nullopt, {"-Dfrom=launcher", module}}}) {
-    s_serviceMode = c.serviceMode;
+    run.serviceMode = c.serviceMode;
     plist::Dictionary top = {{"CFBundleName", str("Foo")}};
     if (c.configFileId) top.emplace_back("kvx.configFileId", str(*c.configFileId));
     assemble({{"MainClass", str("M")}}, top);

@@ -1,4 +1,4 @@
-#include "platform/child_process.h"
+#include "platform/program.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

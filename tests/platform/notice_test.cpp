@@ -6,7 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/detached_process.h"
+#include "platform/program.h"
 #include "base/exception.h"
 #include "test_support/dialog_standin.h"
 #include "test_support/scoped_env.h"

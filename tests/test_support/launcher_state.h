@@ -1,21 +1,16 @@
-// The process-wide launcher state, put back to its initial values around a
-// test so that one test's paths and configuration do not leak into the next.
+// The exported process-wide values that a start writes, put back to their
+// initial values around a test; everything else of a start is in the
+// RunState a test builds for itself.
 #pragma once
 
-#include "launcher/diagnostic_log.h"
-#include "launcher/globals.h"
+#include "run/diagnostic_log.h"
+#include "run/globals.h"
 
 namespace kvx::test {
 
 inline void resetLauncherState() {
-  s_infoDictionary = nullptr;
-  s_mainBundlePath.reset();
-  s_launcherDirInApp.reset();
-  s_launcherDirAndName.reset();
-  s_appRootDir.reset();
-  s_guiLauncher = true;
-  s_serviceMode.reset();
   g_cli = false;
+  launchJavaVersion = nullptr;
 }
 
 // Resets on construction and again on destruction.

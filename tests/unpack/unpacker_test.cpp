@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/diagnostic_log.h"
+#include "run/diagnostic_log.h"
 #include "base/exception.h"
 #include "test_support/temp_dir.h"
 

@@ -1,12 +1,12 @@
-// Variables written between "${" and "}" in configuration values and options
-// files: the launcher's own first, then the environment's.
+#include "run/variables.h"
+
 #include <set>
 
-#include "launcher/diagnostic_log.h"
-#include "launcher/launcher.h"
+#include "platform/bundle.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
+#include "run/diagnostic_log.h"
 
 namespace kvx {
 namespace {
@@ -27,12 +27,9 @@ void replaceAll(std::string& text, std::string_view pattern, std::string_view re
   text = std::move(result);
 }
 
-// A runtime bundle keeps its home in Contents/Home; a plain home (no
-// Contents/, such as a Linux JDK or .kestrovel/jre) is its own home.
-std::string runtimeHome(const std::string& javaBundlePath) {
-  std::string contents = platform::joinPath(javaBundlePath, "Contents");
-  std::string home =
-      platform::isDirectory(contents) ? platform::joinPath(contents, "Home") : javaBundlePath;
+// The home the runtime's own tools see: a nested jre when there is one.
+std::string javaHome(const std::string& javaBundlePath) {
+  std::string home = platform::runtimeHome(javaBundlePath);
   std::string jre = platform::joinPath(home, "jre");
   return platform::fileExists(jre) ? jre : home;
 }
@@ -50,21 +47,21 @@ void replaceEnvironmentVariables(std::string& text) {
 
 }  // namespace
 
-OptString Launcher::replaceVariables(const OptString& input) {
+OptString replaceVariables(const RunState& run, const OptString& javaBundlePath, const OptString& input) {
   if (!input) return std::nullopt;
   KVX_TRACE("replacing %@", input->c_str());
   std::string text = *input;
-  // The two directories are only absent before a Launcher has been created;
+  // The two directories are only absent before the launcher paths are fixed;
   // their variables then stay as written.
-  if (s_appRootDir) replaceAll(text, "${launcher:sys.appRootDir}", *s_appRootDir);
-  replaceAll(text, "${launcher:sys.mainBundle}", s_mainBundlePath.value_or(""));
-  if (s_launcherDirInApp) replaceAll(text, "${launcher:sys.launcherDirectory}", *s_launcherDirInApp);
+  if (run.appRootDir) replaceAll(text, "${launcher:sys.appRootDir}", *run.appRootDir);
+  replaceAll(text, "${launcher:sys.mainBundle}", run.mainBundlePath.value_or(""));
+  if (run.launcherDirInApp) replaceAll(text, "${launcher:sys.launcherDirectory}", *run.launcherDirInApp);
   replaceAll(text, "${launcher:sys.pathlistSeparator}", ":");
   if (OptString tempDir = platform::temporaryDirectory()) {
     replaceAll(text, "${launcher:sys.tempDir}", *tempDir);
   }
   if (javaBundlePath) {
-    replaceAll(text, "${launcher:sys.jvmHome}", runtimeHome(*javaBundlePath));
+    replaceAll(text, "${launcher:sys.jvmHome}", javaHome(*javaBundlePath));
   }
   replaceEnvironmentVariables(text);
   KVX_TRACE("returning %@", text.c_str());

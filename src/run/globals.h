@@ -1,13 +1,10 @@
-// Process-wide state. Written once, early, on the first thread; read afterwards.
+// The process-wide values the runtime's launch library and our own tools
+// reach by name. They are exported with C linkage and are the only state of
+// a start that is not handed down in its RunState: the launch library's
+// re-entry into main, on a thread of its own, has nothing else to read.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
-#include <optional>
-#include <string>
-
-#include "plist/plist.h"
-#include "platform/runtime_names.h"
 
 extern "C" {
 typedef int (*JLI_Launch_t)(int argc, char** argv, int jargc, const char** jargv, int appclassc,
@@ -20,30 +17,15 @@ typedef int (*JLI_Launch_t)(int argc, char** argv, int jargc, const char** jargv
 extern bool g_cli;
 // Set once the runtime's launch library is loaded; a later call of main is a re-entry.
 extern JLI_Launch_t JLI_LaunchFxnPtr;
-// The version handed to JLI_Launch.
+// The version handed to JLI_Launch; written before the first call, never after.
 extern char* launchJavaVersion;
 }
 
 namespace kvx {
 
-// The configuration dictionary in use for the whole run.
-extern const plist::Value* s_infoDictionary;
-extern std::optional<std::string> s_mainBundlePath;
-extern std::optional<std::string> s_launcherDirInApp;
-extern std::optional<std::string> s_launcherDirAndName;
-extern std::optional<std::string> s_appRootDir;
-extern bool s_guiLauncher;
-extern std::optional<std::string> s_serviceMode;
-extern std::atomic<int32_t> gChildPid;
-
 // The version handed to JLI_Launch when no runtime version is known (a plain
 // runtime home). JLI_Launch keeps the pointer and a re-entry reads it from
 // another thread, so it lives as long as the process.
 extern char kUnknownJavaVersion[];
-
-// The configuration value under key at the top level, or null.
-const plist::Value* configValue(std::string_view key);
-// The configuration value under "JavaVM" → key, or null.
-const plist::Value* javaVMValue(std::string_view key);
 
 }  // namespace kvx

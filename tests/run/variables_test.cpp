@@ -15,17 +15,18 @@ using test::ScopedEnv;
 class VariableSubstitutionTest : public testing::Test {
  protected:
   void SetUp() override {
-    s_appRootDir = "/Apps/Foo.app/Contents/Resources/app";
-    s_mainBundlePath = "/Apps/Foo.app";
-    s_launcherDirInApp = "/Apps/Foo.app/Contents/Resources/app/bin";
+    run.appRootDir = "/Apps/Foo.app/Contents/Resources/app";
+    run.mainBundlePath = "/Apps/Foo.app";
+    run.launcherDirInApp = "/Apps/Foo.app/Contents/Resources/app/bin";
   }
   std::string replace(const std::string& text) { return launcher_.replaceVariables(text).value(); }
 
   test::ScopedLauncherState state_;
+  RunState run;
   ScopedEnv var_{"KVX_TEST_VAR", "value"};
   ScopedEnv empty_{"KVX_TEST_EMPTY", ""};
   ScopedEnv unset_{"KVX_TEST_UNSET", std::nullopt};
-  Launcher launcher_;
+  Launcher launcher_{run};
 };
 
 TEST_F(VariableSubstitutionTest, ReplacesTheLauncherAndEnvironmentVariables) {
@@ -73,15 +74,15 @@ TEST_F(VariableSubstitutionTest, TextBroughtInIsOpenToLaterStepsOnly) {
        "${KVX_TEST_ORDER}", "${launcher:sys.appRootDir}"},
   };
   for (const auto& c : cases) {
-    s_appRootDir = c.appRootDir;
-    s_launcherDirInApp = c.launcherDir;
+    run.appRootDir = c.appRootDir;
+    run.launcherDirInApp = c.launcherDir;
     ScopedEnv order("KVX_TEST_ORDER", c.envValue);
     EXPECT_EQ(replace(c.text), c.expected) << c.what;
   }
 }
 
 TEST_F(VariableSubstitutionTest, AnAbsentBundleGivesTheEmptyString) {
-  s_mainBundlePath.reset();
+  run.mainBundlePath.reset();
   EXPECT_EQ(replace("[${launcher:sys.mainBundle}]"), "[]");
 }
 
@@ -98,7 +99,9 @@ TEST_F(VariableSubstitutionTest, TracesBothEndsExceptForAnAbsentArgument) {
   EXPECT_NE(err.find("] replacing ${KVX_TEST_VAR}/x\n"), std::string::npos) << err;
   EXPECT_NE(err.find("] returning value/x\n"), std::string::npos) << err;
   EXPECT_NE(err.find("] replacing \n"), std::string::npos) << err;
-  EXPECT_NE(err.find("Launcher::replaceVariables(const kvx::OptString&) [Line "), std::string::npos) << err;
+  EXPECT_NE(err.find("replaceVariables(const RunState&, const OptString&, const OptString&) [Line "),
+            std::string::npos)
+      << err;
 }
 
 TEST_F(VariableSubstitutionTest, TheRuntimeHomeFollowsTheRuntimesLayoutAtEachCall) {

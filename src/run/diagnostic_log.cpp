@@ -1,4 +1,4 @@
-#include "launcher/diagnostic_log.h"
+#include "run/diagnostic_log.h"
 
 #include <cstdarg>
 #include <cstring>

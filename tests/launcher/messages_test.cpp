@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "launcher/launcher.h"
+#include "launcher/messages.h"
+#include "run/globals.h"
 #include "launcher/message_format.h"
 #include "test_support/dialog_standin.h"
 #include "test_support/launcher_state.h"
@@ -45,12 +47,13 @@ class ErrorMessagesTest : public testing::Test {
     std::filesystem::create_directories(root_ / ".kestrovel");
     std::filesystem::copy(KVX_SOURCE_DIR "/tests/fixtures/Messages.bundle",
                           root_ / ".kestrovel/Messages.bundle", std::filesystem::copy_options::recursive);
-    s_appRootDir = root_.path();
-    s_infoDictionary = &configuration_;
+    run.appRootDir = root_.path();
+    run.infoDictionary = &configuration_;
   }
 
   test::TempDir root_;
   test::ScopedLauncherState state_;
+  RunState run;
   test::ScopedTrace trace_{false};
   ScopedEnv language_{"LANGUAGE", std::nullopt};
   ScopedEnv lcAll_{"LC_ALL", std::nullopt};
@@ -78,13 +81,13 @@ TEST_F(ErrorMessagesTest, GetMessageFindsFormatsOrFallsBackToTheKey) {
       {"no.such.key", "ignored", "ignored", "no.such.key"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(Launcher::getMessage(c.key, c.info1, c.info2), c.expected) << c.key;
+    EXPECT_EQ(getMessage(run, c.key, c.info1, c.info2), c.expected) << c.key;
   }
 }
 
 TEST_F(ErrorMessagesTest, TheLanguageComesFromTheEnvironment) {
   ScopedEnv lang("LANG", "de_CH.UTF-8");
-  EXPECT_EQ(Launcher::getMessage("AppleJavaMinVersionError", "17", "Foo"),
+  EXPECT_EQ(getMessage(run, "AppleJavaMinVersionError", "17", "Foo"),
             "Java 17 oder neuer wird ben\u00f6tigt, um Foo auszuf\u00fchren. Bitte installieren "
             "Sie es und starten Sie die Anwendung erneut.");
 }
@@ -92,9 +95,9 @@ TEST_F(ErrorMessagesTest, TheLanguageComesFromTheEnvironment) {
 TEST_F(ErrorMessagesTest, WithoutTheBundleTheAlwaysWrittenLineIsAllThereIs) {
   std::filesystem::remove_all(root_ / ".kestrovel");
   testing::internal::CaptureStderr();
-  EXPECT_EQ(Launcher::getMessage("torqa.InternalError", "x", std::nullopt), std::nullopt);
+  EXPECT_EQ(getMessage(run, "torqa.InternalError", "x", std::nullopt), std::nullopt);
   g_cli = true;
-  Launcher::displayError("NonWritablePackDir");
+  displayError(run, "NonWritablePackDir");
   std::string err = testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("] message torqa.InternalError not found\n"), std::string::npos) << err;
   EXPECT_NE(err.find("] message NonWritablePackDir not found\n"), std::string::npos) << err;
@@ -106,8 +109,8 @@ TEST_F(ErrorMessagesTest, ACommandLineLauncherWritesOneLineToStandardError) {
   ScopedEnv display("DISPLAY", ":99");
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  Launcher::displayError("AppleJavaMinVersionError", std::string("17"), std::string("Foo"));
-  Launcher::displayError("no.such.key");
+  displayError(run, "AppleJavaMinVersionError", std::string("17"), std::string("Foo"));
+  displayError(run, "no.such.key");
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             std::string("ERROR: ") + kMinVersionEn + "\nERROR: no.such.key\n");
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
@@ -119,7 +122,7 @@ TEST_F(ErrorMessagesTest, AnApplicationBundleShowsANoticeTitledWithItsName) {
   ScopedEnv path("PATH", bin.path());
   ScopedEnv display("DISPLAY", ":99");
   testing::internal::CaptureStderr();
-  Launcher::displayError("torqa.InternalError", std::string("Could not load JRE."));
+  displayError(run, "torqa.InternalError", std::string("Could not load JRE."));
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   EXPECT_EQ(test::waitForFile(record),
             "--error\n--no-markup\n--title\nFoo\n--text\nThe application could not be started "
@@ -132,9 +135,9 @@ TEST_F(ErrorMessagesTest, WithoutAGraphicalSessionTheNoticeGoesToStandardError) 
   // A bundle name that is not text must not hide the error being shown.
   Value numericName = Value::dictionary({{"CFBundleName", Value::integer(7)}});
   testing::internal::CaptureStderr();
-  Launcher::displayError("AppleJavaMinVersionError", std::string("17"), std::string("Foo"));
-  s_infoDictionary = &numericName;
-  Launcher::displayError("no.such.key");
+  displayError(run, "AppleJavaMinVersionError", std::string("17"), std::string("Foo"));
+  run.infoDictionary = &numericName;
+  displayError(run, "no.such.key");
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             std::string("Foo: ") + kMinVersionEn + "\nno.such.key\n");
 }

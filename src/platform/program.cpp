@@ -1,4 +1,4 @@
-#include "platform/child_process.h"
+#include "platform/program.h"
 
 #include <errno.h>
 #include <spawn.h>
@@ -7,28 +7,16 @@
 #include <sys/wait.h>
 
 #include "base/exception.h"
+#include "platform/process_steps.h"
+#include "platform/system_error.h"
 
 extern char** environ;
 
 namespace kvx::platform {
 
-namespace {
-
-std::string systemError(int error) {
-  char buf[256];
-  // The GNU strerror_r may return a static string instead of filling buf.
-  return strerror_r(error, buf, sizeof buf);
-}
-
-}  // namespace
-
 ChildProcess ChildProcess::start(const std::string& program,
                                  const std::vector<std::string>& arguments) {
-  std::vector<char*> argv;
-  argv.reserve(arguments.size() + 2);
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
+  std::vector<char*> argv = detail::argumentVector(program, arguments);
 
   // glibc's posix_spawn reports a failed exec through its result, so a
   // missing or non-executable program is an error here and never a child
@@ -37,7 +25,7 @@ ChildProcess ChildProcess::start(const std::string& program,
   int error = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
   if (error != 0) {
     throw PlatformException("NSInvalidArgumentException",
-                            "could not start " + program + ": " + systemError(error));
+                            "could not start " + program + ": " + systemErrorText(error));
   }
   return ChildProcess(pid, program);
 }
@@ -53,7 +41,7 @@ Termination ChildProcess::waitUntilExit() {
     // Without a status we cannot tell success from failure; saying either
     // would be a guess.
     throw PlatformException("NSInternalInconsistencyException",
-                            "could not wait for " + program_ + ": " + systemError(errno));
+                            "could not wait for " + program_ + ": " + systemErrorText(errno));
   }
   Termination termination;
   if (WIFSIGNALED(status)) {

@@ -1,0 +1,70 @@
+// Everything the virtual machine is started with: options, class and module
+// paths, main class and program arguments, from the configuration, the
+// options files and the command line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "run/run_state.h"
+#include "run/runtime_choice.h"
+
+namespace kvx {
+
+class JavaParameters {
+ public:
+  // runtime is the search's outcome so far; before a runtime is chosen its
+  // fields are still absent.
+  JavaParameters(const RunState& run, const RuntimeChoice& runtime) : run_(run), runtime_(runtime) {}
+
+  // Sets LANG, changes the working directory and assembles the lists.
+  void readJavaParameters(StringList& options, OptString& mainClass, StringList& args,
+                          bool* firstThread);
+
+  // The option sources in their fixed order: the configuration's
+  // "VMOptionArray", the options for the chosen runtime's version (only when
+  // withVersionOptions), the bundle's vmoptions.txt (a GUI launcher), the
+  // launcher's .vmoptions. Appends to options and returns the class path
+  // threaded through them. The runtime override is found in the same order.
+  OptString addOptionSources(StringList& options, OptString classPath, bool withVersionOptions);
+
+  // The command line after the program path: "-J" options (when the
+  // configuration allows them) to options, the rest to args.
+  void addCommandLineParameters(StringList& options, StringList& args) const;
+
+  // A class or module path with environment references and directories of
+  // archives expanded.
+  static OptString resolveArtifactPath(const OptString& path);
+
+  // An option list of the configuration: each element substituted and
+  // appended, "-include-options FILE" elements read as options files.
+  OptString addPredefinedOptions(const std::optional<StringList>& list, StringList& options,
+                                 OptString classPath);
+  // One options file and the files it includes; a missing file adds nothing.
+  OptString readOptionsFile(const OptString& path, StringList& options, OptString classPath);
+
+  OptString replaceVariables(const OptString& text) const;
+
+ private:
+  OptString applyOptionLine(const std::string& line, const std::string& fileDirectory,
+                            StringList& options, OptString classPath);
+  bool mayStartReading(const std::string& identity, const std::string& filePath) const;
+
+  const RunState& run_;
+  const RuntimeChoice& runtime_;
+  // The options files being read right now, outermost first, to stop
+  // includes that would never end.
+  std::vector<std::string> filesBeingRead_;
+};
+
+// Appends arguments (element 0 the program's path, which is skipped) to
+// args, or, when allowPassthrough is set and an argument begins with "-J",
+// the rest of that argument to options. Arguments are handed on unchanged.
+void appendCommandLineParameters(const std::vector<std::string>& arguments, bool allowPassthrough,
+                                 std::vector<std::string>& options, std::vector<std::string>& args);
+
+// Whether the system knows the launcher as an application with a bundle.
+bool isStartedWithoutBundle();
+
+}  // namespace kvx

@@ -1,0 +1,29 @@
+#include "platform/dictionary_file.h"
+
+#include "platform/files.h"
+
+namespace kvx::platform {
+
+DictionaryFile readDictionaryFile(const std::string& path) {
+  DictionaryFile file;
+  std::optional<std::string> bytes = readFile(path);
+  if (!bytes) {
+    file.reason = "cannot be read";
+    return file;
+  }
+  std::optional<plist::Value> value = plist::parse(*bytes, &file.reason);
+  if (!value) {
+    file.status = DictionaryFile::Status::NotAPropertyList;
+    return file;
+  }
+  if (!value->isDictionary()) {
+    file.status = DictionaryFile::Status::NotADictionary;
+    file.reason = "the root is not a dictionary";
+    return file;
+  }
+  file.status = DictionaryFile::Status::Read;
+  file.dictionary = std::move(value);
+  return file;
+}
+
+}  // namespace kvx::platform

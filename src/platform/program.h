@@ -1,0 +1,70 @@
+// Starting other programs and detaching from the terminal. Programs are
+// started by path with an argument list, without a shell, inheriting the
+// environment as it is at the time of the call.
+//
+// Failures follow one rule: a program that cannot be started, or a child
+// that cannot be waited for, raises PlatformException naming the program and
+// the system's reason.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kvx::platform {
+
+// How a child ended: by exiting with a status, or killed by a signal.
+struct Termination {
+  enum class Reason { Exit, UncaughtSignal };
+  Reason reason = Reason::Exit;
+  // The exit status, or the number of the signal that killed it.
+  int status = 0;
+
+  bool succeeded() const { return reason == Reason::Exit && status == 0; }
+};
+
+// A started child that shares our standard input, output and error,
+// identified by its process id until it has been waited for.
+class ChildProcess {
+ public:
+  // Starts program with the given arguments after its own path, which the
+  // child sees as its argument 0.
+  static ChildProcess start(const std::string& program, const std::vector<std::string>& arguments);
+
+  int pid() const { return pid_; }
+  // Blocks until the child has ended; interrupted waits are resumed. Once it
+  // has ended, later calls give the same answer.
+  Termination waitUntilExit();
+
+ private:
+  explicit ChildProcess(int pid, std::string program) : pid_(pid), program_(std::move(program)) {}
+
+  int pid_;
+  std::string program_;
+  std::optional<Termination> termination_;
+};
+
+// Starts program and waits for it to end.
+Termination runAndWait(const std::string& program, const std::vector<std::string>& arguments);
+
+struct DetachedOptions {
+  // Standard input, output and error go to /dev/null instead of being shared.
+  bool discardOutput = false;
+};
+
+// Starts program and leaves it to run on its own: in a session of its own,
+// reparented away from us, never waited for and never left as a zombie.
+// Returns its process id once it has been executed.
+int startDetached(const std::string& program, const std::vector<std::string>& arguments,
+                  DetachedOptions options = {});
+
+// Detaches the calling process itself, as a service does: forks, the caller
+// ends at once with status 0 (no exit handlers, no flushing), and the child
+// goes on in a new session. When nochdir is 0 the child changes to "/"; when
+// noclose is 0 its descriptors 0 to 2 are pointed at "/dev/null". True in the
+// child; false with the system's reason in *error when a step fails (in the
+// caller, when the fork itself fails).
+bool daemon_compat(int nochdir, int noclose, std::string* error);
+
+}  // namespace kvx::platform

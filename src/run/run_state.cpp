@@ -1,0 +1,30 @@
+#include "run/run_state.h"
+
+#include "platform/main_bundle.h"
+#include "platform/process.h"
+
+namespace kvx {
+
+const plist::Value* RunState::configValue(std::string_view key) const {
+  return infoDictionary ? infoDictionary->get(key) : nullptr;
+}
+
+const plist::Value* RunState::javaVMValue(std::string_view key) const {
+  const plist::Value* javaVM = configValue("JavaVM");
+  return javaVM ? javaVM->get(key) : nullptr;
+}
+
+RunState startingRunState(int argc, char** argv) {
+  RunState run;
+  run.arguments = platform::processArguments(argc, argv);
+  run.mainBundle = platform::mainBundleForExecutable(platform::executablePath().value_or(""));
+  run.userDefaults = platform::UserDefaults(platform::applicationDomain(run.mainBundle, run.programPath()));
+  return run;
+}
+
+bool getBooleanValue(const plist::Value* dictionary, std::string_view key) {
+  const plist::Value* value = dictionary ? dictionary->get(key) : nullptr;
+  return value != nullptr && plist::boolValue(*value);
+}
+
+}  // namespace kvx

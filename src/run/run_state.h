@@ -1,0 +1,65 @@
+// The state of one start: created at the entry, filled in while the roads
+// fix the configuration and the launcher's paths, and handed down to every
+// step by reference. Nothing below the entry keeps state of its own.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/bundle.h"
+#include "platform/user_defaults.h"
+#include "plist/plist.h"
+
+namespace kvx {
+
+using OptString = std::optional<std::string>;
+using StringList = std::vector<std::string>;
+
+struct RunState {
+  // The process's arguments as the system started it, read once; element 0
+  // is the path it was started by.
+  StringList arguments;
+  // The application bundle that holds the executable.
+  platform::MainBundle mainBundle;
+  // The process's standard user defaults. The search for earlier
+  // installations adds its suite to them, and later look-ups see it, as the
+  // platform's own standard defaults keep an added suite.
+  mutable platform::UserDefaults userDefaults{std::nullopt};
+
+  // The configuration in use for the whole run (s_infoDictionary): the
+  // bundle's Info.plist or the configuration embedded in the executable.
+  // Whoever sets it keeps the dictionary alive for the run.
+  const plist::Value* infoDictionary = nullptr;
+  // The application bundle, the ".app" directory (s_mainBundlePath).
+  OptString mainBundlePath;
+  // The launcher directory, base of relative paths in the configuration (s_launcherDirInApp).
+  OptString launcherDirInApp;
+  // The launcher's path stem: the bundle path without ".app", or the
+  // command-line executable's own path (s_launcherDirAndName).
+  OptString launcherDirAndName;
+  // The application root directory (s_appRootDir).
+  OptString appRootDir;
+  // Started as an application bundle, not as a command-line executable (s_guiLauncher).
+  bool guiLauncher = true;
+  // The service mode of a command-line service launcher (s_serviceMode).
+  OptString serviceMode;
+
+  // The configuration value under key at the top level, or null.
+  const plist::Value* configValue(std::string_view key) const;
+  // The configuration value under "JavaVM" → key, or null.
+  const plist::Value* javaVMValue(std::string_view key) const;
+  // The path the program was started by; empty when unknown.
+  std::string programPath() const { return arguments.empty() ? std::string() : arguments.front(); }
+};
+
+// The state a start of this process begins with: its arguments (main's argc
+// and argv stand in when the system cannot give them), the bundle that holds
+// the executable and the standard user defaults; nothing fixed yet.
+RunState startingRunState(int argc, char** argv);
+
+// The dictionary's value under key read as a boolean; absent is false.
+bool getBooleanValue(const plist::Value* dictionary, std::string_view key);
+
+}  // namespace kvx
