@@ -6,7 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "base/exception.h"
 #include "platform/process_steps.h"
 #include "platform/system_error.h"
 
@@ -59,15 +58,15 @@ void waitForIntermediate(pid_t pid) {
 
 }  // namespace
 
-int startDetached(const std::string& program, const std::vector<std::string>& arguments,
-                  DetachedOptions options) {
+std::optional<int> startDetached(const std::string& program, const std::vector<std::string>& arguments,
+                                 std::string* error, DetachedOptions options) {
   // Everything the children need is prepared before forking.
   std::vector<char*> argv = detail::argumentVector(program, arguments);
 
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) {
-    throw PlatformException("NSInvalidArgumentException",
-                            "could not start " + program + ": " + systemErrorText(errno));
+    *error = "could not start " + program + ": " + systemErrorText(errno);
+    return std::nullopt;
   }
   pid_t intermediate = fork();
   if (intermediate == 0) {
@@ -78,27 +77,27 @@ int startDetached(const std::string& program, const std::vector<std::string>& ar
   close(fds[1]);
   if (intermediate < 0) {
     close(fds[0]);
-    throw PlatformException("NSInvalidArgumentException",
-                            "could not start " + program + ": " + systemErrorText(forkError));
+    *error = "could not start " + program + ": " + systemErrorText(forkError);
+    return std::nullopt;
   }
   waitForIntermediate(intermediate);
 
   // The pipe reaches its end when the grandchild has executed the program
   // (close-on-exec) or has given up.
   int pid = -1;
-  int error = 0;
+  int failure = 0;
   Report message;
   ssize_t n;
   while ((n = read(fds[0], &message, sizeof message)) != 0) {
     if (n < 0 && errno == EINTR) continue;
     if (n != static_cast<ssize_t>(sizeof message)) break;
     if (message.kind == Report::Started) pid = message.value;
-    else error = message.value;
+    else failure = message.value;
   }
   close(fds[0]);
-  if (error != 0 || pid < 0) {
-    throw PlatformException("NSInvalidArgumentException",
-                            "could not start " + program + ": " + systemErrorText(error ? error : EIO));
+  if (failure != 0 || pid < 0) {
+    *error = "could not start " + program + ": " + systemErrorText(failure != 0 ? failure : EIO);
+    return std::nullopt;
   }
   return pid;
 }

@@ -8,7 +8,6 @@
 
 #include "base/text.h"
 #include "platform/program.h"
-#include "base/exception.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 
@@ -79,11 +78,10 @@ bool showDialog(const std::optional<std::string>& header, const std::string& tex
     if (dialog.needsX11 && !x11) continue;
     std::optional<std::string> program = findProgramOnPath(dialog.name);
     if (!program) continue;
-    try {
-      startDetached(*program, dialog.arguments(header, text), {.discardOutput = true});
+    // When this one cannot be started, the next program may do.
+    std::string error;
+    if (startDetached(*program, dialog.arguments(header, text), &error, {.discardOutput = true})) {
       return true;
-    } catch (const PlatformException&) {
-      // The next program may do.
     }
   }
   return false;

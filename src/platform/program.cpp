@@ -6,7 +6,6 @@
 #include <sys/types.h>
 #include <sys/wait.h>
 
-#include "base/exception.h"
 #include "platform/process_steps.h"
 #include "platform/system_error.h"
 
@@ -14,23 +13,24 @@ extern char** environ;
 
 namespace kvx::platform {
 
-ChildProcess ChildProcess::start(const std::string& program,
-                                 const std::vector<std::string>& arguments) {
+std::optional<ChildProcess> ChildProcess::start(const std::string& program,
+                                                const std::vector<std::string>& arguments,
+                                                std::string* error) {
   std::vector<char*> argv = detail::argumentVector(program, arguments);
 
   // glibc's posix_spawn reports a failed exec through its result, so a
   // missing or non-executable program is an error here and never a child
   // that exits with 127.
   pid_t pid = 0;
-  int error = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
-  if (error != 0) {
-    throw PlatformException("NSInvalidArgumentException",
-                            "could not start " + program + ": " + systemErrorText(error));
+  int failure = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
+  if (failure != 0) {
+    *error = "could not start " + program + ": " + systemErrorText(failure);
+    return std::nullopt;
   }
   return ChildProcess(pid, program);
 }
 
-Termination ChildProcess::waitUntilExit() {
+std::optional<Termination> ChildProcess::waitUntilExit(std::string* error) {
   if (termination_) return *termination_;
   int status = 0;
   pid_t result;
@@ -38,10 +38,8 @@ Termination ChildProcess::waitUntilExit() {
     result = waitpid(pid_, &status, 0);
   } while (result < 0 && errno == EINTR);
   if (result < 0) {
-    // Without a status we cannot tell success from failure; saying either
-    // would be a guess.
-    throw PlatformException("NSInternalInconsistencyException",
-                            "could not wait for " + program_ + ": " + systemErrorText(errno));
+    *error = "could not wait for " + program_ + ": " + systemErrorText(errno);
+    return std::nullopt;
   }
   Termination termination;
   if (WIFSIGNALED(status)) {
@@ -54,8 +52,11 @@ Termination ChildProcess::waitUntilExit() {
   return termination;
 }
 
-Termination runAndWait(const std::string& program, const std::vector<std::string>& arguments) {
-  return ChildProcess::start(program, arguments).waitUntilExit();
+std::optional<Termination> runAndWait(const std::string& program,
+                                      const std::vector<std::string>& arguments, std::string* error) {
+  std::optional<ChildProcess> child = ChildProcess::start(program, arguments, error);
+  if (!child) return std::nullopt;
+  return child->waitUntilExit(error);
 }
 
 }  // namespace kvx::platform

@@ -2,9 +2,9 @@
 // started by path with an argument list, without a shell, inheriting the
 // environment as it is at the time of the call.
 //
-// Failures follow one rule: a program that cannot be started, or a child
-// that cannot be waited for, raises PlatformException naming the program and
-// the system's reason.
+// Failures follow the layer's one rule: a step that fails gives no value,
+// and *error says why in one line that names the program and holds the
+// system's reason. Whether that ends the start is the caller's decision.
 #pragma once
 
 #include <optional>
@@ -30,12 +30,15 @@ class ChildProcess {
  public:
   // Starts program with the given arguments after its own path, which the
   // child sees as its argument 0.
-  static ChildProcess start(const std::string& program, const std::vector<std::string>& arguments);
+  static std::optional<ChildProcess> start(const std::string& program,
+                                           const std::vector<std::string>& arguments,
+                                           std::string* error);
 
   int pid() const { return pid_; }
   // Blocks until the child has ended; interrupted waits are resumed. Once it
-  // has ended, later calls give the same answer.
-  Termination waitUntilExit();
+  // has ended, later calls give the same answer. Without a status (the
+  // system would not say) there is no answer: either would be a guess.
+  std::optional<Termination> waitUntilExit(std::string* error);
 
  private:
   explicit ChildProcess(int pid, std::string program) : pid_(pid), program_(std::move(program)) {}
@@ -46,7 +49,8 @@ class ChildProcess {
 };
 
 // Starts program and waits for it to end.
-Termination runAndWait(const std::string& program, const std::vector<std::string>& arguments);
+std::optional<Termination> runAndWait(const std::string& program,
+                                      const std::vector<std::string>& arguments, std::string* error);
 
 struct DetachedOptions {
   // Standard input, output and error go to /dev/null instead of being shared.
@@ -55,9 +59,9 @@ struct DetachedOptions {
 
 // Starts program and leaves it to run on its own: in a session of its own,
 // reparented away from us, never waited for and never left as a zombie.
-// Returns its process id once it has been executed.
-int startDetached(const std::string& program, const std::vector<std::string>& arguments,
-                  DetachedOptions options = {});
+// Gives its process id once it has been executed.
+std::optional<int> startDetached(const std::string& program, const std::vector<std::string>& arguments,
+                                 std::string* error, DetachedOptions options = {});
 
 // Detaches the calling process itself, as a service does: forks, the caller
 // ends at once with status 0 (no exit handlers, no flushing), and the child

@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "platform/program.h"
-#include "base/exception.h"
 #include "platform/dictionary_file.h"
 #include "platform/paths.h"
 #include "plist/plist.h"
@@ -43,12 +42,7 @@ std::optional<int32_t> launchApplication(const std::string& bundlePath, uint64_t
                                          std::string* error) {
   std::optional<std::string> executable = bundleExecutable(bundlePath, error);
   if (!executable) return std::nullopt;
-  try {
-    return startDetached(*executable, arguments);
-  } catch (const PlatformException& e) {
-    *error = e.reason();
-    return std::nullopt;
-  }
+  return startDetached(*executable, arguments, error);
 }
 
 }  // namespace kvx::platform

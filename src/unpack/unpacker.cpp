@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/exception.h"
 #include "run/diagnostic_log.h"
 #include "platform/program.h"
 #include "platform/files.h"
@@ -35,7 +36,12 @@ bool Unpacker::unpack(const std::string& runtimeDirectory, const Progress& progr
     if (platform::fileExists(packed)) {
       KVX_TRACE("unpacking %@", relative.c_str());
       const std::string jar = packed.substr(0, packed.size() - kPackSuffix.size());
-      if (!platform::runAndWait(tool, {"-r", packed, jar}).succeeded()) {
+      std::string error;
+      std::optional<platform::Termination> end = platform::runAndWait(tool, {"-r", packed, jar}, &error);
+      // A tool that cannot be run at all is not the failed expansion the
+      // caller reports: it ends the start as an internal error.
+      if (!end) throw PlatformException("NSInvalidArgumentException", error);
+      if (!end->succeeded()) {
         KVX_ALWAYS_LOG("Unpack task failed.");
         return false;
       }

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include "platform/program.h"
-#include "base/exception.h"
 #include "test_support/dialog_standin.h"
 #include "test_support/scoped_env.h"
 #include "test_support/temp_dir.h"
@@ -16,32 +15,6 @@ namespace kvx::platform {
 namespace {
 
 using test::ScopedEnv;
-
-TEST(DetachedProcess, RunsInItsOwnSessionAndIsNotOurChild) {
-  test::TempDir dir;
-  std::string record = dir / "record";
-  int pid = startDetached("/bin/sh", {"-c", "echo $$ > '" + record + ".part'; mv '" + record +
-                                                ".part' '" + record + "'; sleep 5"});
-  EXPECT_EQ(test::waitForFile(record), std::to_string(pid) + "\n");
-  EXPECT_EQ(getsid(pid), pid);
-  // Reparented away from us: there is nothing to wait for, so no zombie.
-  EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), -1);
-  EXPECT_EQ(errno, ECHILD);
-  kill(pid, SIGTERM);
-}
-
-TEST(DetachedProcess, AProgramThatCannotBeStartedRaises) {
-  test::TempDir dir;
-  test::writeFile(dir / "not-executable", "#!/bin/sh\n");
-  for (const std::string& program : {dir / "missing", dir / "not-executable", dir.path()}) {
-    try {
-      startDetached(program, {});
-      ADD_FAILURE() << program << " was started";
-    } catch (const PlatformException& e) {
-      EXPECT_TRUE(e.reason().starts_with("could not start " + program + ": ")) << e.reason();
-    }
-  }
-}
 
 // A desktop session whose only dialog program is a stand-in in a fresh PATH.
 class NoticeTest : public testing::Test {
