@@ -6,7 +6,7 @@
 
 namespace kvx {
 
-PlatformException::PlatformException(std::string name, std::string reason, std::source_location where)
+PlatformException::PlatformException(std::string name, std::string reason, SourceLocation where)
     : name_(std::move(name)), reason_(std::move(reason)), where_(where) {
   // The C library's own walk of the stack: the one place below the platform
   // layer that asks the system for anything, because an exception must be

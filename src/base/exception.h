@@ -5,11 +5,25 @@
 
 #include <exception>
 #include <optional>
-#include <source_location>
 #include <string>
 #include <vector>
 
 namespace kvx {
+
+// Where an exception was raised. std::source_location would do, but not
+// every compiler that builds the launcher (clang 14 with this C++ library)
+// provides it; the builtins it rests on are there in both.
+struct SourceLocation {
+  const char* file = "";
+  unsigned line = 0;
+  const char* function = "";
+
+  static constexpr SourceLocation current(const char* file = __builtin_FILE(),
+                                          unsigned line = __builtin_LINE(),
+                                          const char* function = __builtin_FUNCTION()) {
+    return {file, line, function};
+  }
+};
 
 // A failure the launcher did not plan for (a value of the wrong type in a
 // configuration, a runtime library that cannot be loaded): a name, a reason,
@@ -18,11 +32,11 @@ namespace kvx {
 class PlatformException : public std::exception {
  public:
   PlatformException(std::string name, std::string reason,
-                    std::source_location where = std::source_location::current());
+                    SourceLocation where = SourceLocation::current());
 
   const std::string& name() const { return name_; }
   const std::string& reason() const { return reason_; }
-  const std::source_location& where() const { return where_; }
+  const SourceLocation& where() const { return where_; }
   const std::vector<std::string>& callStackSymbols() const { return callStack_; }
   // The description shown to the user: the reason.
   const char* what() const noexcept override { return reason_.c_str(); }
@@ -30,7 +44,7 @@ class PlatformException : public std::exception {
  private:
   std::string name_;
   std::string reason_;
-  std::source_location where_;
+  SourceLocation where_;
   std::vector<std::string> callStack_;
 };
 

@@ -75,6 +75,8 @@ int runConfiguredRoad(RunState& run) {
   } catch (const MessageError& e) {
     displayError(run, e.key(), e.info1(), e.info2());
   } catch (const PlatformException& e) {
+    KVX_TRACE("%@ raised in %s at %s:%u", e.name().c_str(), e.where().function, e.where().file,
+              e.where().line);
     KVX_ALWAYS_LOG("%s: %s", e.reason().c_str(), stackText(e.callStackSymbols()).c_str());
     displayError(run, "torqa.InternalError", std::string(e.what()));
   } catch (const std::exception& e) {
