@@ -1,6 +1,7 @@
 // The places a runtime is searched in: one given directory, the runtimes of
 // earlier installations, and the system's standard locations.
 #include "base/text.h"
+#include "discovery/runtime_order.h"
 #include "discovery/runtime_search.h"
 #include "discovery/version_tokens.h"
 #include "platform/files.h"
@@ -30,6 +31,16 @@ std::string previousInstallationRuntime(const plist::Value& store, const std::st
   std::string path = dir + "/" + *name + "/Contents/Resources/jre.bundle";
   if (platform::fileExists(path)) return path;
   return dir + "/" + *name + "/Contents/PlugIns/jre.bundle";
+}
+
+void traceRuntimeOrder(const std::vector<RuntimeEntry>& entries) {
+  StringList names, versions;
+  for (const RuntimeEntry& entry : entries) {
+    names.push_back(entry.name);
+    versions.push_back(entry.name + " " + entry.version.value_or("(no version)"));
+  }
+  KVX_TRACE("JDKs %@", plist::describe(names).c_str());
+  KVX_TRACE("runtime order with versions %@", plist::describe(versions).c_str());
 }
 
 bool isOraclePlugin(const OptString& ident, const OptString& info) {
@@ -123,15 +134,15 @@ void RuntimeSearch::findPublicJavaBundle(const OptString& minVersion, const OptS
   if (choice_.javaBundle) return;
 
   const std::string& directory = roots_.systemRuntimeDirectory;
-  std::optional<StringList> names = platform::listDirectory(directory);
-  if (!names) {
+  std::optional<std::vector<platform::DirectoryEntry>> listing = platform::listDirectoryEntries(directory);
+  if (!listing) {
     KVX_TRACE("cannot list the runtime directory %@", directory.c_str());
     return;
   }
-  version::sortRuntimeNamesNewestFirst(*names);
-  KVX_TRACE("JDKs %@", plist::describe(*names).c_str());
-  for (const std::string& name : *names) {
-    std::string path = platform::pathWithComponents({directory, name});
+  std::vector<RuntimeEntry> entries = runtimeEntriesNewestFirst(directory, std::move(*listing));
+  if (traceEnabled()) traceRuntimeOrder(entries);
+  for (const RuntimeEntry& entry : entries) {
+    std::string path = platform::pathWithComponents({directory, entry.name});
     KVX_TRACE("checking %@", path.c_str());
     tryCandidate(path, minVersion, maxVersion, allowBeta);
     if (launchJavaVersion) return;

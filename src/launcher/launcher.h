@@ -81,7 +81,8 @@ class Launcher : public RuntimeChoice {
   RunState& run;
   SearchRoots searchRoots;
 
- private:
+  // The layers the operations above are carried out by, on this launcher's
+  // state.
   RuntimeSearch search() { return RuntimeSearch(run, *this, searchRoots); }
   JavaParameters parameters() const { return JavaParameters(run, *this); }
 };

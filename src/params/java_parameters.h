@@ -25,7 +25,7 @@ class JavaParameters {
   // The option sources in their fixed order: the configuration's
   // "VMOptionArray", the options for the chosen runtime's version (only when
   // withVersionOptions), the bundle's vmoptions.txt (a GUI launcher), the
-  // launcher's .vmoptions. Appends to options and returns the class path
+  // launcher's .vmoptions, the user's own options file. Appends to options and returns the class path
   // threaded through them. The runtime override is found in the same order.
   OptString addOptionSources(StringList& options, OptString classPath, bool withVersionOptions);
 
@@ -46,7 +46,14 @@ class JavaParameters {
 
   OptString replaceVariables(const OptString& text) const;
 
+  // The user's own options file for this application, read after the
+  // installation's: ${XDG_CONFIG_HOME:-~/.config}/kestrovel/<id>.vmoptions,
+  // where <id> is "CFBundleIdentifier", else the launcher's file name.
+  std::optional<std::string> userOptionsFile() const;
+
  private:
+  // readOptionsFile once its path is expanded: no further substitution.
+  OptString readOptionsFileAt(const std::string& filePath, StringList& options, OptString classPath);
   OptString applyOptionLine(const std::string& line, const std::string& fileDirectory,
                             StringList& options, OptString classPath);
   bool mayStartReading(const std::string& identity, const std::string& filePath) const;

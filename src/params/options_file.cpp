@@ -139,7 +139,12 @@ bool JavaParameters::mayStartReading(const std::string& identity, const std::str
 
 OptString JavaParameters::readOptionsFile(const OptString& path, StringList& options, OptString classPath) {
   if (!path) return classPath;
-  const std::string filePath = replaceEveryTilde(replaceVariables(path).value_or(*path));
+  return readOptionsFileAt(replaceEveryTilde(replaceVariables(path).value_or(*path)), options,
+                           std::move(classPath));
+}
+
+OptString JavaParameters::readOptionsFileAt(const std::string& filePath, StringList& options,
+                                            OptString classPath) {
   KVX_TRACE("option file %@", filePath.c_str());
 
   const std::string identity = fileIdentity(filePath);

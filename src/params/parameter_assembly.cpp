@@ -130,7 +130,9 @@ OptString JavaParameters::addOptionSources(StringList& options, OptString classP
   if (run_.guiLauncher) {
     classPath = readOptionsFile(besideLauncher(run_, ".app/Contents/vmoptions.txt"), options, classPath);
   }
-  return readOptionsFile(besideLauncher(run_, ".vmoptions"), options, classPath);
+  classPath = readOptionsFile(besideLauncher(run_, ".vmoptions"), options, classPath);
+  std::optional<std::string> userFile = userOptionsFile();
+  return userFile ? readOptionsFileAt(*userFile, options, classPath) : classPath;
 }
 
 void JavaParameters::readJavaParameters(StringList& options, OptString& mainClass, StringList& args,

@@ -4,9 +4,6 @@
 // location can judge it the same way.
 #include "platform/bundle.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "base/text.h"
 #include "image/executable_architectures.h"
 #include "platform/dictionary_file.h"
@@ -20,43 +17,7 @@ namespace {
 // Enough for a Mach-O or ELF header and the largest fat table we accept.
 constexpr size_t kHeaderBytes = 4096;
 
-std::optional<std::string> readFileHead(const std::string& path, size_t limit) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::string bytes(limit, '\0');
-  size_t filled = 0;
-  while (filled < limit) {
-    ssize_t n = ::read(fd, bytes.data() + filled, limit - filled);
-    if (n < 0) {
-      ::close(fd);
-      return std::nullopt;
-    }
-    if (n == 0) break;
-    filled += static_cast<size_t>(n);
-  }
-  ::close(fd);
-  bytes.resize(filled);
-  return bytes;
-}
-
 plist::Value emptyDictionary() { return plist::Value::dictionary({}); }
-
-// JAVA_VERSION from a release file: lines of KEY=VALUE, values in quotes.
-std::optional<std::string> releaseJavaVersion(const std::string& home) {
-  std::optional<std::string> release = readFile(joinPath(home, "release"));
-  if (!release) return std::nullopt;
-  constexpr std::string_view kBlanks = " \t\r";
-  for (std::string_view line : splitAt(*release, '\n')) {
-    size_t equals = line.find('=');
-    if (equals == std::string_view::npos || trimmed(line.substr(0, equals), kBlanks) != "JAVA_VERSION")
-      continue;
-    std::string value(trimmed(line.substr(equals + 1), kBlanks));
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-      value = value.substr(1, value.size() - 2);
-    return value;
-  }
-  return std::nullopt;
-}
 
 std::shared_ptr<Bundle> openContentsBundle(const std::string& directory) {
   std::string contents = joinPath(directory, "Contents");
@@ -84,6 +45,24 @@ std::shared_ptr<Bundle> Bundle::open(const std::string& directory) {
   if (std::optional<std::string> version = releaseJavaVersion(directory))
     return openPlainHome(directory, *version);
   return std::make_shared<Bundle>(directory, emptyDictionary(), std::nullopt);
+}
+
+std::optional<std::string> releaseJavaVersion(const std::string& home) {
+  // A runtime's release file is a few lines; what lies beyond is not one.
+  constexpr size_t kReleaseFileLimit = 64 * 1024;
+  std::optional<std::string> release = readFileHead(joinPath(home, "release"), kReleaseFileLimit);
+  if (!release) return std::nullopt;
+  constexpr std::string_view kBlanks = " \t\r";
+  for (std::string_view line : splitAt(*release, '\n')) {
+    size_t equals = line.find('=');
+    if (equals == std::string_view::npos || trimmed(line.substr(0, equals), kBlanks) != "JAVA_VERSION")
+      continue;
+    std::string value(trimmed(line.substr(equals + 1), kBlanks));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+      value = value.substr(1, value.size() - 2);
+    return value;
+  }
+  return std::nullopt;
 }
 
 std::string runtimeHome(const std::string& runtimePath) {

@@ -37,6 +37,10 @@ class Bundle {
   std::optional<std::string> executable_;
 };
 
+// JAVA_VERSION of the release file in a runtime's home (lines of KEY=VALUE,
+// the value in quotes); nullopt when there is no such file or line.
+std::optional<std::string> releaseJavaVersion(const std::string& home);
+
 // Where a runtime keeps its home: a runtime bundle in Contents/Home, a plain
 // runtime home (no Contents/, such as a Linux JDK) in itself.
 std::string runtimeHome(const std::string& runtimePath);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace kvx::platform {
@@ -17,6 +18,27 @@ bool fileExists(const std::string& path) {
 bool isDirectory(const std::string& path) {
   struct stat st;
   return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isSymbolicLink(const std::string& path) {
+  struct stat st;
+  return !path.empty() && lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+std::optional<std::vector<DirectoryEntry>> listDirectoryEntries(const std::string& path) {
+  DIR* dir = opendir(path.c_str());
+  if (!dir) return std::nullopt;
+  std::vector<DirectoryEntry> entries;
+  while (const struct dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    // Most file systems say what an entry is; the others are asked.
+    bool link = entry->d_type == DT_LNK ||
+                (entry->d_type == DT_UNKNOWN && isSymbolicLink(path + "/" + name));
+    entries.push_back({std::move(name), link});
+  }
+  closedir(dir);
+  return entries;
 }
 
 std::optional<std::vector<std::string>> listDirectory(const std::string& path) {
@@ -53,6 +75,26 @@ std::optional<std::string> readFile(const std::string& path) {
   }
   close(fd);
   return content;
+}
+
+std::optional<std::string> readFileHead(const std::string& path, size_t limit) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::string bytes;
+  char buf[4096];
+  while (bytes.size() < limit) {
+    const size_t wanted = std::min(sizeof buf, limit - bytes.size());
+    ssize_t n = read(fd, buf, wanted);
+    if (n < 0) {
+      close(fd);
+      return std::nullopt;
+    }
+    bytes.append(buf, static_cast<size_t>(n));
+    // A file gives less than asked for only at its end: no read to confirm it.
+    if (static_cast<size_t>(n) < wanted) break;
+  }
+  close(fd);
+  return bytes;
 }
 
 bool createDirectory(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }

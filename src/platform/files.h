@@ -10,11 +10,22 @@ namespace kvx::platform {
 // True for a file, a directory or anything else that exists (links followed).
 bool fileExists(const std::string& path);
 bool isDirectory(const std::string& path);
+// True for a symbolic link itself, whatever it points at.
+bool isSymbolicLink(const std::string& path);
 // The names of a directory's entries without "." and "..", in the system's
 // order; nullopt when it cannot be listed.
 std::optional<std::vector<std::string>> listDirectory(const std::string& path);
+struct DirectoryEntry {
+  std::string name;
+  bool isSymbolicLink = false;
+};
+// The same listing, with whether each entry is a symbolic link.
+std::optional<std::vector<DirectoryEntry>> listDirectoryEntries(const std::string& path);
 // The whole file, or nullopt when it cannot be read.
 std::optional<std::string> readFile(const std::string& path);
+// The first limit bytes of a file (all of a shorter one), or nullopt when it
+// cannot be read.
+std::optional<std::string> readFileHead(const std::string& path, size_t limit);
 // Creates one directory; false when it exists already or cannot be made.
 bool createDirectory(const std::string& path);
 bool removeDirectory(const std::string& path);

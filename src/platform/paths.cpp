@@ -83,6 +83,20 @@ std::string homeDirectory() {
   return result;
 }
 
+namespace {
+
+std::string xdgDirectory(const char* variable, const char* fallbackInHome) {
+  std::optional<std::string> value = getEnv(variable);
+  if (value && value->starts_with('/')) return *value;
+  return joinPath(homeDirectory(), fallbackInHome);
+}
+
+}  // namespace
+
+std::string userConfigDirectory() { return xdgDirectory("XDG_CONFIG_HOME", ".config"); }
+
+std::string userCacheDirectory() { return xdgDirectory("XDG_CACHE_HOME", ".cache"); }
+
 std::optional<std::string> temporaryDirectory() {
   std::optional<std::string> tmp = getEnv("TMPDIR");
   if (tmp && !tmp->empty()) return tmp;

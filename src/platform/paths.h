@@ -21,6 +21,12 @@ std::string pathWithComponents(const std::vector<std::string>& components);
 
 // HOME, else the password database; no trailing "/".
 std::string homeDirectory();
+// Where the user's own configuration and caches go: XDG_CONFIG_HOME and
+// XDG_CACHE_HOME, else ~/.config and ~/.cache. A relative value is ignored,
+// as the XDG rules say, so nothing is ever read relative to the current
+// directory.
+std::string userConfigDirectory();
+std::string userCacheDirectory();
 // TMPDIR, else "/tmp/", used as given.
 std::optional<std::string> temporaryDirectory();
 

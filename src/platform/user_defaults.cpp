@@ -5,14 +5,11 @@
 #include "platform/bundle.h"
 #include "platform/dictionary_file.h"
 #include "platform/paths.h"
-#include "platform/process.h"
 
 namespace kvx::platform {
 
 std::string preferencesDirectory() {
-  std::optional<std::string> config = getEnv("XDG_CONFIG_HOME");
-  std::string base = config && !config->empty() ? *config : joinPath(homeDirectory(), ".config");
-  return joinPath(base, "kestrovel/preferences");
+  return joinPath(userConfigDirectory(), "kestrovel/preferences");
 }
 
 std::optional<plist::Value> persistentDomain(const std::string& domain) {

@@ -9,6 +9,7 @@
 #include "discovery/version_strings.h"
 #include "launcher/launcher.h"
 #include "run/globals.h"
+#include "test_support/launcher_state.h"
 #include "test_support/runtime_fixtures.h"
 #include "test_support/scoped_env.h"
 #include "test_support/temp_dir.h"
@@ -44,6 +45,49 @@ TEST(RuntimeNameOrder, NewestFirstThenSeparatorsThenText) {
 
 // Public search over a runtime directory laid out in the test.
 using FindPublicJavaBundle = SearchTest;
+
+// /usr/lib/jvm names its entries by vendor: the runtime's own version
+// decides, newest first, and an alias of another entry is tried once.
+TEST_F(FindPublicJavaBundle, VendorNamedHomesAreTriedByTheirVersion) {
+  const std::string jvms = launcher.searchRoots.systemRuntimeDirectory;
+  test::makePlainHome(jvms + "/zulu-11", "11.0.20");
+  test::makePlainHome(jvms + "/java-17-openjdk-amd64", "17.0.15");
+  test::makePlainHome(jvms + "/graalvm-jdk-21", "21.0.2");
+  test::makePlainHome(jvms + "/temurin-25-jdk-amd64", "25.0.1");
+  test::makeVersionedBundle(jvms + "/a-bundle-without-release.jdk", "30");
+  std::filesystem::create_directory_symlink("java-17-openjdk-amd64", jvms + "/default-java");
+  std::filesystem::create_directory_symlink(jvms + "/java-17-openjdk-amd64", jvms + "/java-1.17.0-openjdk-amd64");
+  const struct {
+    OptString max;
+    OptString chosen;
+  } cases[] = {
+      {std::nullopt, "temurin-25-jdk-amd64"}, {"24", "graalvm-jdk-21"}, {"20", "java-17-openjdk-amd64"},
+      {"16", "zulu-11"}, {"8", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    launchJavaVersion = nullptr;
+    RunState fresh;
+    Launcher searcher{fresh};
+    searcher.searchRoots = launcher.searchRoots;
+    test::ScopedTrace trace(true);
+    testing::internal::CaptureStderr();
+    searcher.findPublicJavaBundle(std::nullopt, c.max, false);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(launchJavaVersion ? searcher.javaBundlePath : std::nullopt,
+              c.chosen ? OptString(jvms + "/" + *c.chosen) : std::nullopt)
+        << c.max.value_or("no maximum") << "\n" << err;
+    // The version-less entry comes last; the aliases are never tried.
+    if (!c.chosen) {
+      EXPECT_NE(err.find("runtime order with versions (\n    \"temurin-25-jdk-amd64 25.0.1\",\n    \"graalvm-jdk-21 "
+                         "21.0.2\",\n    \"java-17-openjdk-amd64 17.0.15\",\n    \"zulu-11 11.0.20\",\n    "
+                         "\"a-bundle-without-release.jdk (no version)\"\n)"),
+                std::string::npos)
+          << err;
+      EXPECT_EQ(err.find("default-java"), std::string::npos) << err;
+      EXPECT_EQ(err.find("java-1.17.0-openjdk-amd64"), std::string::npos) << err;
+    }
+  }
+}
 
 TEST_F(FindPublicJavaBundle, TakesTheNewestNameWithinTheRange) {
   const std::string jvms = launcher.searchRoots.systemRuntimeDirectory;

@@ -129,11 +129,14 @@ class GuideExamples : public ::testing::Test {
 
   // Replays a session: every "$ " line is run by bash in dir, with the
   // built programs on PATH, its standard output and error together; the
-  // result is the session as it would read, with dir shown as $PWD.
+  // result is the session as it would read, with dir shown as $PWD and a
+  // home of its own (without preferences) as $HOME.
   std::string replaySession(const std::string& sessionFile, const std::string& workDir) {
+    const std::string home = dir / "home";
     RunOptions options;
     options.env = quietEnvironment();
-    options.env.emplace_back("XDG_CONFIG_HOME", dir / "no-preferences");
+    options.env.emplace_back("XDG_CONFIG_HOME", std::nullopt);
+    options.env.emplace_back("HOME", home);
     options.env.emplace_back("PATH", std::string(KVX_BUILD_DIR ":") + getenv("PATH"));
     std::istringstream session(example(sessionFile));
     std::string transcript;
@@ -141,7 +144,7 @@ class GuideExamples : public ::testing::Test {
       if (line.rfind("$ ", 0) != 0) continue;
       ProgramResult result = runProgram(
           "/bin/bash", {"-c", "cd '" + workDir + "' || exit 99; exec 2>&1; " + line.substr(2)}, options);
-      transcript += line + "\n" + replaceAll(result.out, workDir, "$PWD");
+      transcript += line + "\n" + replaceAll(replaceAll(result.out, workDir, "$PWD"), home, "$HOME");
     }
     return transcript;
   }
@@ -200,6 +203,27 @@ TEST_F(GuideExamples, TheBundleAndItsOptionsFilesGiveTheApplicationWhatTheGuideS
       << result.err;
   EXPECT_NE(result.err.find("] arg -Xmx512m\n"), std::string::npos) << result.err;
   EXPECT_EQ(result.err.find("-Xdock"), std::string::npos) << result.err;
+}
+
+// The user's own file comes after the installation's and before the command line.
+TEST_F(GuideExamples, TheUsersOwnOptionsFileComesBetweenTheInstallationAndTheCommandLine) {
+  std::string executable = layOutHelloApp(dir.path(), example("gui/Info.plist"));
+  copyExample("options/Hello.vmoptions", dir / "Hello.vmoptions");
+  copyExample("options/common.vmoptions", dir / "common.vmoptions");
+  copyExample("options/user.vmoptions", dir / "config/kestrovel/com.example.hello.vmoptions");
+
+  ProgramResult result = runLauncher(executable, {"-J-Xmx3g"},
+                                     {{"KESTROVEL_LOG", "yes"}, {"XDG_CONFIG_HOME", dir / "config"}});
+  ASSERT_EQ(result.status, 0) << result.out << result.err;
+  const size_t installation = result.err.find("] arg -Xmx512m\n");
+  const size_t user = result.err.find("] arg -Xmx2g\n");
+  const size_t commandLine = result.err.find("] arg -Xmx3g\n");
+  ASSERT_NE(installation, std::string::npos) << result.err;
+  ASSERT_NE(user, std::string::npos) << result.err;
+  ASSERT_NE(commandLine, std::string::npos) << result.err;
+  EXPECT_LT(installation, user);
+  EXPECT_LT(user, commandLine);
+  EXPECT_NE(result.err.find("] arg -Dhttps.proxyHost=proxy.example.com\n"), std::string::npos) << result.err;
 }
 
 TEST_F(GuideExamples, AnEarlierInstallationsRuntimeIsTakenFromTheStore) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/paths.h"
 #include "test_support/runtime_fixtures.h"
 #include "test_support/scoped_env.h"
 #include "test_support/temp_dir.h"
@@ -85,6 +86,28 @@ TEST(PreferencesDirectory, FollowsXdgConfigHomeElseHome) {
   EXPECT_EQ(preferencesDirectory(), "/home/someone/.config/kestrovel/preferences");
   test::ScopedEnv empty("XDG_CONFIG_HOME", "");
   EXPECT_EQ(preferencesDirectory(), "/home/someone/.config/kestrovel/preferences");
+  // A relative value would make the preferences depend on the current directory.
+  test::ScopedEnv relative("XDG_CONFIG_HOME", "cfg");
+  EXPECT_EQ(preferencesDirectory(), "/home/someone/.config/kestrovel/preferences");
+}
+
+TEST(UserDirectories, FollowXdgOnlyForAbsolutePaths) {
+  test::ScopedEnv home("HOME", "/home/someone");
+  const struct {
+    std::optional<std::string> value;
+    std::string config, cache;
+  } cases[] = {
+      {"/x", "/x", "/x"},
+      {std::nullopt, "/home/someone/.config", "/home/someone/.cache"},
+      {"", "/home/someone/.config", "/home/someone/.cache"},
+      {"x/y", "/home/someone/.config", "/home/someone/.cache"},
+  };
+  for (const auto& c : cases) {
+    test::ScopedEnv config("XDG_CONFIG_HOME", c.value);
+    test::ScopedEnv cache("XDG_CACHE_HOME", c.value);
+    EXPECT_EQ(userConfigDirectory(), c.config) << c.value.value_or("(unset)");
+    EXPECT_EQ(userCacheDirectory(), c.cache) << c.value.value_or("(unset)");
+  }
 }
 
 }  // namespace
