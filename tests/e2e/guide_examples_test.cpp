@@ -205,6 +205,27 @@ TEST_F(GuideExamples, TheBundleAndItsOptionsFilesGiveTheApplicationWhatTheGuideS
   EXPECT_EQ(result.err.find("-Xdock"), std::string::npos) << result.err;
 }
 
+// The Linux recipe: the user's JAVA_HOME when it is recent enough, else the
+// standard location; the program runs where the user started it.
+TEST_F(GuideExamples, TheLinuxRecipeTakesJavaHomeAndStartsWhereTheUserIs) {
+  std::string executable = layOutHelloApp(dir.path(), example("linux/Info.plist"));
+  fs::create_directories(dir / "documents");
+  ProgramResult result = runLauncher(executable, {},
+                                     {{"KESTROVEL_LOG", "yes"}, {"JAVA_HOME", kJdk17}, {"PWD", dir / "documents"}});
+  ASSERT_EQ(result.status, 0) << result.out << result.err;
+  EXPECT_TRUE(printed(result.out, "Hello from Java 17")) << result.out;
+  EXPECT_TRUE(printed(result.out, "hello.runtimeFamily = 17 to 20")) << result.out;
+  EXPECT_NE(result.err.find("] using working directory " + dir / "documents" + "\n"), std::string::npos)
+      << result.err;
+
+  // A JAVA_HOME below the minimum is passed over for the standard location.
+  fs::create_directories(dir / "old-jdk");
+  writeFile(dir / "old-jdk/release", "JAVA_VERSION=\"11.0.2\"\n");
+  ProgramResult fallback = runLauncher(executable, {}, {{"JAVA_HOME", dir / "old-jdk"}});
+  ASSERT_EQ(fallback.status, 0) << fallback.out << fallback.err;
+  EXPECT_GE(javaFeatureOf(fallback.out), 17) << fallback.out;
+}
+
 // The user's own file comes after the installation's and before the command line.
 TEST_F(GuideExamples, TheUsersOwnOptionsFileComesBetweenTheInstallationAndTheCommandLine) {
   std::string executable = layOutHelloApp(dir.path(), example("gui/Info.plist"));
