@@ -44,8 +44,7 @@ void traceVector(int argc, char** argv) {
 int Launcher::launch() {
   if (!javaBundlePath) {
     KVX_TRACE("no suitable JRE found.");
-    displayError(run, "AppleJavaMinVersionError", getJavaMinVersion(run),
-                 plist::stringValue(run.configValue("CFBundleName"), "CFBundleName"));
+    displayError(run, "AppleJavaMinVersionError", getJavaMinVersion(run), run.applicationName());
     return 1;
   }
 

@@ -1,7 +1,10 @@
 // Creating the Launcher fixes the paths every other step resolves against.
 #include <algorithm>
 
+#include "base/exception.h"
+#include "launcher/builtin_messages.h"
 #include "launcher/launcher.h"
+#include "platform/dictionary_file.h"
 #include "platform/paths.h"
 #include "plist/plist.h"
 #include "run/diagnostic_log.h"
@@ -10,15 +13,34 @@
 namespace kvx {
 namespace {
 
+// Without a configuration no start can succeed: say which file is at fault
+// and why, instead of failing later for a missing main class.
+[[noreturn]] void reportMissingConfiguration(const RunState& run) {
+  const platform::MainBundle& bundle = run.mainBundle;
+  std::string problem;
+  if (!bundle.infoDictionaryError.empty()) {
+    problem = bundle.infoDictionaryError;
+  } else if (!bundle.infoDictionaryPath.empty()) {
+    problem = bundle.infoDictionaryPath + ": " + platform::readDictionaryFile(bundle.infoDictionaryPath).reason;
+  } else {
+    problem = platform::joinPath(bundle.path, platform::lastPathComponent(run.programPath())) +
+              ": this launcher lies in no application bundle (Name.app/Contents/MacOS/Name) and "
+              "carries no configuration of its own";
+  }
+  throw MessageError(kConfigurationErrorKey, problem);
+}
+
 // The bundle road: the configuration and the paths come from the bundle the
 // launcher runs in.
 void adoptMainBundle(RunState& run) {
   const platform::MainBundle& bundle = run.mainBundle;
-  if (bundle.infoDictionary) {
-    run.infoDictionary = &*bundle.infoDictionary;
-  } else if (!bundle.infoDictionaryError.empty()) {
-    KVX_TRACE("INIT no configuration: %@", bundle.infoDictionaryError.c_str());
+  if (!bundle.infoDictionary) {
+    if (!bundle.infoDictionaryError.empty()) {
+      KVX_TRACE("INIT no configuration: %@", bundle.infoDictionaryError.c_str());
+    }
+    reportMissingConfiguration(run);
   }
+  run.infoDictionary = &*bundle.infoDictionary;
   run.mainBundlePath = bundle.path;
   run.launcherDirInApp = platform::deletingLastPathComponent(bundle.path);
   // The ".app" is cut whatever the four characters are; a shorter path is

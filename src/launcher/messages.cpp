@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "base/exception.h"
+#include "launcher/builtin_messages.h"
 #include "launcher/message_format.h"
 #include "platform/localized_bundle.h"
 #include "platform/notice.h"
@@ -19,29 +19,38 @@ std::optional<platform::LocalizedBundle> openMessagesBundle(const RunState& run)
       platform::joinPath(*run.appRootDir, ".kestrovel/Messages.bundle"));
 }
 
-// The notice's header. The error being shown may itself be about a damaged
-// configuration; a bundle name that is not text must not hide it.
-OptString noticeHeader(const RunState& run) {
-  try {
-    return plist::stringValue(run.configValue("CFBundleName"), "CFBundleName");
-  } catch (const PlatformException& e) {
-    KVX_TRACE("CFBundleName %@", e.reason().c_str());
+// The text of key in the application's own messages, or nullopt when it has
+// none for it; *haveBundle says whether it has messages at all.
+OptString applicationText(const RunState& run, const std::string& key, bool* haveBundle) {
+  std::optional<platform::LocalizedBundle> bundle = openMessagesBundle(run);
+  *haveBundle = bundle.has_value();
+  if (!bundle) {
+    KVX_TRACE("message %@: the application has no messages bundle", key.c_str());
     return std::nullopt;
   }
+  OptString text = bundle->lookup(key);
+  if (!text) KVX_TRACE("message %@: none of the application's languages has it", key.c_str());
+  return text;
 }
 
 }  // namespace
 
 OptString getMessage(const RunState& run, const std::string& key, const OptString& info1,
                      const OptString& info2) {
-  std::optional<platform::LocalizedBundle> bundle = openMessagesBundle(run);
-  if (!bundle) {
-    KVX_ALWAYS_LOG("message %s not found", key.c_str());
-    return std::nullopt;
+  bool haveBundle = false;
+  OptString text = applicationText(run, key, &haveBundle);
+  if (!text) {
+    // The launcher's own words, so that no message is lost for want of a
+    // messages bundle; a key it does not know is shown as itself.
+    if (OptString builtIn = builtInMessage(key, info1, info2)) return builtIn;
+    if (!haveBundle) {
+      KVX_ALWAYS_LOG("message %s not found", key.c_str());
+      return std::nullopt;
+    }
+    text = key;
   }
-  std::string text = bundle->localizedString(key);
-  if (info1 && info2) return formatMessage(text, {*info1, *info2});
-  if (info1) return formatMessage(text, {*info1});
+  if (info1 && info2) return formatMessage(*text, {*info1, *info2});
+  if (info1) return formatMessage(*text, {*info1});
   return text;
 }
 
@@ -54,7 +63,7 @@ void displayError(const RunState& run, const std::string& key, const OptString& 
     (void)fflush(stderr);
     return;
   }
-  platform::displayNotice(noticeHeader(run), *text);
+  platform::displayNotice(run.applicationName(), *text);
 }
 
 }  // namespace kvx

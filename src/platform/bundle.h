@@ -53,6 +53,9 @@ struct MainBundle {
   std::optional<plist::Value> infoDictionary;
   // Why an Info.plist that is there gave no dictionary; empty otherwise.
   std::string infoDictionaryError;
+  // Where the information dictionary belongs (X/Contents/Info.plist); empty
+  // for an executable that lies in no bundle.
+  std::string infoDictionaryPath;
 };
 
 }  // namespace kvx::platform

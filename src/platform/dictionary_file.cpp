@@ -8,7 +8,7 @@ DictionaryFile readDictionaryFile(const std::string& path) {
   DictionaryFile file;
   std::optional<std::string> bytes = readFile(path);
   if (!bytes) {
-    file.reason = "cannot be read";
+    file.reason = fileExists(path) ? "cannot be read" : "does not exist";
     return file;
   }
   std::optional<plist::Value> value = plist::parse(*bytes, &file.reason);

@@ -79,14 +79,18 @@ std::optional<LocalizedBundle> LocalizedBundle::open(const std::string& path) {
   return LocalizedBundle(path, std::move(order));
 }
 
-std::string LocalizedBundle::localizedString(const std::string& key) const {
+std::optional<std::string> LocalizedBundle::lookup(const std::string& key) const {
   for (const std::string& language : searchOrder_) {
     std::optional<plist::StringsTable> table = readTable(path_, language);
     if (!table) continue;
     auto entry = table->find(key);
     if (entry != table->end()) return entry->second;
   }
-  return key;
+  return std::nullopt;
+}
+
+std::string LocalizedBundle::localizedString(const std::string& key) const {
+  return lookup(key).value_or(key);
 }
 
 }  // namespace kvx::platform

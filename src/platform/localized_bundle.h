@@ -26,6 +26,8 @@ class LocalizedBundle {
   // The text for key from the first table in the search order that holds it;
   // the key itself when none does.
   std::string localizedString(const std::string& key) const;
+  // The same, but nullopt when no table holds the key.
+  std::optional<std::string> lookup(const std::string& key) const;
 
  private:
   LocalizedBundle(std::string path, std::vector<std::string> searchOrder)

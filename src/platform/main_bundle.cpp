@@ -22,8 +22,8 @@ MainBundle mainBundleForExecutable(const std::string& executablePath) {
   MainBundle bundle;
   if (lastPathComponent(executableDir) == "MacOS" && lastPathComponent(contentsDir) == "Contents") {
     bundle.path = deletingLastPathComponent(contentsDir);
-    bundle.infoDictionary =
-        readInfoDictionary(joinPath(contentsDir, "Info.plist"), &bundle.infoDictionaryError);
+    bundle.infoDictionaryPath = joinPath(contentsDir, "Info.plist");
+    bundle.infoDictionary = readInfoDictionary(bundle.infoDictionaryPath, &bundle.infoDictionaryError);
   } else {
     bundle.path = executableDir;
   }

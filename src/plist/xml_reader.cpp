@@ -2,6 +2,7 @@
 // array, key, string, integer, real, true, false, date and data elements.
 // The XML itself is parsed by pugixml; this file checks the structure and
 // converts the text of each element.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -31,6 +32,12 @@ class XmlReader {
     return false;
   }
 
+  // The line, from 1, that the byte at offset lies on.
+  static size_t lineAt(std::string_view bytes, ptrdiff_t offset) {
+    const size_t end = std::min(bytes.size(), static_cast<size_t>(std::max<ptrdiff_t>(offset, 0)));
+    return 1 + static_cast<size_t>(std::count(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(end), '\n'));
+  }
+
   // Document text quoted in a one-line reason: line breaks flattened, long
   // text cut at a character boundary.
   static std::string quoted(std::string_view text) {
@@ -53,7 +60,8 @@ class XmlReader {
     pugi::xml_parse_result result =
         document.load_buffer(bytes.data(), bytes.size(), options, pugi::encoding_auto);
     if (!result) {
-      fail(std::string(result.description()) + " at offset " + std::to_string(result.offset));
+      fail(std::string(result.description()) + " at line " + std::to_string(lineAt(bytes, result.offset)) +
+           " (at offset " + std::to_string(result.offset) + ")");
       return std::nullopt;
     }
     pugi::xml_node root;

@@ -1,6 +1,7 @@
 #include "run/run_state.h"
 
 #include "platform/main_bundle.h"
+#include "platform/paths.h"
 #include "platform/process.h"
 
 namespace kvx {
@@ -12,6 +13,14 @@ const plist::Value* RunState::configValue(std::string_view key) const {
 const plist::Value* RunState::javaVMValue(std::string_view key) const {
   const plist::Value* javaVM = configValue("JavaVM");
   return javaVM ? javaVM->get(key) : nullptr;
+}
+
+OptString RunState::applicationName() const {
+  const plist::Value* name = configValue("CFBundleName");
+  if (name && name->isString() && !name->str().empty()) return name->str();
+  if (launcherDirAndName && !launcherDirAndName->empty()) return platform::lastPathComponent(*launcherDirAndName);
+  if (!programPath().empty()) return platform::lastPathComponent(programPath());
+  return std::nullopt;
 }
 
 RunState startingRunState(int argc, char** argv) {

@@ -50,6 +50,9 @@ struct RunState {
   const plist::Value* configValue(std::string_view key) const;
   // The configuration value under "JavaVM" → key, or null.
   const plist::Value* javaVMValue(std::string_view key) const;
+  // The application's name for a person: "CFBundleName" when it is text,
+  // else the launcher's own name; nullopt before either is known.
+  OptString applicationName() const;
   // The path the program was started by; empty when unknown.
   std::string programPath() const { return arguments.empty() ? std::string() : arguments.front(); }
 };

@@ -66,13 +66,6 @@ TEST_F(BundleRoadMessagesTest, WithoutAGraphicalSessionWritesTheNoticeToStandard
   EXPECT_EQ(result.out, "");
 }
 
-TEST_F(BundleRoadMessagesTest, WithoutTheMessagesBundleOnlyTheAlwaysWrittenLineAppears) {
-  fs::remove_all(dir_ / "Foo.app/Contents/Resources/app/.kestrovel");
-  test::ProgramResult result = run({{"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt}});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_TRUE(result.err.ends_with("] message AppleJavaMinVersionError not found\n")) << result.err;
-  EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
-}
 
 }  // namespace
 }  // namespace kvx

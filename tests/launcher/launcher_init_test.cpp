@@ -29,7 +29,7 @@ class LauncherInitTest : public testing::Test {
   void check(const InitCase& c) {
     Value configuration = Value::dictionary(c.configuration);
     RunState run;
-    run.mainBundle = {c.bundle.value_or("/wrong/Wrong.app"), configuration, ""};
+    run.mainBundle = {c.bundle.value_or("/wrong/Wrong.app"), configuration, "", ""};
     if (c.executable) {
       run.infoDictionary = &configuration;
       run.launcherDirAndName = *c.executable;
@@ -103,24 +103,47 @@ TEST_F(LauncherInitTest, FixesThePathsOnBothRoads) {
   for (const InitCase& c : cases) check(c);
 }
 
-TEST_F(LauncherInitTest, ABundleWithoutConfigurationStillFixesThePaths) {
-  run.mainBundle = {"/Applications/Foo.app", std::nullopt, ""};
-  Launcher(run).init();
-  EXPECT_EQ(run.infoDictionary, nullptr);
-  EXPECT_EQ(run.appRootDir, "/Applications/Foo.app/Contents/Resources/app");
+// Without a configuration no start can succeed: the file at fault is named,
+// or, for a launcher in no bundle, that it has none.
+TEST_F(LauncherInitTest, ABundleWithoutConfigurationIsReportedAsSuch) {
+  const struct {
+    platform::MainBundle bundle;
+    std::string problem;
+  } cases[] = {
+      {{"/nowhere/Foo.app", std::nullopt, "", "/nowhere/Foo.app/Contents/Info.plist"},
+       "/nowhere/Foo.app/Contents/Info.plist: does not exist"},
+      {{"/x/Foo.app", std::nullopt, "/x/Foo.app/Contents/Info.plist: the root is not a dictionary",
+        "/x/Foo.app/Contents/Info.plist"},
+       "/x/Foo.app/Contents/Info.plist: the root is not a dictionary"},
+      {{"/opt/bin", std::nullopt, "", ""},
+       "/opt/bin/stub: this launcher lies in no application bundle (Name.app/Contents/MacOS/Name) and "
+       "carries no configuration of its own"},
+  };
+  for (const auto& c : cases) {
+    RunState fresh;
+    fresh.arguments = {"./stub"};
+    fresh.mainBundle = c.bundle;
+    try {
+      Launcher(fresh).init();
+      ADD_FAILURE() << "no error for " << c.problem;
+    } catch (const MessageError& e) {
+      EXPECT_EQ(e.key(), "kvx.ConfigurationError");
+      EXPECT_EQ(e.info1(), c.problem);
+    }
+  }
 }
 
 TEST_F(LauncherInitTest, AConfigurationValueOfTheWrongTypeRaises) {
   for (const char* key : {"kvx.baseDir", "kvx.launcherDir"}) {
     RunState fresh;
-    fresh.mainBundle = {"/Applications/Foo.app", Value::dictionary({{key, Value::integer(3)}}), ""};
+    fresh.mainBundle = {"/Applications/Foo.app", Value::dictionary({{key, Value::integer(3)}}), "", ""};
     EXPECT_THROW(Launcher(fresh).init(), PlatformException) << key;
   }
 }
 
 TEST_F(LauncherInitTest, TracesTheFourPaths) {
   test::ScopedTrace trace(true);
-  run.mainBundle = {"/wrong/Wrong.app", std::nullopt, ""};
+  run.mainBundle = {"/wrong/Wrong.app", std::nullopt, "", ""};
   Value configuration = Value::dictionary({});
   run.infoDictionary = &configuration;
   run.launcherDirAndName = "/opt/foo/bin/foo";
@@ -137,6 +160,7 @@ TEST_F(LauncherInitTest, TracesTheFourPaths) {
 
 TEST_F(LauncherInitTest, EachCallMakesANewLauncherWithFieldsAtTheirStart) {
   run = startingRunState(0, nullptr);
+  run.mainBundle.infoDictionary = Value::dictionary({});
   std::shared_ptr<Launcher> first = Launcher::launcher(run);
   std::shared_ptr<Launcher> second = Launcher::launcher(run);
   EXPECT_NE(first, second);

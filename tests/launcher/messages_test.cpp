@@ -92,16 +92,35 @@ TEST_F(ErrorMessagesTest, TheLanguageComesFromTheEnvironment) {
             "Sie es und starten Sie die Anwendung erneut.");
 }
 
-TEST_F(ErrorMessagesTest, WithoutTheBundleTheAlwaysWrittenLineIsAllThereIs) {
+// Without a messages bundle the launcher's own English texts serve; only a
+// key it does not know is left to the always-written line.
+TEST_F(ErrorMessagesTest, WithoutTheBundleTheLaunchersOwnTextsServe) {
   std::filesystem::remove_all(root_ / ".kestrovel");
+  EXPECT_EQ(getMessage(run, "torqa.InternalError", "x", std::nullopt),
+            "The application could not be started because of an internal error: x");
+  EXPECT_EQ(getMessage(run, "AppleJavaMinVersionError", "17", "Foo"), kMinVersionEn);
+  // No minimum configured: still says what is needed, and for what.
+  EXPECT_EQ(getMessage(run, "AppleJavaMinVersionError", std::nullopt, "Foo"),
+            "Java is needed to run Foo, but no Java runtime was found. Please install it and start the "
+            "application again.");
   testing::internal::CaptureStderr();
-  EXPECT_EQ(getMessage(run, "torqa.InternalError", "x", std::nullopt), std::nullopt);
   g_cli = true;
   displayError(run, "NonWritablePackDir");
+  EXPECT_EQ(getMessage(run, "no.such.key", std::nullopt, std::nullopt), std::nullopt);
   std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("] message torqa.InternalError not found\n"), std::string::npos) << err;
-  EXPECT_NE(err.find("] message NonWritablePackDir not found\n"), std::string::npos) << err;
-  EXPECT_EQ(err.find("ERROR"), std::string::npos) << err;
+  EXPECT_TRUE(err.starts_with("ERROR: The Java runtime that comes with this application must be unpacked"))
+      << err;
+  EXPECT_EQ(err.find("] message NonWritablePackDir not found\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("] message no.such.key not found\n"), std::string::npos) << err;
+}
+
+// A bundle that lacks a key falls back to the launcher's text for it.
+TEST_F(ErrorMessagesTest, AKeyMissingFromEveryLanguageFallsBackToTheLaunchersText) {
+  test::writeFile(root_ / ".kestrovel/Messages.bundle/Contents/Resources/en.lproj/Localizable.strings",
+            "\"NonWritablePackDir\" = \"Own text.\";\n");
+  EXPECT_EQ(getMessage(run, "NonWritablePackDir", std::nullopt, std::nullopt), "Own text.");
+  EXPECT_EQ(getMessage(run, "torqa.InternalError", "y", std::nullopt),
+            "The application could not be started because of an internal error: y");
 }
 
 TEST_F(ErrorMessagesTest, ACommandLineLauncherWritesOneLineToStandardError) {

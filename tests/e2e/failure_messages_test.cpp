@@ -1,0 +1,135 @@
+// What a person reads when a start cannot succeed: the text, where it goes
+// (a dialog, or standard error without a graphical session) and the status,
+// through the built launcher.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "test_support/dialog_standin.h"
+#include "test_support/run_program.h"
+#include "test_support/temp_dir.h"
+
+namespace kvx::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kNoRuntime = R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict>
+  <key>CFBundleName</key><string>Foo Viewer</string>
+  <key>kvx.minVersion</key><string>99</string>
+  <key>JavaVM</key><dict>
+    <key>MainClass</key><string>a.B</string>
+    <key>SearchSequence</key><array><string>R/nonexistent</string></array>
+  </dict>
+</dict></plist>)";
+
+struct FailureCase {
+  const char* name;
+  // The Info.plist's text, or nullopt for none; ignored for a bare stub.
+  std::optional<std::string> info;
+  bool messagesBundle;
+  bool bareStub;
+  // The whole line the person reads; "$DIR" stands for the test's directory.
+  std::string line;
+};
+
+class FailureMessages : public ::testing::Test {
+ protected:
+  // Lays out the case and returns the launcher to start.
+  std::string layOut(const FailureCase& c) {
+    if (c.bareStub) {
+      fs::create_directories(dir / "opt/bin");
+      fs::copy_file(KVX_BUILD_DIR "/kvx-launcher", dir / "opt/bin/stub");
+      return dir / "opt/bin/stub";
+    }
+    fs::create_directories(dir / "Foo.app/Contents/MacOS");
+    fs::copy_file(KVX_BUILD_DIR "/kvx-launcher", dir / "Foo.app/Contents/MacOS/Foo");
+    if (c.info) writeFile(dir / "Foo.app/Contents/Info.plist", *c.info);
+    if (c.messagesBundle) {
+      fs::create_directories(dir / "Foo.app/Contents/Resources/app/.kestrovel");
+      fs::copy(KVX_SOURCE_DIR "/tests/fixtures/Messages.bundle",
+               dir / "Foo.app/Contents/Resources/app/.kestrovel/Messages.bundle", fs::copy_options::recursive);
+    }
+    return dir / "Foo.app/Contents/MacOS/Foo";
+  }
+
+  ProgramResult start(const std::string& launcher, std::optional<std::string> display) {
+    RunOptions options;
+    options.env = {{"PATH", dir / "bin"},         {"DISPLAY", display},        {"WAYLAND_DISPLAY", std::nullopt},
+                   {"KESTROVEL_LOG", std::nullopt}, {"LANG", "en_US.UTF-8"},   {"LANGUAGE", std::nullopt},
+                   {"LC_ALL", std::nullopt},        {"LC_MESSAGES", std::nullopt}};
+    return runProgram(launcher, {}, options);
+  }
+
+  std::string withDir(std::string text) const {
+    for (size_t at; (at = text.find("$DIR")) != std::string::npos;) text.replace(at, 4, dir.path());
+    return text;
+  }
+
+  TempDir dir;
+};
+
+const FailureCase kCases[] = {
+    {"no messages bundle", kNoRuntime, false, false,
+     "Foo Viewer: Java 99 or later is needed to run Foo Viewer. Please install it and start the "
+     "application again."},
+    {"a name that is not text", R"(<plist><dict><key>CFBundleName</key><integer>7</integer>
+       <key>kvx.minVersion</key><string>99</string>
+       <key>JavaVM</key><dict><key>SearchSequence</key><array><string>R/x</string></array></dict></dict></plist>)",
+     true, false,
+     "Foo: Java 99 or later is needed to run Foo. Please install it and start the application again."},
+    {"no minimum version", R"(<plist><dict><key>CFBundleName</key><string>Foo Viewer</string>
+       <key>JavaVM</key><dict><key>SearchSequence</key><array><string>R/x</string></array></dict></dict></plist>)",
+     false, false,
+     "Foo Viewer: Java is needed to run Foo Viewer, but no Java runtime was found. Please install it and "
+     "start the application again."},
+    {"truncated Info.plist", kNoRuntime.substr(0, 120), true, false,
+     "Foo: The application could not be started because its configuration cannot be used: "
+     "$DIR/Foo.app/Contents/Info.plist: XML property list: Start-end tags mismatch at line 3 (at offset 119)"},
+    {"missing Info.plist", std::nullopt, true, false,
+     "Foo: The application could not be started because its configuration cannot be used: "
+     "$DIR/Foo.app/Contents/Info.plist: does not exist"},
+    {"Info.plist that is no dictionary", "<plist><array/></plist>", true, false,
+     "Foo: The application could not be started because its configuration cannot be used: "
+     "$DIR/Foo.app/Contents/Info.plist: the root is not a dictionary"},
+    {"a bare stub", std::nullopt, false, true,
+     "stub: The application could not be started because its configuration cannot be used: "
+     "$DIR/opt/bin/stub: this launcher lies in no application bundle (Name.app/Contents/MacOS/Name) and "
+     "carries no configuration of its own"},
+};
+
+// Without a graphical session the notice is the one line on standard error.
+TEST_F(FailureMessages, EachFailureIsOneLineThatSaysWhatIsWrong) {
+  for (const FailureCase& c : kCases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(dir / "Foo.app");
+    fs::remove_all(dir / "opt");
+    ProgramResult result = start(layOut(c), std::nullopt);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, withDir(c.line) + "\n");
+    EXPECT_EQ(result.out, "");
+  }
+}
+
+// With one, the same header and text reach the dialog, and nothing else is written.
+TEST_F(FailureMessages, WithADisplayTheDialogShowsTheSameText) {
+  std::string record = writeDialogStandin(dir / "bin", "zenity");
+  for (const FailureCase& c : {kCases[0], kCases[4]}) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(dir / "Foo.app");
+    fs::remove(record);
+    ProgramResult result = start(layOut(c), ":99");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "");
+    const std::string line = withDir(c.line);
+    const size_t colon = line.find(": ");
+    EXPECT_EQ(waitForFile(record), "--error\n--no-markup\n--title\n" + line.substr(0, colon) + "\n--text\n" +
+                                       line.substr(colon + 2) + "\n");
+  }
+}
+
+}  // namespace
+}  // namespace kvx::test
