@@ -11,6 +11,7 @@
 #include "entry/entry_points.h"
 #include "launcher/launcher.h"
 #include "launcher/messages.h"
+#include "platform/paths.h"
 #include "run/diagnostic_log.h"
 #include "run/globals.h"
 
@@ -55,12 +56,14 @@ int runBundleRoad(RunState& run) {
   return launcher->load().launch();
 }
 
-std::string stackText(const std::vector<std::string>& stack) {
-  std::string text = "(\n";
-  for (size_t i = 0; i < stack.size(); ++i) {
-    text += "    " + stack[i] + (i + 1 < stack.size() ? ",\n" : "\n");
+// The stack of an internal error for the trace, one frame a line as
+// "file(function+offset)", which addr2line and c++filt turn into source lines.
+void traceStack(const PlatformException& e) {
+  KVX_TRACE("%@ raised in %s at %s:%u", e.name().c_str(), e.where().function, e.where().file,
+            e.where().line);
+  for (const std::string& frame : e.callStackSymbols()) {
+    KVX_TRACE("  %@", platform::lastPathComponent(frame.substr(0, frame.find(" ["))).c_str());
   }
-  return text + ")";
 }
 
 int runConfiguredRoad(RunState& run) {
@@ -75,9 +78,8 @@ int runConfiguredRoad(RunState& run) {
   } catch (const MessageError& e) {
     displayError(run, e.key(), e.info1(), e.info2());
   } catch (const PlatformException& e) {
-    KVX_TRACE("%@ raised in %s at %s:%u", e.name().c_str(), e.where().function, e.where().file,
-              e.where().line);
-    KVX_ALWAYS_LOG("%s: %s", e.reason().c_str(), stackText(e.callStackSymbols()).c_str());
+    KVX_ALWAYS_LOG("%s: %s", e.name().c_str(), e.reason().c_str());
+    traceStack(e);
     displayError(run, "torqa.InternalError", std::string(e.what()));
   } catch (const std::exception& e) {
     // Anything else would end the process without a word to the user.

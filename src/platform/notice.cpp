@@ -65,6 +65,11 @@ std::vector<std::string> xmessageArguments(const std::optional<std::string>& hea
   return args;
 }
 
+// A dialog that cannot open its display (a stale DISPLAY from an ssh
+// session, a container) fails within this time; one still running then has
+// opened, and the user is not waited for.
+constexpr int kDialogWatchMilliseconds = 1000;
+
 const DialogProgram kDialogPrograms[] = {
     {"zenity", false, zenityArguments},
     {"kdialog", false, kdialogArguments},
@@ -80,7 +85,8 @@ bool showDialog(const std::optional<std::string>& header, const std::string& tex
     if (!program) continue;
     // When this one cannot be started, the next program may do.
     std::string error;
-    if (startDetached(*program, dialog.arguments(header, text), &error, {.discardOutput = true})) {
+    if (startDetached(*program, dialog.arguments(header, text), &error,
+                      {.discardOutput = true, .watchMilliseconds = kDialogWatchMilliseconds})) {
       return true;
     }
   }

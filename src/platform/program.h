@@ -55,6 +55,10 @@ std::optional<Termination> runAndWait(const std::string& program,
 struct DetachedOptions {
   // Standard input, output and error go to /dev/null instead of being shared.
   bool discardOutput = false;
+  // When above 0: a program that ends with a failure within this time
+  // counts as not started (a dialog that cannot open its display). The call
+  // then takes up to this long.
+  int watchMilliseconds = 0;
 };
 
 // Starts program and leaves it to run on its own: in a session of its own,

@@ -86,5 +86,26 @@ TEST_F(NoticeTest, ADialogProgramThatCannotStartIsSkipped) {
   EXPECT_EQ(test::waitForFile(kdialog), "--title\nFoo\n--error\ntext\n");
 }
 
+// A dialog program that cannot open its display ends at once with an error:
+// the text must not be lost with it. One that stays up counts as shown.
+TEST_F(NoticeTest, ADialogThatFailsAtOnceFallsBackToStandardError) {
+  ScopedEnv display("DISPLAY", ":99");
+  const struct {
+    const char* zenityScript;
+    const char* err;
+  } cases[] = {
+      {"#!/bin/sh\necho 'cannot open display' >&2\nexit 1\n", "Foo: text\n"},
+      {"#!/bin/sh\nkill -TERM $$\n", "Foo: text\n"},
+      {"#!/bin/sh\n/bin/sleep 3\n", ""},
+  };
+  for (const auto& c : cases) {
+    test::writeFile(bin_ / "zenity", c.zenityScript);
+    chmod((bin_ / "zenity").c_str(), 0755);
+    testing::internal::CaptureStderr();
+    displayNotice("Foo", "text");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err) << c.zenityScript;
+  }
+}
+
 }  // namespace
 }  // namespace kvx::platform
