@@ -39,10 +39,17 @@ void addArchivesOf(OptString& result, std::string_view entry) {
   const std::string dir(entry.substr(0, entry.size() - 1));
   KVX_TRACE("scanning directory %@", dir.c_str());
   std::optional<std::vector<std::string>> names = platform::listDirectory(dir);
-  if (!names) return;
-  for (const std::string& name : *names) {
-    if (isArchiveName(name)) addItem(result, dir + name);
+  if (!names) {
+    KVX_TRACE("class path directory %@ cannot be listed", dir.c_str());
+    return;
   }
+  bool found = false;
+  for (const std::string& name : *names) {
+    if (!isArchiveName(name)) continue;
+    addItem(result, dir + name);
+    found = true;
+  }
+  if (!found) KVX_TRACE("no archives in %@", dir.c_str());
 }
 
 }  // namespace
@@ -56,6 +63,10 @@ OptString JavaParameters::resolveArtifactPath(const OptString& path) {
     } else if (entry.ends_with("/*")) {
       addArchivesOf(result, entry);
     } else {
+      // A typo in a class path is easy to make and hard to see: say so.
+      if (traceEnabled() && !entry.empty() && !platform::fileExists(std::string(entry))) {
+        KVX_TRACE("class path entry %@ does not exist", std::string(entry).c_str());
+      }
       addItem(result, entry);
     }
   }

@@ -42,11 +42,23 @@ bool isAbsolutePath(std::string_view path) {
   return !path.empty() && (path[0] == '/' || path[0] == '~');
 }
 
+namespace {
+
+// "~" is the user's home, "~name" that user's; an unknown user is left as written.
+std::string withHomeExpanded(std::string path) {
+  if (path.empty() || path[0] != '~') return path;
+  const size_t slash = path.find('/');
+  const std::string user = path.substr(1, slash == std::string::npos ? std::string::npos : slash - 1);
+  const std::string rest = slash == std::string::npos ? std::string() : path.substr(slash);
+  if (user.empty()) return homeDirectory() + rest;
+  if (const struct passwd* entry = getpwnam(user.c_str())) return entry->pw_dir + rest;
+  return path;
+}
+
+}  // namespace
+
 std::string standardizePath(std::string_view input) {
-  std::string path(input);
-  if (!path.empty() && path[0] == '~' && (path.size() == 1 || path[1] == '/')) {
-    path = homeDirectory() + path.substr(1);
-  }
+  std::string path = withHomeExpanded(std::string(input));
   bool absolute = !path.empty() && path[0] == '/';
   std::vector<std::string_view> parts;
   for (std::string_view part : splitAt(path, '/')) {

@@ -1,6 +1,7 @@
 #include "platform/program.h"
 
 #include <errno.h>
+#include <signal.h>
 #include <spawn.h>
 #include <string.h>
 #include <sys/types.h>
@@ -52,8 +53,38 @@ std::optional<Termination> ChildProcess::waitUntilExit(std::string* error) {
   return termination;
 }
 
+namespace {
+
+// A parent that ignores SIGCHLD makes the kernel reap our children itself,
+// and waiting for one then fails although it ran. For as long as it lives,
+// the default comes back.
+class ChildSignalDefault {
+ public:
+  ChildSignalDefault() {
+    struct sigaction current = {};
+    if (sigaction(SIGCHLD, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) {
+      struct sigaction dfl = {};
+      dfl.sa_handler = SIG_DFL;
+      sigemptyset(&dfl.sa_mask);
+      restore_ = sigaction(SIGCHLD, &dfl, &previous_) == 0;
+    }
+  }
+  ~ChildSignalDefault() {
+    if (restore_) sigaction(SIGCHLD, &previous_, nullptr);
+  }
+  ChildSignalDefault(const ChildSignalDefault&) = delete;
+  ChildSignalDefault& operator=(const ChildSignalDefault&) = delete;
+
+ private:
+  struct sigaction previous_ = {};
+  bool restore_ = false;
+};
+
+}  // namespace
+
 std::optional<Termination> runAndWait(const std::string& program,
                                       const std::vector<std::string>& arguments, std::string* error) {
+  ChildSignalDefault reaping;
   std::optional<ChildProcess> child = ChildProcess::start(program, arguments, error);
   if (!child) return std::nullopt;
   return child->waitUntilExit(error);

@@ -5,6 +5,7 @@
 #include "platform/program.h"
 #include "platform/dictionary_file.h"
 #include "platform/paths.h"
+#include "platform/process.h"
 #include "plist/plist.h"
 
 namespace kvx::platform {
@@ -29,6 +30,10 @@ std::optional<std::string> bundleExecutable(const std::string& bundlePath, std::
   }
   const plist::Value* name = info.dictionary->get("CFBundleExecutable");
   if (!name || !name->isString() || name->str().empty()) {
+    // A bundle that names no executable is still started by the one running
+    // inside it, as the platform's own bundles are.
+    std::optional<std::string> self = executablePath();
+    if (self && deletingLastPathComponent(*self) == joinPath(bundlePath, "Contents/MacOS")) return self;
     *error = "The application " + bundlePath + " names no executable (CFBundleExecutable)";
     return std::nullopt;
   }

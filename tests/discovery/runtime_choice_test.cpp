@@ -112,6 +112,14 @@ TEST_F(RuntimeChoice, TheLastOverrideWinsAndVariablesAreReplacedInIt) {
   EXPECT_EQ(version(), "21");
 }
 
+// The search sequence runs after the shipped runtime's place was looked at:
+// a runtime home variable in an entry is that place, runtime or not.
+TEST_F(RuntimeChoice, ARuntimeHomeInASearchEntryIsTheShippedRuntimesPlace) {
+  makeVersionedBundle(appRoot + "/.kestrovel/jre-sibling.jdk", "17");
+  configure({{"SearchSequence", strings({"R${launcher:sys.jvmHome}-sibling.jdk"})}});
+  EXPECT_EQ(choose(), appRoot + "/.kestrovel/jre-sibling.jdk");
+}
+
 TEST_F(RuntimeChoice, ABundleThatIsAFileIsPassedOverForThePlainHome) {
   writeFile(appRoot + "/.kestrovel/jre.bundle", "not a directory");
   makePlainHome(appRoot + "/.kestrovel/jre", "17.0.2");

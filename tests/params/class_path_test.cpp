@@ -5,6 +5,7 @@
 #include <string>
 
 #include "launcher/launcher.h"
+#include "test_support/launcher_state.h"
 #include "test_support/scoped_env.h"
 #include "test_support/temp_dir.h"
 
@@ -81,6 +82,21 @@ TEST(ClassPath, ResolvesEntries) {
     EXPECT_EQ(launcher.resolveArtifactPath(c.input), c.expected);
   }
   EXPECT_EQ(std::count(archives.begin(), archives.end(), ':'), 2);
+}
+
+// An entry that gives nothing is easy to miss: the trace names it.
+TEST(ClassPath, EntriesThatGiveNothingAreTraced) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "empty");
+  test::writeFile(dir / "there.jar", "");
+  test::ScopedTrace trace(true);
+  testing::internal::CaptureStderr();
+  JavaParameters::resolveArtifactPath(dir / "there.jar:" + dir / "typo.jar:" + dir / "empty/*:" + dir / "gone/*");
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("] class path entry " + dir / "typo.jar does not exist\n"), std::string::npos) << err;
+  EXPECT_EQ(err.find("there.jar does not exist"), std::string::npos) << err;
+  EXPECT_NE(err.find("] no archives in " + dir / "empty/\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("] class path directory " + dir / "gone/ cannot be listed\n"), std::string::npos) << err;
 }
 
 }  // namespace

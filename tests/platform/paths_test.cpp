@@ -31,8 +31,9 @@ TEST(StandardizePath, FoldsAndRemovesExactlyAsTheRulesSay) {
       {"../x", "../x"},
       {"~", "/home/tester"},
       {"~/lib/../jre/", "/home/tester/jre"},
-      // Only a leading "~" alone or before "/" names the home directory.
-      {"~other/x", "~other/x"},
+      // A leading "~name" is that user's home; an unknown user stays as written.
+      {"~root/x/../y", "/root/y"},
+      {"~no-such-user-here/x", "~no-such-user-here/x"},
       {"/a/~/b", "/a/~/b"},
   };
   for (const PathCase& c : cases) EXPECT_EQ(standardizePath(c.input), c.expected) << c.input;

@@ -1,6 +1,7 @@
 #include "unpack/unpacker.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 
 #include <algorithm>
@@ -82,6 +83,23 @@ TEST_F(RuntimeHome, ListsDirectPackedJarsOfLibBeforeThoseOfExt) {
   std::sort(fromLib.begin(), fromLib.end());
   EXPECT_EQ(fromLib, (std::vector<std::string>{"lib/.hidden.jar.pack", "lib/rt.jar.pack"}));
   EXPECT_EQ(list[3], "lib/ext/localedata.jar.pack");
+}
+
+// Started by a parent that ignores SIGCHLD (some service managers and shells
+// do), the tool would be reaped by the kernel and its success never seen.
+TEST_F(RuntimeHome, AParentThatIgnoresChildSignalsDoesNotHideTheToolsSuccess) {
+  pack("lib/rt.jar.pack");
+  struct sigaction ignore = {}, previous = {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  ASSERT_EQ(sigaction(SIGCHLD, &ignore, &previous), 0);
+  const bool unpacked = Unpacker::unpack(home_, Unpacker::Progress());
+  struct sigaction after = {};
+  sigaction(SIGCHLD, &previous, &after);
+  EXPECT_TRUE(unpacked);
+  EXPECT_EQ(readFileOrMissing(at("lib/rt.jar")), "unpacked:classes");
+  // The parent's own choice is put back.
+  EXPECT_EQ(after.sa_handler, SIG_IGN);
 }
 
 TEST_F(RuntimeHome, NothingToDoIsSuccessWithoutToolOrCallback) {
