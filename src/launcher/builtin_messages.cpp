@@ -28,6 +28,7 @@ constexpr BuiltInText kTexts[] = {
      "The Java runtime that comes with this application must be unpacked before its first start, but "
      "its folder cannot be written. Please start the application once as a user who may change it.",
      ""},
+    {kRuntimeFailedKey, "The application ended with an error (status %@):\n\n%@", ""},
     {kConfigurationErrorKey, "The application could not be started because its configuration cannot be used: %@",
      "The application could not be started because it has no configuration."},
 };

@@ -5,10 +5,13 @@
 #include "run/diagnostic_log.h"
 #include "launcher/launch_library.h"
 #include "launcher/launcher.h"
+#include "launcher/builtin_messages.h"
 #include "launcher/messages.h"
 #include "platform/dynamic_library.h"
 #include "base/exception.h"
+#include "platform/error_output_watch.h"
 #include "platform/files.h"
+#include "platform/notice.h"
 #include "platform/paths.h"
 #include "platform/runtime_names.h"
 #include "run/globals.h"
@@ -32,6 +35,23 @@ std::string runtimeLibraryPath(const std::string& javaBundlePath) {
   }
   // Not tested: if it is not there either, opening it reports the failure.
   return platform::joinPath(javaBundlePath, std::string("lib/") + kLaunchLibraryName);
+}
+
+// A desktop user who started the application from a menu never sees its
+// standard error: when the runtime ends it with a failure (a main class it
+// cannot find, an option it refuses, an exception out of main), its last
+// lines are shown in a notice. On a terminal, or on the command-line road,
+// the person reads them where they are.
+void showRuntimeFailuresToDesktopUsers(const RunState& run) {
+  if (!run.guiLauncher || g_cli || platform::standardErrorIsTerminal() || !platform::hasGraphicalSession()) {
+    return;
+  }
+  constexpr size_t kLinesShown = 12;
+  std::string error;
+  auto show = [&run](int status, const std::string& lastLines) {
+    displayError(run, kRuntimeFailedKey, std::to_string(status), lastLines);
+  };
+  if (!platform::watchErrorOutput(kLinesShown, show, &error)) KVX_TRACE("%@", error.c_str());
 }
 
 void traceVector(int argc, char** argv) {
@@ -75,6 +95,7 @@ int Launcher::launch() {
   // and no window system on this platform reads the setting: nothing to write.
 
   traceVector(argc, argv);
+  showRuntimeFailuresToDesktopUsers(run);
   if (launchJavaVersion == nullptr) launchJavaVersion = kUnknownJavaVersion;
   return JLI_LaunchFxnPtr(argc, argv, 0, nullptr, 0, nullptr, launchJavaVersion,
                           launchJavaVersion, "java", "java", 0, 0, 0, 0);

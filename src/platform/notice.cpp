@@ -95,6 +95,10 @@ bool showDialog(const std::optional<std::string>& header, const std::string& tex
 
 }  // namespace
 
+bool hasGraphicalSession() { return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY"); }
+
+bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
 void displayNotice(const std::optional<std::string>& header, const std::string& text) {
   if (showDialog(header, text)) return;
   // Standard error is the last place left to tell: a failed write there is not reported.

@@ -13,4 +13,10 @@ namespace kvx::platform {
 // lost.
 void displayNotice(const std::optional<std::string>& header, const std::string& text);
 
+// Whether a graphical session is there to show a notice in (DISPLAY or WAYLAND_DISPLAY).
+bool hasGraphicalSession();
+
+// Whether standard error is a terminal someone may be reading.
+bool standardErrorIsTerminal();
+
 }  // namespace kvx::platform

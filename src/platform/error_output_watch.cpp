@@ -1,0 +1,191 @@
+#include "platform/error_output_watch.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+
+#include "platform/system_error.h"
+
+namespace kvx::platform {
+namespace {
+
+// This process's ends of the channels to the watcher, for the exit hook:
+// the only thing an exit handler can be given. -1 once reported, or when no
+// watch runs.
+int g_statusChannel = -1;
+int g_forwardedChannel = -1;
+
+// How long an ending process waits for the watcher to pass on what it wrote.
+constexpr int kForwardWaitMilliseconds = 2000;
+
+void sendStatus(int status, void* /*unused*/) { reportExitStatus(status); }
+
+// The last lines written, at most count of them and kLimit bytes each.
+class LastLines {
+ public:
+  explicit LastLines(size_t count) : count_(count) {}
+
+  void add(const char* bytes, size_t size) {
+    for (size_t i = 0; i < size; ++i) {
+      if (bytes[i] == '\n') {
+        finishLine();
+      } else if (current_.size() < kLimit) {
+        current_ += bytes[i];
+      }
+    }
+  }
+
+  std::string text() {
+    finishLine();
+    std::string joined;
+    for (const std::string& line : lines_) joined += (joined.empty() ? "" : "\n") + line;
+    return joined;
+  }
+
+ private:
+  static constexpr size_t kLimit = 500;
+
+  void finishLine() {
+    if (current_.empty()) return;
+    lines_.push_back(std::move(current_));
+    current_.clear();
+    if (lines_.size() > count_) lines_.pop_front();
+  }
+
+  size_t count_;
+  std::deque<std::string> lines_;
+  std::string current_;
+};
+
+void writeAll(int fd, const char* bytes, size_t size) {
+  while (size > 0) {
+    ssize_t n = write(fd, bytes, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;  // where standard error went is gone: nothing left to tell
+    bytes += n;
+    size -= static_cast<size_t>(n);
+  }
+}
+
+// Forwards what is there to read now; false at the end of the data.
+bool forwardAvailable(int dataFd, int outputFd, LastLines& lines, bool wait) {
+  char buffer[4096];
+  for (;;) {
+    pollfd ready{dataFd, POLLIN, 0};
+    int polled = poll(&ready, 1, wait ? -1 : 0);
+    if (polled < 0 && errno == EINTR) continue;
+    if (polled <= 0) return true;
+    ssize_t n = read(dataFd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    writeAll(outputFd, buffer, static_cast<size_t>(n));
+    lines.add(buffer, static_cast<size_t>(n));
+    if (wait) return true;
+  }
+}
+
+// The status the watched process reports, or nullopt when it ended (or
+// replaced its image) without reporting one.
+std::optional<int32_t> readStatus(int statusFd) {
+  int32_t status = 0;
+  ssize_t n;
+  do {
+    n = read(statusFd, &status, sizeof status);
+  } while (n < 0 && errno == EINTR);
+  if (n != static_cast<ssize_t>(sizeof status)) return std::nullopt;
+  return status;
+}
+
+[[noreturn]] void watch(int dataFd, int statusFd, int forwardedFd, int outputFd, size_t lastLineCount,
+                        const OnFailedExit& onFailedExit) {
+  LastLines lines(lastLineCount);
+  bool open = true;
+  std::optional<int32_t> status;
+  bool statusKnown = false;
+  while (open && !statusKnown) {
+    pollfd fds[2] = {{dataFd, POLLIN, 0}, {statusFd, POLLIN, 0}};
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (fds[0].revents != 0) open = forwardAvailable(dataFd, outputFd, lines, true);
+    if (fds[1].revents != 0) {
+      status = readStatus(statusFd);
+      statusKnown = true;
+    }
+  }
+  // What was written before the end is in the pipe already; whoever reads
+  // standard error once the process has ended finds all of it there.
+  if (open) open = forwardAvailable(dataFd, outputFd, lines, false);
+  const char done = 1;
+  ssize_t ignored = write(forwardedFd, &done, 1);
+  (void)ignored;
+  close(forwardedFd);
+  if (status && *status != 0) onFailedExit(*status, lines.text());
+  while (open) open = forwardAvailable(dataFd, outputFd, lines, true);
+  _exit(0);
+}
+
+}  // namespace
+
+bool watchErrorOutput(size_t lastLineCount, OnFailedExit onFailedExit, std::string* error) {
+  int data[2] = {-1, -1}, status[2] = {-1, -1}, forwarded[2] = {-1, -1};
+  pid_t pid = -1;
+  if (pipe2(data, O_CLOEXEC) != 0 || pipe2(status, O_CLOEXEC) != 0 || pipe2(forwarded, O_CLOEXEC) != 0 ||
+      (pid = fork()) < 0) {
+    *error = "cannot watch standard error: " + systemErrorText(errno);
+    for (int fd : {data[0], data[1], status[0], status[1], forwarded[0], forwarded[1]}) {
+      if (fd >= 0) close(fd);
+    }
+    return false;
+  }
+  if (pid == 0) {
+    close(data[1]);
+    close(status[1]);
+    close(forwarded[0]);
+    // The watcher keeps its own way to standard error as it was, and lets go
+    // of everything else a reader of the process's output waits on.
+    int null = open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (null >= 0) {
+      dup2(null, STDIN_FILENO);
+      dup2(null, STDOUT_FILENO);
+      close(null);
+    }
+    watch(data[0], status[0], forwarded[1], STDERR_FILENO, lastLineCount, onFailedExit);
+  }
+  close(data[0]);
+  close(status[0]);
+  close(forwarded[1]);
+  g_forwardedChannel = forwarded[0];
+  // Programs this process starts write to the pipe too, so it must be
+  // inherited by them: fd 2 is the one copy without close-on-exec.
+  dup2(data[1], STDERR_FILENO);
+  close(data[1]);
+  g_statusChannel = status[1];
+  on_exit(sendStatus, nullptr);
+  return true;
+}
+
+void reportExitStatus(int status) {
+  if (g_statusChannel < 0) return;
+  const int32_t value = status;
+  ssize_t ignored = write(g_statusChannel, &value, sizeof value);
+  (void)ignored;
+  close(g_statusChannel);
+  g_statusChannel = -1;
+  // Whoever reads standard error once this process has ended should find
+  // everything it wrote; a watcher that does not answer is not waited for long.
+  pollfd answer{g_forwardedChannel, POLLIN, 0};
+  while (poll(&answer, 1, kForwardWaitMilliseconds) < 0 && errno == EINTR) {
+  }
+  close(g_forwardedChannel);
+  g_forwardedChannel = -1;
+}
+
+}  // namespace kvx::platform

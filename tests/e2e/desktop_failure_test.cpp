@@ -1,0 +1,193 @@
+// A GUI start on a desktop, under a real X server started for the test:
+// when the runtime ends the application with a failure, the person sees the
+// runtime's own words in a dialog; an application that runs is not touched.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "test_support/app_bundle.h"
+#include "test_support/dialog_standin.h"
+#include "test_support/run_program.h"
+#include "test_support/temp_dir.h"
+
+namespace kvx::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kJdk17 = "/usr/lib/jvm/java-17-openjdk-amd64";
+
+// An X server on a display of its own for as long as the object lives.
+class XServer {
+ public:
+  XServer() {
+    if (!fs::exists("/usr/bin/Xvfb")) return;
+    for (int number = 90 + getpid() % 400; number < 600 && pid_ <= 0; number += 7) {
+      if (fs::exists("/tmp/.X11-unix/X" + std::to_string(number))) continue;
+      display_ = ":" + std::to_string(number);
+      pid_ = fork();
+      if (pid_ == 0) {
+        execl("/usr/bin/Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
+              static_cast<char*>(nullptr));
+        _exit(127);
+      }
+      for (int i = 0; i < 100 && !fs::exists("/tmp/.X11-unix/X" + std::to_string(number)); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+      if (!fs::exists("/tmp/.X11-unix/X" + std::to_string(number))) stop();
+    }
+  }
+  ~XServer() { stop(); }
+  XServer(const XServer&) = delete;
+  XServer& operator=(const XServer&) = delete;
+
+  bool running() const { return pid_ > 0; }
+  const std::string& display() const { return display_; }
+
+ private:
+  void stop() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
+class DesktopFailure : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!fs::exists(kJdk17 + "/bin/javac")) return;
+    classes = new TempDir();
+    writeFile(*classes / "Greeter.java",
+              "public class Greeter { public static void main(String[] a) {"
+              " System.out.println(\"out \" + a.length); System.err.println(\"err line\");"
+              " if (a.length > 0) throw new IllegalStateException(a[0]); } }\n");
+    ProgramResult javac = runProgram(kJdk17 + "/bin/javac", {"-d", classes->path(), *classes / "Greeter.java"});
+    ASSERT_EQ(javac.status, 0) << javac.err;
+  }
+  static void TearDownTestSuite() {
+    delete classes;
+    classes = nullptr;
+  }
+  void SetUp() override {
+    if (classes == nullptr) GTEST_SKIP() << "no JDK 17 with javac at " << kJdk17;
+  }
+
+  // Each layout in a folder of its own: a watcher of an earlier start may
+  // still be running the earlier copy of the launcher.
+  AppBundle layOut(const std::string& mainClass, const std::vector<std::string>& options = {}) {
+    const std::string base = dir / ("start" + std::to_string(++layouts));
+    fs::create_directories(base);
+    return layOutApp(base, "Greeter",
+                     dict({{"CFBundleName", str("Greeter")},
+                           {"JavaVM", dict({{"MainClass", str(mainClass)},
+                                            {"ClassPath", str(classes->path())},
+                                            {"VMOptionArray", strings(options)},
+                                            {"SearchSequence", strings({"R" + kJdk17})}})}}));
+  }
+
+  // With errorLog, standard error goes to that file instead of the result.
+  ProgramResult start(const AppBundle& app, const std::vector<std::string>& args,
+                      std::optional<std::string> display, const std::string& path,
+                      const std::string& errorLog = "") {
+    RunOptions options;
+    options.env = {{"DISPLAY", display},
+                   {"WAYLAND_DISPLAY", std::nullopt},
+                   {"PATH", path},
+                   {"KESTROVEL_LOG", std::nullopt},
+                   {"JAVA_TOOL_OPTIONS", std::nullopt},
+                   {"ASAN_OPTIONS", "detect_leaks=0:handle_segv=0"}};
+    if (errorLog.empty()) return runProgram(app.executable, args, options);
+    std::vector<std::string> shellArgs = {"-c", "exec \"$0\" \"$@\" 2>>'" + errorLog + "'", app.executable};
+    shellArgs.insert(shellArgs.end(), args.begin(), args.end());
+    return runProgram("/bin/sh", shellArgs, options);
+  }
+
+  static TempDir* classes;
+  TempDir dir;
+  int layouts = 0;
+};
+TempDir* DesktopFailure::classes = nullptr;
+
+TEST_F(DesktopFailure, TheRuntimesOwnFailureReachesTheDialog) {
+  XServer x;
+  if (!x.running()) GTEST_SKIP() << "no Xvfb to start";
+  std::string record = writeDialogStandin(dir / "bin", "zenity");
+  const std::string path = dir / "bin" + ":/usr/bin:/bin";
+  const struct {
+    const char* what;
+    std::string mainClass;
+    std::vector<std::string> options;
+    std::vector<std::string> args;
+    std::string expectedLine;
+  } cases[] = {
+      {"main class not found", "com.example.Missing", {}, {},
+       "Error: Could not find or load main class com.example.Missing"},
+      {"option refused", "Greeter", {"-XX:+NoSuchOptionHere"}, {}, "Unrecognized VM option 'NoSuchOptionHere'"},
+      {"exception out of main", "Greeter", {}, {"broken"}, "Exception in thread \"main\" java.lang.IllegalStateException: broken"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove(record);
+    ProgramResult result = start(layOut(c.mainClass, c.options), c.args, x.display(), path);
+    EXPECT_EQ(result.status, 1);
+    // The runtime's words still reach standard error, and the dialog shows them.
+    EXPECT_NE(result.err.find(c.expectedLine), std::string::npos) << result.err;
+    std::string dialog = waitForFile(record);
+    EXPECT_TRUE(dialog.starts_with("--error\n--no-markup\n--title\nGreeter\n--text\n"
+                                   "The application ended with an error (status 1):\n\n"))
+        << dialog;
+    EXPECT_NE(dialog.find(c.expectedLine), std::string::npos) << dialog;
+  }
+}
+
+// An application that runs shows nothing, and what it writes is the same
+// byte for byte as without a desktop.
+TEST_F(DesktopFailure, AnApplicationThatRunsIsLeftAlone) {
+  XServer x;
+  if (!x.running()) GTEST_SKIP() << "no Xvfb to start";
+  std::string record = writeDialogStandin(dir / "bin", "zenity");
+  const std::string path = dir / "bin" + ":/usr/bin:/bin";
+  AppBundle app = layOut("Greeter");
+  ProgramResult onDesktop = start(app, {}, x.display(), path);
+  ProgramResult plain = start(app, {}, std::nullopt, path);
+  EXPECT_EQ(onDesktop.status, 0) << onDesktop.err;
+  EXPECT_EQ(onDesktop.out, "out 0\n");
+  EXPECT_EQ(onDesktop.err, "err line\n");
+  EXPECT_EQ(onDesktop.out, plain.out);
+  EXPECT_EQ(onDesktop.err, plain.err);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(fs::exists(record));
+}
+
+// A DISPLAY that names no server (a stale ssh session): the real dialog
+// program cannot open it, and the text goes to standard error instead.
+// The notice comes from the watcher after the launcher has ended: standard
+// error goes to a file, read until the text is there.
+TEST_F(DesktopFailure, AStaleDisplayFallsBackToStandardError) {
+  if (!fs::exists("/usr/bin/zenity")) GTEST_SKIP() << "zenity is not installed";
+  AppBundle app = layOut("com.example.Missing");
+  const std::string log = dir / "stderr.log";
+  ProgramResult result = start(app, {}, ":599", "/usr/bin:/bin", log);
+  EXPECT_EQ(result.status, 1);
+  const std::string expected = "Greeter: The application ended with an error (status 1):\n\n"
+                               "Error: Could not find or load main class com.example.Missing\n";
+  std::string err;
+  for (int i = 0; i < 200 && err.find(expected) == std::string::npos; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    err = readFileOrMissing(log);
+  }
+  EXPECT_NE(err.find(expected), std::string::npos) << err;
+}
+
+}  // namespace
+}  // namespace kvx::test
