@@ -23,7 +23,10 @@ std::optional<std::string> findProgramOnPath(const std::string& name) {
   std::optional<std::string> path = getEnv("PATH");
   if (!path) return std::nullopt;
   for (std::string_view dir : splitAt(*path, ':')) {
-    std::string candidate = joinPath(dir.empty() ? "." : dir, name);
+    // An empty or relative element names the current directory, which may
+    // be anyone's: a dialog program is never taken from there.
+    if (!dir.starts_with('/')) continue;
+    std::string candidate = joinPath(dir, name);
     struct stat st;
     if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
         access(candidate.c_str(), X_OK) == 0) {

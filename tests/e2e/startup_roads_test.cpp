@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "test_support/app_bundle.h"
 #include "test_support/run_program.h"
 #include "test_support/temp_dir.h"
 
@@ -165,6 +166,24 @@ TEST_F(EmbeddedLauncher, APositionIndependentLauncherFindsItsConfigurationAndTak
   EXPECT_TRUE(hasLine(run.err, "\\] plist length " + std::to_string(length) + "\n")) << run.err;
   EXPECT_FALSE(hasLine(run.err, "Could not load embedded plist")) << run.err;
   EXPECT_EQ(run.status, 1) << run.err;  // no runtime satisfies the configuration
+}
+
+// The whole command-line road to the runtime and back, with the sanitizers'
+// leak check left on: nothing the road computes may be lost along the way.
+TEST_F(EmbeddedLauncher, TheCommandLineRoadReachesTheRuntimeAndEndsWithItsStatus) {
+  layOutFakeRuntime(dir_ / "runtime", "17.0.2");
+  writeFile(dir_ / "cli.plist", "<plist><dict><key>JavaVM</key><dict>"
+                                "<key>MainClass</key><string>Main</string>"
+                                "<key>SearchSequence</key><array><string>R" + dir_ / "runtime" +
+                                    "</string></array></dict></dict></plist>");
+  ASSERT_EQ(runProgram(kEmbed, {stub_, dir_ / "cli.plist", dir_ / "cli"}).status, 0);
+  RunOptions options;
+  options.env = {{"KVX_FAKE_JLI_RECORD", dir_ / "record"}, {"KVX_FAKE_JLI_EXIT", "7"},
+                 {"KESTROVEL_LOG", std::nullopt}};
+  ProgramResult run = runProgram(dir_ / "cli", {"a"}, options);
+  EXPECT_EQ(run.status, 7) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(recordedValue(recordLines(dir_ / "record"), "fullversion"), "17.0.2");
 }
 
 TEST_F(EmbeddedLauncher, AnUnreadableListEndsWithTheFixedMessage) {

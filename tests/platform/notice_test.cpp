@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "platform/program.h"
 #include "test_support/dialog_standin.h"
 #include "test_support/scoped_env.h"
@@ -84,6 +86,24 @@ TEST_F(NoticeTest, ADialogProgramThatCannotStartIsSkipped) {
   std::string kdialog = test::writeDialogStandin(bin_.path(), "kdialog");
   displayNotice("Foo", "text");
   EXPECT_EQ(test::waitForFile(kdialog), "--title\nFoo\n--error\ntext\n");
+}
+
+// The current directory may be anyone's: an empty or relative PATH element
+// never supplies the dialog program.
+TEST_F(NoticeTest, ADialogProgramIsNeverTakenFromARelativePathElement) {
+  ScopedEnv display("DISPLAY", ":99");
+  test::TempDir work;
+  std::string planted = test::writeDialogStandin(work.path(), "zenity");
+  const std::string start = std::filesystem::current_path();
+  std::filesystem::current_path(work.path());
+  for (const char* path : {":", ".", "./", "bin-that-is-relative:"}) {
+    ScopedEnv relative("PATH", path);
+    testing::internal::CaptureStderr();
+    displayNotice("Foo", "text");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Foo: text\n") << path;
+  }
+  std::filesystem::current_path(start);
+  EXPECT_FALSE(std::filesystem::exists(planted)) << "the planted program ran";
 }
 
 // A dialog program that cannot open its display ends at once with an error:
