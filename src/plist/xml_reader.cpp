@@ -9,6 +9,7 @@
 #include <pugixml.hpp>
 #include <string>
 
+#include "base/utf.h"
 #include "plist/plist.h"
 #include "plist/dictionary_builder.h"
 #include "plist/xml_text.h"
@@ -52,7 +53,25 @@ class XmlReader {
     return "\"" + out + "\"";
   }
 
+  // A character reference to NUL ("&#0;", "&#x00;") would cut the text
+  // it stands in, silently: "Hel&#0;lo" would read as "Hel".
+  static bool referencesNul(std::string_view bytes) {
+    for (size_t at = bytes.find("&#"); at != std::string_view::npos; at = bytes.find("&#", at + 2)) {
+      size_t i = at + 2;
+      const bool hex = i < bytes.size() && (bytes[i] == 'x' || bytes[i] == 'X');
+      if (hex) ++i;
+      const size_t digits = i;
+      while (i < bytes.size() && bytes[i] == '0') ++i;
+      if (i > digits && i < bytes.size() && bytes[i] == ';') return true;
+    }
+    return false;
+  }
+
   std::optional<Value> readDocument(std::string_view bytes) {
+    if (referencesNul(bytes)) {
+      fail("a character reference to NUL");
+      return std::nullopt;
+    }
     pugi::xml_document document;
     // Whitespace-only text is kept where it is an element's only content,
     // so that <string>  </string> keeps its spaces.
@@ -62,6 +81,12 @@ class XmlReader {
     if (!result) {
       fail(std::string(result.description()) + " at line " + std::to_string(lineAt(bytes, result.offset)) +
            " (at offset " + std::to_string(result.offset) + ")");
+      return std::nullopt;
+    }
+    // Without a byte-order mark or a declared encoding the text must be
+    // UTF-8; bytes that are not would reach the configuration garbled.
+    if (result.encoding == pugi::encoding_utf8 && !isValidUtf8(bytes)) {
+      fail("the document is not valid UTF-8 and declares no other encoding");
       return std::nullopt;
     }
     pugi::xml_node root;

@@ -109,6 +109,19 @@ std::string deeplyNested(int depth) {
   return plist(body);
 }
 
+// Other encodings are read when the document says which; references to
+// characters other than NUL keep working.
+TEST(PlistXmlReader, ReadsDeclaredEncodingsAndCharacterReferences) {
+  std::string error;
+  std::optional<Value> latin = parseXml(
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><plist><string>caf\xE9</string></plist>", &error);
+  ASSERT_TRUE(latin) << error;
+  EXPECT_EQ(latin->str(), "caf\xC3\xA9");
+  std::optional<Value> references = parseXml(plist("<string>a&#100;&#x41;&#0100;&#10;b</string>"), &error);
+  ASSERT_TRUE(references) << error;
+  EXPECT_EQ(references->str(), "adAd\nb");
+}
+
 TEST(PlistXmlReader, RefusesMalformedDocuments) {
   const std::vector<Refused> cases = {
       {plist("<string>x</plist>"), "at offset"},
@@ -128,6 +141,9 @@ TEST(PlistXmlReader, RefusesMalformedDocuments) {
       {plist("<string>a<b/></string>"), "may not hold elements"},
       {plist("<true>x</true>"), "unexpected text in <true>"},
       {plist("<false><true/></false>"), "must be empty"},
+      {plist("<string>Hel&#0;lo</string>"), "character reference to NUL"},
+      {plist("<string>Hel&#x000;lo</string>"), "character reference to NUL"},
+      {plist("<string>caf\xE9</string>"), "not valid UTF-8"},
       {plist("<integer>12a</integer>"), "malformed <integer>"},
       {plist("<integer></integer>"), "malformed <integer>"},
       {plist("<integer>0x</integer>"), "malformed <integer>"},
