@@ -29,7 +29,6 @@ class LaunchWithFakeLibrary : public ::testing::Test {
 
   // A launcher whose runtime is dir/jdk and whose vector is entries.
   Launcher launcherWith(const std::vector<std::string>& entries) {
-    RunState run;
     Launcher launcher{run};
     launcher.javaBundlePath = runtime;
     launcher.argv = makeArgumentVector(entries);
@@ -40,6 +39,7 @@ class LaunchWithFakeLibrary : public ::testing::Test {
   std::vector<std::string> record() const { return recordLines(recordPath); }
 
   ScopedLauncherState state;
+  RunState run;
   TempDir dir;
   std::string runtime = dir / "jdk";
   std::string recordPath = dir / "record";
