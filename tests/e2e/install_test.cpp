@@ -122,10 +122,12 @@ TEST_F(Installed, TheInstalledStubStartsAJavaProgramOnBothRoads) {
   writeFile(work / "Hello.app/Contents/Info.plist", configuration(work / "classes"));
   fs::create_directories(fs::path(bundled).parent_path());
   fs::copy_file(prefix(kStubInPrefix), bundled);
-  // The command-line road: the configuration written into a copy by kvx-embed.
+  // The command-line road: the configuration written into a copy by kvx-embed,
+  // which finds the installed stub itself, through a link on PATH as well.
   const std::string embedded = work / "hello";
-  ProgramResult embed =
-      runProgram(prefix(kEmbedInPrefix), {prefix(kStubInPrefix), work / "config.plist", embedded});
+  fs::create_directories(work / "path");
+  fs::create_symlink(prefix(kEmbedInPrefix), work / "path/kvx-embed");
+  ProgramResult embed = runProgram(work / "path/kvx-embed", {work / "config.plist", embedded});
   ASSERT_EQ(embed.status, 0) << embed.err;
 
   RunOptions options;
