@@ -27,33 +27,6 @@ std::string withoutDotSlash(std::string path) {
   return path;
 }
 
-// The index of the main jar in request.jars; jars.size() when it is left to
-// the class to decide.
-std::optional<size_t> mainJarIndex(const MainClassRequest& request, std::string* error) {
-  const std::vector<std::string>& jars = request.jars;
-  if (request.mainJar) {
-    auto found = std::find(jars.begin(), jars.end(), withoutDotSlash(*request.mainJar));
-    if (found != jars.end()) return static_cast<size_t>(found - jars.begin());
-    *error = "--main-jar " + *request.mainJar + ": no such jar in " + request.input;
-    return std::nullopt;
-  }
-  if (jars.size() == 1) return 0;
-  if (request.mainClass) return jars.size();
-  *error = request.input + " holds " + std::to_string(jars.size()) +
-           " jars: name the main one with --main-jar, or the class with --main-class";
-  return std::nullopt;
-}
-
-std::optional<std::string> manifestMainClass(const JarArchive& jar, std::string* error) {
-  std::string ignored;
-  std::optional<std::string> manifest = jar.hasEntry("META-INF/MANIFEST.MF")
-                                            ? jar.readEntry("META-INF/MANIFEST.MF", 1 << 20, &ignored)
-                                            : std::nullopt;
-  std::optional<std::string> mainClass = manifest ? mainAttribute(*manifest, "Main-Class") : std::nullopt;
-  if (!mainClass) *error = jar.path() + " names no Main-Class in its manifest; name the class with --main-class";
-  return mainClass;
-}
-
 std::string jarList(const std::vector<std::string>& jars) {
   std::string list;
   for (size_t i = 0; i < jars.size() && i < kJarsNamedInAMessage; ++i) list += (i ? ", " : "") + jars[i];
@@ -61,6 +34,54 @@ std::string jarList(const std::vector<std::string>& jars) {
     list += " and " + std::to_string(jars.size() - kJarsNamedInAMessage) + " more";
   }
   return list;
+}
+
+std::optional<std::string> manifestMainClass(const JarArchive& jar) {
+  std::string ignored;
+  std::optional<std::string> manifest = jar.hasEntry("META-INF/MANIFEST.MF")
+                                            ? jar.readEntry("META-INF/MANIFEST.MF", 1 << 20, &ignored)
+                                            : std::nullopt;
+  return manifest ? mainAttribute(*manifest, "Main-Class") : std::nullopt;
+}
+
+// With neither --main-jar nor --main-class: the one jar whose manifest
+// names a Main-Class, the way an application's own jar differs from the
+// libraries beside it.
+std::optional<size_t> jarNamingAMainClass(const MainClassRequest& request, const std::vector<JarArchive>& jars,
+                                          std::string* error) {
+  std::vector<size_t> naming;
+  for (size_t i = 0; i < jars.size(); ++i) {
+    if (manifestMainClass(jars[i])) naming.push_back(i);
+  }
+  if (naming.size() == 1) return naming[0];
+  if (jars.size() == 1) return 0;  // its manifest's lack is reported with its name
+  std::vector<std::string> names;
+  for (size_t i : naming) names.push_back(request.jars[i]);
+  *error = naming.empty() ? "none of the " + std::to_string(jars.size()) + " jars of " + request.input +
+                                " names a Main-Class in its manifest; name the class with --main-class"
+                          : std::to_string(naming.size()) + " jars of " + request.input + " name a Main-Class (" +
+                                jarList(names) + "); name the main one with --main-jar";
+  return std::nullopt;
+}
+
+// The index of the main jar in request.jars; jars.size() when it is left to
+// the class to decide.
+std::optional<size_t> mainJarIndex(const MainClassRequest& request, const std::vector<JarArchive>& jars,
+                                   std::string* error) {
+  if (request.mainJar) {
+    auto found = std::find(request.jars.begin(), request.jars.end(), withoutDotSlash(*request.mainJar));
+    if (found != request.jars.end()) return static_cast<size_t>(found - request.jars.begin());
+    *error = "--main-jar " + *request.mainJar + ": no such jar in " + request.input;
+    return std::nullopt;
+  }
+  if (request.mainClass) return jars.size();
+  return jarNamingAMainClass(request, jars, error);
+}
+
+std::optional<std::string> mainClassOfJar(const JarArchive& jar, std::string* error) {
+  std::optional<std::string> mainClass = manifestMainClass(jar);
+  if (!mainClass) *error = jar.path() + " names no Main-Class in its manifest; name the class with --main-class";
+  return mainClass;
 }
 
 // The release the class file needs, from its header (magic, minor, major).
@@ -99,10 +120,10 @@ std::optional<MainClassChoice> chooseMainClass(const MainClassRequest& request, 
     return std::nullopt;
   }
   std::optional<std::vector<JarArchive>> jars = openJars(request, error);
-  std::optional<size_t> mainJar = jars ? mainJarIndex(request, error) : std::nullopt;
+  std::optional<size_t> mainJar = jars ? mainJarIndex(request, *jars, error) : std::nullopt;
   if (!mainJar) return std::nullopt;
   std::optional<std::string> className =
-      request.mainClass ? request.mainClass : manifestMainClass((*jars)[*mainJar], error);
+      request.mainClass ? request.mainClass : mainClassOfJar((*jars)[*mainJar], error);
   if (!className) return std::nullopt;
 
   std::string entry = classEntry(*className);

@@ -21,8 +21,8 @@ struct MainClassRequest {
 };
 
 // The class is --main-class, else the Main-Class of the main jar's manifest.
-// The main jar is --main-jar, else the only jar of the input, else the jar
-// that holds --main-class. Every jar is opened, so a broken one is found
+// The main jar is --main-jar; else, with --main-class, the jar that holds
+// the class; else the one jar whose manifest names a Main-Class. Every jar is opened, so a broken one is found
 // here. nullopt with one line in *error when a jar cannot be read, the main
 // jar is not in the input, it names no Main-Class and none is given, or the
 // class is in none of the jars (naming the class and the jars).
