@@ -60,10 +60,11 @@ plist::Value applicationConfiguration(const ConfigurationParts& parts) {
   plist::Dictionary dict;
   addDescription(dict, parts);
   if (options.type == BundleType::Cli) dict.emplace_back("kvx.baseDir", text(".."));
-  if (options.runtime == RuntimeSource::None) {
-    dict.emplace_back("kvx.minVersion", text(options.minJava.value_or(parts.main.minimumJava)));
-    addIfGiven(dict, "kvx.maxVersion", options.maxJava);
-  }
+  // A shipped runtime is used whatever its version; the minimum still keeps
+  // a runtime named with -jvm= from being one that cannot load the classes,
+  // and completes the message shown when no runtime is found.
+  dict.emplace_back("kvx.minVersion", text(options.minJava.value_or(parts.main.minimumJava)));
+  addIfGiven(dict, "kvx.maxVersion", options.maxJava);
   dict.emplace_back("JavaVM", javaVM(parts));
   return plist::Value::dictionary(std::move(dict));
 }

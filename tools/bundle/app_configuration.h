@@ -26,9 +26,9 @@ struct ConfigurationParts {
 std::string classPathOf(const BundleLayout& layout, const std::string& mainJar,
                         const std::vector<std::string>& jars);
 
-// The whole dictionary. Without a shipped runtime the installed ones are
-// searched (JAVA_HOME first, then the standard locations) within
-// --min-java (else the release the main class needs) and --max-java.
+// The whole dictionary. Its range is --min-java (else the release the main
+// class needs) and --max-java; without a shipped runtime the installed ones
+// are searched within it, JAVA_HOME first, then the standard locations.
 plist::Value applicationConfiguration(const ConfigurationParts& parts);
 
 }  // namespace kvx::bundle

@@ -41,6 +41,8 @@ struct Build {
 
 std::string iconFileName(const BundleOptions& options) { return options.name + ".png"; }
 
+bool copyInput(const Build& b) { return b.copy(b.options.input, b.plan.layout.inputCopy); }
+
 bool shipMessages(const Build& b) {
   if (b.options.messages) return b.copy(*b.options.messages, b.plan.layout.messagesBundle);
   if (b.plan.inputHasMessages && b.options.type == BundleType::App) return true;
@@ -115,9 +117,10 @@ bool shipRuntime(const Build& b) {
 bool buildBundle(const BundleOptions& options, const BundlePlan& plan, const StagingArea& staging,
                  const StepLog& log, const platform::InterruptionGuard* interruptions, std::string* error) {
   Build b{options, plan, staging, log, interruptions, error};
+  // The runtime comes last: it takes longest, and a mistake in anything
+  // else should show before it is made.
   for (bool (*step)(const Build&) :
-       {+[](const Build& b) { return b.copy(b.options.input, b.plan.layout.inputCopy); }, &shipMessages, &shipIcon,
-        &writeLauncher, &writeDesktopEntry, &shipRuntime}) {
+       {&copyInput, &shipMessages, &shipIcon, &writeLauncher, &writeDesktopEntry, &shipRuntime}) {
     if (b.interrupted() || !step(b)) return false;
   }
   return !b.interrupted();

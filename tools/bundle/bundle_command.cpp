@@ -23,6 +23,10 @@ bool makeBundle(const BundleOptions& options, const platform::InterruptionGuard*
   StepLog log(options.verbose);
   std::optional<BundlePlan> plan = planBundle(options, log, error);
   if (!plan) return false;
+  if (interruptions && interruptions->heldSignal() != 0) {
+    *error = "interrupted by " + platform::signalName(interruptions->heldSignal());
+    return false;
+  }
   std::optional<StagingArea> staging = StagingArea::create(options.dest, plan->layout.top, error);
   if (!staging) return false;
   log.note("building in " + staging->path());
