@@ -9,8 +9,8 @@
 namespace kvx::bundle {
 
 std::optional<std::string> releaseValue(const std::string& home, std::string_view key) {
-  std::optional<std::string> release = platform::readFile(platform::joinPath(home, "release"));
-  for (std::string_view line : splitAt(release.value_or(""), '\n')) {
+  std::string release = platform::readFile(platform::joinPath(home, "release")).value_or("");
+  for (std::string_view line : splitAt(release, '\n')) {
     if (line.size() <= key.size() || !line.starts_with(key) || line[key.size()] != '=') continue;
     std::string_view value = trimmed(line.substr(key.size() + 1), " \t\r\"");
     if (!value.empty()) return std::string(value);
