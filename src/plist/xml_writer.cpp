@@ -55,7 +55,7 @@ std::string realText(double value) {
   if (std::isnan(value)) return "nan";
   if (std::isinf(value)) return value > 0 ? "+infinity" : "-infinity";
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.17g", value);
+  (void)std::snprintf(buffer, sizeof buffer, "%.17g", value);
   return buffer;
 }
 
@@ -63,8 +63,8 @@ std::string dateText(double secondsSince2001) {
   time_t seconds = static_cast<time_t>(std::floor(secondsSince2001 + kSecondsFrom1970To2001));
   struct tm utc = {};
   gmtime_r(&seconds, &utc);
-  char buffer[32];
-  std::strftime(buffer, sizeof buffer, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  char buffer[32] = "";
+  (void)std::strftime(buffer, sizeof buffer, "%Y-%m-%dT%H:%M:%SZ", &utc);
   return buffer;
 }
 

@@ -116,7 +116,8 @@ std::optional<std::vector<std::string>> expandArgumentFiles(const std::vector<st
     std::string reason;
     std::optional<std::vector<std::string>> inFile = argumentsOfText(*text, &reason);
     if (!inFile) {
-      *error = "@" + path + ": " + reason;
+      *error = "@" + path;
+      error->append(": ").append(reason);
       return std::nullopt;
     }
     expanded.insert(expanded.end(), inFile->begin(), inFile->end());

@@ -56,6 +56,7 @@ std::optional<size_t> jarNamingAMainClass(const MainClassRequest& request, const
   if (naming.size() == 1) return naming[0];
   if (jars.size() == 1) return 0;  // its manifest's lack is reported with its name
   std::vector<std::string> names;
+  names.reserve(naming.size());
   for (size_t i : naming) names.push_back(request.jars[i]);
   *error = naming.empty() ? "none of the " + std::to_string(jars.size()) + " jars of " + request.input +
                                 " names a Main-Class in its manifest; name the class with --main-class"

@@ -20,7 +20,8 @@ bool checkMessagesBundle(const std::string& dir, std::string* error) {
     if (!bytes) continue;
     std::string reason;
     if (!plist::parseStringsFile(*bytes, &reason)) {
-      *error = path + ": " + reason;
+      *error = path;
+      error->append(": ").append(reason);
       return false;
     }
     ++languages;

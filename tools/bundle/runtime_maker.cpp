@@ -19,10 +19,10 @@ std::string joined(const std::vector<std::string>& items, char separator) {
 // jdeps and jlink run for seconds: the optimizing compiler's threads cost
 // them more than they save, most of all on a busy machine, and the small
 // collector is the quickest to start. Neither changes what the tools make.
-const std::vector<std::string> kShortRunFlags = {"-J-XX:TieredStopAtLevel=1", "-J-XX:+UseSerialGC"};
+constexpr const char* kShortRunFlags[] = {"-J-XX:TieredStopAtLevel=1", "-J-XX:+UseSerialGC"};
 
 std::vector<std::string> withShortRunFlags(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), kShortRunFlags.begin(), kShortRunFlags.end());
+  arguments.insert(arguments.begin(), std::begin(kShortRunFlags), std::end(kShortRunFlags));
   return arguments;
 }
 
