@@ -41,6 +41,17 @@ std::optional<std::vector<DirectoryEntry>> listDirectoryEntries(const std::strin
   return entries;
 }
 
+bool entryExists(const std::string& path) {
+  struct stat st;
+  return !path.empty() && lstat(path.c_str(), &st) == 0;
+}
+
+bool isExecutableFile(const std::string& path) {
+  struct stat st;
+  return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+         access(path.c_str(), X_OK) == 0;
+}
+
 std::optional<std::vector<std::string>> listDirectory(const std::string& path) {
   DIR* dir = opendir(path.c_str());
   if (!dir) return std::nullopt;

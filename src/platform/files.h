@@ -12,6 +12,10 @@ bool fileExists(const std::string& path);
 bool isDirectory(const std::string& path);
 // True for a symbolic link itself, whatever it points at.
 bool isSymbolicLink(const std::string& path);
+// True when something is at path, a link to nothing included.
+bool entryExists(const std::string& path);
+// A regular file (links followed) that this process may run.
+bool isExecutableFile(const std::string& path);
 // The names of a directory's entries without "." and "..", in the system's
 // order; nullopt when it cannot be listed.
 std::optional<std::vector<std::string>> listDirectory(const std::string& path);

@@ -103,5 +103,9 @@ std::optional<Value> parseXml(std::string_view bytes, std::string* error);
 
 // The binary form ("bplist00") of a value, as configurations are stored.
 std::string writeBinary(const Value& v);
+// The XML form, indented with tabs, for files that people read and edit.
+// Text is escaped as XML needs; control characters other than tab, line
+// feed and carriage return have no XML form and must not be handed in.
+std::string writeXml(const Value& v);
 
 }  // namespace kvx::plist

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -72,8 +73,8 @@ class GuideExamples : public ::testing::Test {
     ProgramResult javac = runProgram(kJdk17 + "/bin/javac",
                                      {"-d", *built / "classes", kExamples + "gui/Hello.java"});
     ASSERT_EQ(javac.status, 0) << javac.err;
-    ProgramResult jar = runProgram(kJdk17 + "/bin/jar", {"--create", "--file", *built / "hello.jar",
-                                                         "-C", *built / "classes", "."});
+    ProgramResult jar = runProgram(kJdk17 + "/bin/jar", {"--create", "--file", *built / "hello.jar", "--main-class",
+                                                         "Hello", "-C", *built / "classes", "."});
     ASSERT_EQ(jar.status, 0) << jar.err;
   }
   static void TearDownTestSuite() { built.reset(); }
@@ -131,12 +132,17 @@ class GuideExamples : public ::testing::Test {
   // built programs on PATH, its standard output and error together; the
   // result is the session as it would read, with dir shown as $PWD and a
   // home of its own (without preferences) as $HOME.
-  std::string replaySession(const std::string& sessionFile, const std::string& workDir) {
+  std::string replaySession(const std::string& sessionFile, const std::string& workDir,
+                            std::optional<std::string> javaHome = std::nullopt) {
     const std::string home = dir / "home";
     RunOptions options;
     options.env = quietEnvironment();
     options.env.emplace_back("XDG_CONFIG_HOME", std::nullopt);
     options.env.emplace_back("HOME", home);
+    if (javaHome) {
+      std::erase_if(options.env, [](const auto& entry) { return entry.first == "JAVA_HOME"; });
+      options.env.emplace_back("JAVA_HOME", *javaHome);
+    }
     options.env.emplace_back("PATH", std::string(KVX_BUILD_DIR ":") + getenv("PATH"));
     std::istringstream session(example(sessionFile));
     std::string transcript;
@@ -163,6 +169,22 @@ TEST_F(GuideExamples, TheCommandLineSessionsPrintWhatTheGuideShows) {
                               "messages/session.txt"}) {
     EXPECT_EQ(replaySession(session, work), example(session)) << session;
   }
+}
+
+// kvx-bundle makes its runtime from the JDK that JAVA_HOME names, as the
+// pages say; here that is JDK 17, whose greeting the sessions show.
+TEST_F(GuideExamples, TheQuickStartGoesFromAJarToARunningApplication) {
+  std::string work = dir / "work";
+  fs::create_directories(work);
+  fs::copy_file(helloJar(), work + "/hello.jar");
+  EXPECT_EQ(replaySession("bundle/quick-start.txt", work, kJdk17), example("bundle/quick-start.txt"));
+}
+
+TEST_F(GuideExamples, TheBundleSessionPrintsWhatTheGuideShows) {
+  std::string work = dir / "work";
+  fs::create_directories(work + "/app");
+  fs::copy_file(helloJar(), work + "/app/hello.jar");
+  EXPECT_EQ(replaySession("bundle/session.txt", work, kJdk17), example("bundle/session.txt"));
 }
 
 TEST_F(GuideExamples, TheRelaunchSessionPrintsWhatTheGuideShows) {

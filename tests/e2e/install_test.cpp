@@ -25,6 +25,7 @@ namespace fs = std::filesystem;
 const std::string kJdk17 = "/usr/lib/jvm/java-17-openjdk-amd64";
 const std::string kStubInPrefix = "libexec/kestrovel/kvx-launcher";
 const std::string kEmbedInPrefix = "bin/kvx-embed";
+const std::string kBundleInPrefix = "bin/kvx-bundle";
 const std::string kDocsInPrefix = "share/doc/kestrovel";
 
 // The first executable called name on PATH, or "" when there is none.
@@ -83,9 +84,10 @@ std::set<std::string> filesUnder(const std::string& dir) {
 
 TEST_F(Installed, ToolsOnPathStubInLibexecDocsUnderShare) {
   EXPECT_EQ(access(prefix(kEmbedInPrefix).c_str(), X_OK), 0);
+  EXPECT_EQ(access(prefix(kBundleInPrefix).c_str(), X_OK), 0);
   EXPECT_EQ(access(prefix(kStubInPrefix).c_str(), X_OK), 0);
   // The stub is copied into applications, never run from PATH.
-  EXPECT_EQ(filesUnder(prefix("bin")), std::set<std::string>{"kvx-embed"});
+  EXPECT_EQ(filesUnder(prefix("bin")), (std::set<std::string>{"kvx-bundle", "kvx-embed"}));
 
   std::set<std::string> expectedDocs = {"README.md"};
   for (const std::string& file : filesUnder(KVX_SOURCE_DIR "/docs")) expectedDocs.insert(file);
@@ -122,11 +124,22 @@ TEST_F(Installed, TheInstalledStubStartsAJavaProgramOnBothRoads) {
   writeFile(work / "Hello.app/Contents/Info.plist", configuration(work / "classes"));
   fs::create_directories(fs::path(bundled).parent_path());
   fs::copy_file(prefix(kStubInPrefix), bundled);
-  // The command-line road: the configuration written into a copy by kvx-embed.
+  // The command-line road: the configuration written into a copy by kvx-embed,
+  // which finds the installed stub itself, through a link on PATH as well.
   const std::string embedded = work / "hello";
-  ProgramResult embed =
-      runProgram(prefix(kEmbedInPrefix), {prefix(kStubInPrefix), work / "config.plist", embedded});
+  fs::create_directories(work / "path");
+  fs::create_symlink(prefix(kEmbedInPrefix), work / "path/kvx-embed");
+  ProgramResult embed = runProgram(work / "path/kvx-embed", {work / "config.plist", embedded});
   ASSERT_EQ(embed.status, 0) << embed.err;
+  // And kvx-bundle, from the jar, relying on the installed runtimes.
+  fs::create_directories(work / "input");
+  ProgramResult jar = runProgram(kJdk17 + "/bin/jar", {"--create", "--file", work / "input/main.jar",
+                                                       "--main-class", "Main", "-C", work / "classes", "."});
+  ASSERT_EQ(jar.status, 0) << jar.err;
+  ProgramResult bundle = runProgram(prefix(kBundleInPrefix), {"--type", "cli", "--name", "hello", "--input",
+                                                              work / "input", "--dest", work / "dist", "--no-runtime"});
+  ASSERT_EQ(bundle.status, 0) << bundle.err;
+  const std::string madeByBundle = work / "dist/hello/bin/hello";
 
   RunOptions options;
   // A real virtual machine handles SIGSEGV itself and keeps its memory until
@@ -134,7 +147,7 @@ TEST_F(Installed, TheInstalledStubStartsAJavaProgramOnBothRoads) {
   options.env = {{"ASAN_OPTIONS", "detect_leaks=0:handle_segv=0"},
                  {"DISPLAY", std::nullopt},
                  {"WAYLAND_DISPLAY", std::nullopt}};
-  for (const std::string& launcher : {bundled, embedded}) {
+  for (const std::string& launcher : {bundled, embedded, madeByBundle}) {
     SCOPED_TRACE(launcher);
     ProgramResult run = runProgram(launcher, {"a b", "c"}, options);
     EXPECT_EQ(run.status, 0) << run.err;

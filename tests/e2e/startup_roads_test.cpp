@@ -354,13 +354,36 @@ TEST(OtherLinkModes, TheLauncherFindsItsNoteLinkedWithoutPieOrStatically) {
 TEST(EmbedTool, HelpDescribesTheToolAndWrongUsageIsRefused) {
   ProgramResult help = runProgram(kEmbed, {"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(help.out.starts_with("usage: kvx-embed STUB CONFIG OUTPUT\n")) << help.out;
+  EXPECT_TRUE(help.out.starts_with("usage: kvx-embed [--stub STUB] CONFIG OUTPUT\n"
+                                   "       kvx-embed STUB CONFIG OUTPUT\n")) << help.out;
   for (const char* word : {"binary", "dictionary", "too large", "never changed", "renamed", "run bits"}) {
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
   }
   ProgramResult wrong = runProgram(kEmbed, {"only-one"});
   EXPECT_EQ(wrong.status, 2);
   EXPECT_TRUE(wrong.err.starts_with("usage: kvx-embed")) << wrong.err;
+}
+
+// Without STUB the tool takes the kvx-launcher beside it (the build tree;
+// the installed layout is the install test's), or the one named with --stub;
+// alone, it says where it looked.
+TEST(EmbedTool, FindsTheStubBesideItselfUnlessOneIsNamed) {
+  TempDir dir;
+  writeFile(dir / "config.plist", kConfigXml);
+  ProgramResult beside = runProgram(kEmbed, {dir / "config.plist", dir / "beside"});
+  EXPECT_EQ(beside.status, 0) << beside.err;
+  EXPECT_EQ(readFileOrMissing(dir / "beside").size(), readFileOrMissing(kLauncher).size());
+
+  ProgramResult named = runProgram(kEmbed, {"--stub", dir / "no-stub", dir / "config.plist", dir / "named"});
+  EXPECT_EQ(named.status, 2);
+  EXPECT_EQ(named.err, "kvx-embed: " + dir / "no-stub" + ": cannot be read\n");
+
+  const std::string alone = copyOf(kEmbed, dir / "bin/kvx-embed");
+  ProgramResult lost = runProgram(alone, {dir / "config.plist", dir / "lost"});
+  EXPECT_EQ(lost.status, 2);
+  EXPECT_EQ(lost.err, "kvx-embed: no launcher stub at " + dir / "libexec/kestrovel/kvx-launcher" + " nor at " +
+                          dir / "bin/kvx-launcher" + "; name it with --stub\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "lost"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 for our readers, and beside each a canonical dump of what plistlib reads back.
 
 usage: plist_reference.py OUTPUT_DIR
+       plist_reference.py --dump FILE...   (each file's dump beside it, as FILE.dump)
 
 For each case NAME: NAME.binary, NAME.xml (unless the case cannot be written
 as XML) and NAME.dump. The dump has one line per value, in pre-order:
@@ -97,7 +98,19 @@ BINARY_ONLY = {
 }
 
 
+def dump_files(paths):
+    for path in paths:
+        with open(path, 'rb') as f:
+            lines = []
+            dump(plistlib.load(f), lines)
+        with open(path + '.dump', 'w') as f:
+            f.write('\n'.join(lines) + '\n')
+
+
 def main():
+    if sys.argv[1] == '--dump':
+        dump_files(sys.argv[2:])
+        return
     out = sys.argv[1]
     for name, value in list(CASES.items()) + list(BINARY_ONLY.items()):
         formats = [('binary', plistlib.FMT_BINARY)]

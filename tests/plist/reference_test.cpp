@@ -145,5 +145,33 @@ TEST_F(PlistReference, WrittenBinaryReadsBackEverywhere) {
   EXPECT_EQ(std::system(command.c_str()), 0);
 }
 
+// Our XML writer's output, read back by our reader and by plistlib, each
+// of which must find the values of the reference document.
+TEST_F(PlistReference, WrittenXmlReadsBackEverywhere) {
+  std::string copies;
+  std::vector<std::pair<std::string, std::string>> expected;
+  for (const auto& [name, path] : documents("xml")) {
+    SCOPED_TRACE(name);
+    std::string error;
+    std::optional<Value> original = parse(test::readFileOrMissing(path), &error);
+    ASSERT_TRUE(original) << error;
+    std::string written = writeXml(*original);
+    std::optional<Value> again = parseXml(written, &error);
+    ASSERT_TRUE(again) << error;
+    std::string ours;
+    dump(*again, ours);
+    EXPECT_EQ(ours, test::readFileOrMissing(path + ".dump"));
+    std::string copy = path + ".written";
+    test::writeFile(copy, written);
+    copies += " '" + copy + "'";
+    expected.emplace_back(copy, path + ".dump");
+  }
+  std::string command = "python3 '" KVX_SOURCE_DIR "/tests/plist/plist_reference.py' --dump" + copies;
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  for (const auto& [copy, reference] : expected) {
+    EXPECT_EQ(test::readFileOrMissing(copy + ".dump"), test::readFileOrMissing(reference)) << copy;
+  }
+}
+
 }  // namespace
 }  // namespace kvx::plist

@@ -27,7 +27,10 @@ std::optional<ConfigRegion> regionInSegment(std::string_view file, const ElfSegm
   std::optional<ConfigRegion> region;
   forEachNote(bytes, segment.filesz, segment.align, [&](const ElfNote& note) {
     if (!isRegionNote(bytes, note)) return !region;  // the region ends at the first other note
-    if (!region) region = ConfigRegion{segment.offset + note.offset, 0};
+    if (!region) {
+      bool ours = memcmp(bytes + note.nameOffset, NOTE_OWNER, 16) == 0;
+      region = ConfigRegion{segment.offset + note.offset, 0, ours};
+    }
     region->size = segment.offset + note.end - region->offset;
     return true;
   });

@@ -12,6 +12,9 @@ namespace kvx::embed {
 struct ConfigRegion {
   uint64_t offset = 0;  // in the file
   uint64_t size = 0;
+  // A configuration has been written into it: the stub is a command-line
+  // launcher already.
+  bool holdsConfiguration = false;
 };
 
 // The reserved region: the configuration note (or the placeholder a fresh

@@ -1,0 +1,207 @@
+#include "platform/file_tree.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <utility>
+
+#include "base/text.h"
+#include "platform/file_creation.h"
+#include "platform/paths.h"
+#include "platform/system_error.h"
+
+namespace kvx::platform {
+namespace {
+
+using DirectoryId = std::pair<dev_t, ino_t>;
+
+bool fail(std::string* error, const std::string& path, const std::string& what, int code) {
+  *error = path + ": " + what + ": " + systemErrorText(code);
+  return false;
+}
+
+bool failPlain(std::string* error, const std::string& path, const std::string& what) {
+  *error = path + ": " + what;
+  return false;
+}
+
+// The entry names of a directory, without "." and "..".
+std::optional<std::vector<std::string>> entryNames(const std::string& path, std::string* error) {
+  DIR* dir = opendir(path.c_str());
+  if (!dir) {
+    fail(error, path, "cannot be read", errno);
+    return std::nullopt;
+  }
+  std::vector<std::string> names;
+  while (const struct dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(std::move(name));
+  }
+  closedir(dir);
+  return names;
+}
+
+// stat with links followed; a link to nothing gets a reason of its own.
+bool statFollowing(const std::string& path, struct stat* st, std::string* error) {
+  if (stat(path.c_str(), st) == 0) return true;
+  int code = errno;
+  struct stat link;
+  if (code == ENOENT && lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    return failPlain(error, path, "a link to nothing");
+  }
+  return fail(error, path, "cannot be read", code);
+}
+
+// Refuses a directory reached again below itself through a link.
+bool enterDirectory(std::vector<DirectoryId>& above, const struct stat& st, const std::string& path,
+                    std::string* error) {
+  DirectoryId id{st.st_dev, st.st_ino};
+  if (std::find(above.begin(), above.end(), id) != above.end()) {
+    return failPlain(error, path, "a link leads back into a directory above it");
+  }
+  above.push_back(id);
+  return true;
+}
+
+struct Listing {
+  std::vector<DirectoryId> above;
+  std::vector<std::string> files;
+  std::string* error;
+};
+
+bool listInto(Listing& listing, const std::string& root, const std::string& relative) {
+  std::string directory = joinPath(root, relative);
+  std::optional<std::vector<std::string>> names = entryNames(directory, listing.error);
+  if (!names) return false;
+  for (const std::string& name : *names) {
+    std::string path = joinPath(directory, name);
+    struct stat st;
+    if (!statFollowing(path, &st, listing.error)) return false;
+    if (S_ISREG(st.st_mode)) {
+      listing.files.push_back(joinPath(relative, name));
+    } else if (S_ISDIR(st.st_mode)) {
+      if (!enterDirectory(listing.above, st, path, listing.error)) return false;
+      if (!listInto(listing, root, joinPath(relative, name))) return false;
+      listing.above.pop_back();
+    } else {
+      return failPlain(listing.error, path, "not a file, a directory or a link");
+    }
+  }
+  return true;
+}
+
+// Whether a link at relative (a path inside the tree) with this target
+// names something inside the tree by a way that stays inside it.
+bool linkStaysInside(const std::string& relative, const std::string& target) {
+  if (target.empty() || target[0] == '/') return false;
+  int depth = 0;
+  for (std::string_view part : splitAt(deletingLastPathComponent(relative), '/')) {
+    if (!part.empty()) ++depth;
+  }
+  for (std::string_view part : splitAt(target, '/')) {
+    if (part.empty() || part == ".") continue;
+    depth += part == ".." ? -1 : 1;
+    if (depth < 0) return false;
+  }
+  return true;
+}
+
+std::optional<std::string> linkTarget(const std::string& path) {
+  std::string target(4096, '\0');
+  ssize_t n = readlink(path.c_str(), target.data(), target.size());
+  if (n < 0 || static_cast<size_t>(n) >= target.size()) return std::nullopt;
+  target.resize(static_cast<size_t>(n));
+  return target;
+}
+
+struct TreeCopy {
+  std::string root;
+  const InterruptionGuard* interruptions;
+  std::vector<DirectoryId> above;
+  std::string* error;
+};
+
+bool copyEntry(TreeCopy& copy, const std::string& relative, const std::string& to);
+
+bool copyDirectory(TreeCopy& copy, const std::string& relative, const std::string& to,
+                   const struct stat& st) {
+  std::string from = joinPath(copy.root, relative);
+  if (!enterDirectory(copy.above, st, from, copy.error)) return false;
+  if (mkdir(to.c_str(), 0700) != 0) return fail(copy.error, to, "cannot be made", errno);
+  std::optional<std::vector<std::string>> names = entryNames(from, copy.error);
+  if (!names) return false;
+  for (const std::string& name : *names) {
+    if (!copyEntry(copy, joinPath(relative, name), joinPath(to, name))) return false;
+  }
+  copy.above.pop_back();
+  // The owner keeps the right to change what was made, so it can be removed again.
+  if (chmod(to.c_str(), (st.st_mode & 0777) | 0700) != 0) {
+    return fail(copy.error, to, "cannot be made", errno);
+  }
+  return true;
+}
+
+bool copyEntry(TreeCopy& copy, const std::string& relative, const std::string& to) {
+  if (copy.interruptions && copy.interruptions->heldSignal() != 0) {
+    return failPlain(copy.error, to, "interrupted by " + signalName(copy.interruptions->heldSignal()));
+  }
+  std::string from = joinPath(copy.root, relative);
+  struct stat st;
+  if (lstat(from.c_str(), &st) != 0) return fail(copy.error, from, "cannot be read", errno);
+  if (S_ISLNK(st.st_mode)) {
+    std::optional<std::string> target = linkTarget(from);
+    if (!target) return fail(copy.error, from, "cannot be read", errno);
+    if (!statFollowing(from, &st, copy.error)) return false;
+    if (linkStaysInside(relative, *target)) {
+      return symlink(target->c_str(), to.c_str()) == 0 || fail(copy.error, to, "cannot be made", errno);
+    }
+  }
+  if (S_ISDIR(st.st_mode)) return copyDirectory(copy, relative, to, st);
+  if (S_ISREG(st.st_mode)) return copyNewFile(from, to, copy.error);
+  return failPlain(copy.error, from, "not a file, a directory or a link");
+}
+
+bool removeEntry(const std::string& path, std::string* error) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0) return errno == ENOENT || fail(error, path, "cannot be removed", errno);
+  if (!S_ISDIR(st.st_mode)) return unlink(path.c_str()) == 0 || fail(error, path, "cannot be removed", errno);
+  if ((st.st_mode & 0700) != 0700) chmod(path.c_str(), st.st_mode | 0700);
+  std::optional<std::vector<std::string>> names = entryNames(path, error);
+  if (!names) return false;
+  for (const std::string& name : *names) {
+    if (!removeEntry(joinPath(path, name), error)) return false;
+  }
+  return rmdir(path.c_str()) == 0 || fail(error, path, "cannot be removed", errno);
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> listFilesInTree(const std::string& root, std::string* error) {
+  Listing listing{{}, {}, error};
+  struct stat st;
+  if (!statFollowing(root, &st, error)) return std::nullopt;
+  if (!S_ISDIR(st.st_mode)) {
+    failPlain(error, root, "not a directory");
+    return std::nullopt;
+  }
+  listing.above.emplace_back(st.st_dev, st.st_ino);
+  if (!listInto(listing, root, "")) return std::nullopt;
+  std::sort(listing.files.begin(), listing.files.end());
+  return std::move(listing.files);
+}
+
+bool copyTree(const std::string& from, const std::string& to, std::string* error,
+              const InterruptionGuard* interruptions) {
+  TreeCopy copy{from, interruptions, {}, error};
+  struct stat st;
+  if (!statFollowing(from, &st, error)) return false;
+  if (!S_ISDIR(st.st_mode)) return failPlain(error, from, "not a directory");
+  return copyDirectory(copy, "", to, st);
+}
+
+bool removeTree(const std::string& path, std::string* error) { return removeEntry(path, error); }
+
+}  // namespace kvx::platform

@@ -1,0 +1,80 @@
+#include "bundle/bundle_options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace kvx::bundle {
+namespace {
+
+using Args = std::vector<std::string>;
+
+Args withRequired(Args more) {
+  Args args = {"--name", "Hello", "--input", "in", "--dest", "out"};
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
+}
+
+TEST(BundleOptions, ValuesFollowOrJoinTheirOptionAndRepeatsKeepTheirOrder) {
+  std::string error;
+  std::optional<BundleOptions> o = parseBundleOptions(
+      withRequired({"--type=cli", "--java-options", "-Xmx1g", "--java-options=-Da=b=c", "--arguments", "--first",
+                    "--add-modules", "java.sql,jdk.localedata", "--add-modules=jdk.zipfs", "--verbose",
+                    "--main-jar", "app.jar"}),
+      &error);
+  ASSERT_TRUE(o) << error;
+  EXPECT_EQ(o->type, BundleType::Cli);
+  EXPECT_EQ(o->javaOptions, (Args{"-Xmx1g", "-Da=b=c"}));
+  EXPECT_EQ(o->arguments, Args{"--first"});
+  EXPECT_EQ(o->addModules, (Args{"java.sql", "jdk.localedata", "jdk.zipfs"}));
+  EXPECT_EQ(o->runtime, RuntimeSource::Jlink);
+  EXPECT_EQ(o->mainJar, "app.jar");
+  EXPECT_TRUE(o->verbose);
+
+  std::optional<BundleOptions> image = parseBundleOptions(withRequired({"--runtime-image", "jre"}), &error);
+  ASSERT_TRUE(image) << error;
+  EXPECT_EQ(image->runtime, RuntimeSource::Image);
+  std::optional<BundleOptions> help = parseBundleOptions({"--help"}, &error);
+  ASSERT_TRUE(help) << error;
+  EXPECT_TRUE(help->help);
+}
+
+TEST(BundleOptions, EachMistakeIsOneLineNamingTheOption) {
+  struct Case {
+    Args args;
+    const char* error;
+  } cases[] = {
+      {{"--input", "in", "--dest", "out"}, "--name is required (see kvx-bundle --help)"},
+      {{"--name", "Hello", "--dest", "out"}, "--input is required (see kvx-bundle --help)"},
+      {withRequired({"--frobnicate"}), "unknown option --frobnicate (see kvx-bundle --help)"},
+      {withRequired({"stray"}), "unexpected argument \"stray\" (options begin with --)"},
+      {withRequired({"--name", "Again"}), "--name is given twice"},
+      {withRequired({"--main-class"}), "--main-class needs a value"},
+      {withRequired({"--verbose=yes"}), "--verbose takes no value"},
+      {withRequired({"--type", "gui"}), "--type is app or cli, not \"gui\""},
+      {withRequired({"--description", "two\nlines"}), "--description: a value may not hold control characters"},
+      {{"--name", "../up", "--input", "in", "--dest", "out"},
+       "--name \"../up\": a name may not hold \"/\" nor begin with \".\""},
+      {withRequired({"--identifier", "com example"}),
+       "--identifier \"com example\": only letters, digits, \"-\" and \".\" (a reverse domain name such as "
+       "com.example.hello)"},
+      {withRequired({"--no-runtime", "--runtime-image", "jre"}), "--no-runtime and --runtime-image exclude each other"},
+      {withRequired({"--runtime-image", "jre", "--jdk", "/jdk"}),
+       "--jdk is for a runtime made with jlink; it does not go with --runtime-image"},
+      {withRequired({"--no-runtime", "--add-modules", "java.sql"}),
+       "--add-modules is for a runtime made with jlink; it does not go with --no-runtime"},
+      {withRequired({"--max-java", "21"}),
+       "--max-java goes only with --no-runtime: a shipped runtime is used whatever its version"},
+      {withRequired({"--type", "cli", "--icon", "i.png"}),
+       "--icon goes only with --type app: a command-line application shows no icon"},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    EXPECT_FALSE(parseBundleOptions(c.args, &error)) << c.error;
+    EXPECT_EQ(error, c.error);
+  }
+}
+
+}  // namespace
+}  // namespace kvx::bundle

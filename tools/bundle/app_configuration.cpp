@@ -1,0 +1,72 @@
+#include "app_configuration.h"
+
+namespace kvx::bundle {
+namespace {
+
+plist::Value text(const std::string& value) { return plist::Value::string(value); }
+
+plist::Value texts(const std::vector<std::string>& values) {
+  plist::Array items;
+  for (const std::string& value : values) items.push_back(text(value));
+  return plist::Value::array(std::move(items));
+}
+
+void addIfGiven(plist::Dictionary& dict, const char* key, const std::optional<std::string>& value) {
+  if (value) dict.emplace_back(key, text(*value));
+}
+
+plist::Value javaVM(const ConfigurationParts& parts) {
+  const BundleOptions& options = parts.options;
+  plist::Dictionary vm;
+  vm.emplace_back("MainClass", text(parts.main.mainClass));
+  vm.emplace_back("ClassPath", text(classPathOf(parts.layout, parts.main.mainJar, parts.jars)));
+  if (!options.javaOptions.empty()) vm.emplace_back("VMOptionArray", texts(options.javaOptions));
+  if (!options.arguments.empty()) vm.emplace_back("ArgumentArray", texts(options.arguments));
+  if (options.runtime == RuntimeSource::None) vm.emplace_back("SearchSequence", texts({"EJAVA_HOME", "Y"}));
+  return plist::Value::dictionary(std::move(vm));
+}
+
+// What the platform shows of the application: its name, identifier,
+// version, description, icon.
+void addDescription(plist::Dictionary& dict, const ConfigurationParts& parts) {
+  const BundleOptions& options = parts.options;
+  dict.emplace_back("CFBundleName", text(options.name));
+  if (options.type == BundleType::App) {
+    dict.emplace_back("CFBundleExecutable", text(options.name));
+    dict.emplace_back("CFBundlePackageType", text("APPL"));
+    dict.emplace_back("CFBundleInfoDictionaryVersion", text("6.0"));
+  }
+  addIfGiven(dict, "CFBundleIdentifier", options.identifier);
+  addIfGiven(dict, "CFBundleShortVersionString", options.appVersion);
+  addIfGiven(dict, "CFBundleVersion", options.appVersion);
+  addIfGiven(dict, "CFBundleGetInfoString", options.description);
+  addIfGiven(dict, "kvx.vendor", options.vendor);
+  addIfGiven(dict, "CFBundleIconFile", parts.iconFile);
+}
+
+}  // namespace
+
+std::string classPathOf(const BundleLayout& layout, const std::string& mainJar,
+                        const std::vector<std::string>& jars) {
+  std::string path = layout.classPathBase + "/" + mainJar;
+  for (const std::string& jar : jars) {
+    if (jar != mainJar) path += ":" + layout.classPathBase + "/" + jar;
+  }
+  return path;
+}
+
+plist::Value applicationConfiguration(const ConfigurationParts& parts) {
+  const BundleOptions& options = parts.options;
+  plist::Dictionary dict;
+  addDescription(dict, parts);
+  if (options.type == BundleType::Cli) dict.emplace_back("kvx.baseDir", text(".."));
+  // A shipped runtime is used whatever its version; the minimum still keeps
+  // a runtime named with -jvm= from being one that cannot load the classes,
+  // and completes the message shown when no runtime is found.
+  dict.emplace_back("kvx.minVersion", text(options.minJava.value_or(parts.main.minimumJava)));
+  addIfGiven(dict, "kvx.maxVersion", options.maxJava);
+  dict.emplace_back("JavaVM", javaVM(parts));
+  return plist::Value::dictionary(std::move(dict));
+}
+
+}  // namespace kvx::bundle

@@ -1,0 +1,129 @@
+#include "bundle_build.h"
+
+#include "app_configuration.h"
+#include "default_messages.h"
+#include "desktop_entry.h"
+#include "platform/file_creation.h"
+#include "platform/file_tree.h"
+#include "platform/paths.h"
+#include "runtime_bundle.h"
+#include "runtime_maker.h"
+#include "shared/embed_command.h"
+
+namespace kvx::bundle {
+namespace {
+
+// Everything one build step needs.
+struct Build {
+  const BundleOptions& options;
+  const BundlePlan& plan;
+  const StagingArea& staging;
+  const StepLog& log;
+  const platform::InterruptionGuard* interruptions;
+  std::string* error;
+
+  std::string at(const std::string& relative) const { return staging.path(relative); }
+  bool makeParentOf(const std::string& relative) const {
+    return platform::createDirectories(platform::deletingLastPathComponent(at(relative)), error).has_value();
+  }
+  bool interrupted() const {
+    if (!interruptions || interruptions->heldSignal() == 0) return false;
+    *error = "interrupted by " + platform::signalName(interruptions->heldSignal());
+    return true;
+  }
+  bool copy(const std::string& from, const std::string& relative) const {
+    StepLog::Step step = log.begin("copy", from + " to " + relative);
+    if (!makeParentOf(relative) || !platform::copyTree(from, at(relative), error, interruptions)) return false;
+    step.done();
+    return true;
+  }
+};
+
+std::string iconFileName(const BundleOptions& options) { return options.name + ".png"; }
+
+bool copyInput(const Build& b) { return b.copy(b.options.input, b.plan.layout.inputCopy); }
+
+bool shipMessages(const Build& b) {
+  if (b.options.messages) return b.copy(*b.options.messages, b.plan.layout.messagesBundle);
+  if (b.plan.inputHasMessages && b.options.type == BundleType::App) return true;
+  std::string strings = b.plan.layout.messagesBundle + "/Contents/Resources/en.lproj/Localizable.strings";
+  return b.makeParentOf(strings) &&
+         platform::writeNewFile(b.at(strings), defaultLocalizableStrings(b.options.name), 0644, b.error);
+}
+
+bool shipIcon(const Build& b) {
+  if (!b.options.icon) return true;
+  std::string icon = platform::joinPath(b.plan.layout.resources, iconFileName(b.options));
+  return b.makeParentOf(icon) && platform::copyNewFile(*b.options.icon, b.at(icon), b.error);
+}
+
+bool writeLauncher(const Build& b) {
+  const BundleLayout& layout = b.plan.layout;
+  std::optional<std::string> icon;
+  if (b.options.icon) icon = iconFileName(b.options);
+  plist::Value configuration =
+      applicationConfiguration({b.options, layout, b.plan.main, b.plan.jars, icon});
+  if (!b.makeParentOf(layout.executable)) return false;
+  if (b.options.type == BundleType::Cli) {
+    return embed::embedDictionary(b.plan.stub, configuration, "the configuration", b.at(layout.executable),
+                                  b.error);
+  }
+  return platform::writeNewFile(b.at(layout.infoPlist), plist::writeXml(configuration), 0644, b.error) &&
+         platform::copyNewFile(b.plan.stub, b.at(layout.executable), b.error);
+}
+
+bool writeDesktopEntry(const Build& b) {
+  if (b.options.type != BundleType::App) return true;
+  std::optional<std::string> icon;
+  if (b.options.icon) icon = platform::joinPath(b.plan.layout.resources, iconFileName(b.options));
+  DesktopEntryParts parts{b.options.name, b.plan.layout.executable, b.options.description, icon,
+                          b.plan.main.mainClass};
+  std::string file = platform::joinPath(b.plan.layout.resources,
+                                        desktopEntryFileName(b.options.name, b.options.identifier));
+  return b.makeParentOf(file) && platform::writeNewFile(b.at(file), desktopEntry(parts), 0644, b.error);
+}
+
+bool makeRuntimeWithJlink(const Build& b) {
+  std::vector<std::string> jars;
+  for (const std::string& jar : b.plan.jars) jars.push_back(platform::joinPath(b.options.input, jar));
+  RuntimeRequest request{*b.plan.jdk, jars, b.options.addModules, b.at(b.plan.layout.runtimeHome)};
+  if (!b.makeParentOf(b.plan.layout.runtimeHome) || !makeRuntime(request, b.log, b.interruptions, b.error)) {
+    return false;
+  }
+  if (b.options.type == BundleType::Cli) return true;
+  std::optional<RuntimeDescription> description = describeRuntime(request.home, b.error);
+  return description && completeRuntimeBundle(b.at(b.plan.layout.runtime), *description, b.options.identifier, b.error);
+}
+
+bool shipPreparedRuntime(const Build& b) {
+  const PreparedRuntime& image = *b.plan.image;
+  if (b.options.type == BundleType::Cli) return b.copy(image.home, b.plan.layout.runtimeHome);
+  if (image.isBundle) return b.copy(image.directory, b.plan.layout.runtime);
+  return b.copy(image.home, b.plan.layout.runtimeHome) &&
+         completeRuntimeBundle(b.at(b.plan.layout.runtime), image.description, b.options.identifier, b.error);
+}
+
+bool shipRuntime(const Build& b) {
+  switch (b.options.runtime) {
+    case RuntimeSource::Jlink: return makeRuntimeWithJlink(b);
+    case RuntimeSource::Image: return shipPreparedRuntime(b);
+    case RuntimeSource::None: return true;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool buildBundle(const BundleOptions& options, const BundlePlan& plan, const StagingArea& staging,
+                 const StepLog& log, const platform::InterruptionGuard* interruptions, std::string* error) {
+  Build b{options, plan, staging, log, interruptions, error};
+  // The runtime comes last: it takes longest, and a mistake in anything
+  // else should show before it is made.
+  for (bool (*step)(const Build&) :
+       {&copyInput, &shipMessages, &shipIcon, &writeLauncher, &writeDesktopEntry, &shipRuntime}) {
+    if (b.interrupted() || !step(b)) return false;
+  }
+  return !b.interrupted();
+}
+
+}  // namespace kvx::bundle

@@ -1,0 +1,171 @@
+#include "bundle_options.h"
+
+#include <algorithm>
+#include <set>
+#include <string_view>
+
+namespace kvx::bundle {
+namespace {
+
+enum class Kind { Flag, Once, Repeated };
+
+struct OptionSpec {
+  std::string_view name;
+  Kind kind;
+  void (*apply)(BundleOptions&, std::string&&);
+};
+
+void setType(BundleOptions& o, std::string&& v) {
+  o.type = v == "cli" ? BundleType::Cli : BundleType::App;
+}
+
+// Module names, each option a comma-separated list.
+void addModules(BundleOptions& o, std::string&& v) {
+  size_t start = 0;
+  while (start <= v.size()) {
+    size_t comma = std::min(v.find(',', start), v.size());
+    if (comma > start) o.addModules.push_back(v.substr(start, comma - start));
+    start = comma + 1;
+  }
+}
+
+constexpr OptionSpec kOptions[] = {
+    {"--name", Kind::Once, [](BundleOptions& o, std::string&& v) { o.name = std::move(v); }},
+    {"--input", Kind::Once, [](BundleOptions& o, std::string&& v) { o.input = std::move(v); }},
+    {"--dest", Kind::Once, [](BundleOptions& o, std::string&& v) { o.dest = std::move(v); }},
+    {"--type", Kind::Once, setType},
+    {"--main-class", Kind::Once, [](BundleOptions& o, std::string&& v) { o.mainClass = std::move(v); }},
+    {"--main-jar", Kind::Once, [](BundleOptions& o, std::string&& v) { o.mainJar = std::move(v); }},
+    {"--java-options", Kind::Repeated,
+     [](BundleOptions& o, std::string&& v) { o.javaOptions.push_back(std::move(v)); }},
+    {"--arguments", Kind::Repeated,
+     [](BundleOptions& o, std::string&& v) { o.arguments.push_back(std::move(v)); }},
+    {"--jdk", Kind::Once, [](BundleOptions& o, std::string&& v) { o.jdk = std::move(v); }},
+    {"--add-modules", Kind::Repeated, addModules},
+    {"--runtime-image", Kind::Once, [](BundleOptions& o, std::string&& v) { o.runtimeImage = std::move(v); }},
+    {"--no-runtime", Kind::Flag, [](BundleOptions& o, std::string&&) { o.runtime = RuntimeSource::None; }},
+    {"--min-java", Kind::Once, [](BundleOptions& o, std::string&& v) { o.minJava = std::move(v); }},
+    {"--max-java", Kind::Once, [](BundleOptions& o, std::string&& v) { o.maxJava = std::move(v); }},
+    {"--app-version", Kind::Once, [](BundleOptions& o, std::string&& v) { o.appVersion = std::move(v); }},
+    {"--identifier", Kind::Once, [](BundleOptions& o, std::string&& v) { o.identifier = std::move(v); }},
+    {"--description", Kind::Once, [](BundleOptions& o, std::string&& v) { o.description = std::move(v); }},
+    {"--vendor", Kind::Once, [](BundleOptions& o, std::string&& v) { o.vendor = std::move(v); }},
+    {"--icon", Kind::Once, [](BundleOptions& o, std::string&& v) { o.icon = std::move(v); }},
+    {"--messages", Kind::Once, [](BundleOptions& o, std::string&& v) { o.messages = std::move(v); }},
+    {"--stub", Kind::Once, [](BundleOptions& o, std::string&& v) { o.stub = std::move(v); }},
+    {"--verbose", Kind::Flag, [](BundleOptions& o, std::string&&) { o.verbose = true; }},
+    {"--help", Kind::Flag, [](BundleOptions& o, std::string&&) { o.help = true; }},
+};
+
+const OptionSpec* findOption(std::string_view name) {
+  for (const OptionSpec& spec : kOptions) {
+    if (spec.name == name) return &spec;
+  }
+  return nullptr;
+}
+
+bool fail(std::string* error, const std::string& message) {
+  *error = message;
+  return false;
+}
+
+bool holdsControlCharacter(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+  });
+}
+
+// Reads one option, and its value from the same or the next argument.
+bool readOption(const std::vector<std::string>& args, size_t& i, BundleOptions& options,
+                std::set<std::string_view>& seen, std::string* error) {
+  const std::string& arg = args[i];
+  size_t equals = arg.find('=');
+  std::string_view name = std::string_view(arg).substr(0, equals);
+  const OptionSpec* spec = name.starts_with("--") ? findOption(name) : nullptr;
+  if (!spec && (arg == "-h" || arg == "-?")) spec = findOption("--help");
+  if (!spec) {
+    if (!arg.starts_with("-")) return fail(error, "unexpected argument \"" + arg + "\" (options begin with --)");
+    return fail(error, "unknown option " + std::string(name) + " (see kvx-bundle --help)");
+  }
+  if (spec->kind != Kind::Repeated && !seen.insert(spec->name).second) {
+    return fail(error, std::string(spec->name) + " is given twice");
+  }
+  std::string value;
+  if (spec->kind == Kind::Flag) {
+    if (equals != std::string::npos) return fail(error, std::string(spec->name) + " takes no value");
+  } else if (equals != std::string::npos) {
+    value = arg.substr(equals + 1);
+  } else if (i + 1 < args.size()) {
+    value = args[++i];
+  } else {
+    return fail(error, std::string(spec->name) + " needs a value");
+  }
+  if (holdsControlCharacter(value)) {
+    return fail(error, std::string(spec->name) + ": a value may not hold control characters");
+  }
+  if (spec->name == "--type" && value != "app" && value != "cli") {
+    return fail(error, "--type is app or cli, not \"" + value + "\"");
+  }
+  spec->apply(options, std::move(value));
+  return true;
+}
+
+bool validName(const std::string& name) {
+  return !name.empty() && name.find('/') == std::string::npos && name.front() != '.';
+}
+
+bool validIdentifier(const std::string& identifier) {
+  return !identifier.empty() && std::all_of(identifier.begin(), identifier.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.';
+  });
+}
+
+bool checkRequired(const BundleOptions& o, std::string* error) {
+  for (auto [value, name] : {std::pair{&o.name, "--name"}, {&o.input, "--input"}, {&o.dest, "--dest"}}) {
+    if (value->empty()) return fail(error, std::string(name) + " is required (see kvx-bundle --help)");
+  }
+  if (!validName(o.name)) {
+    return fail(error, "--name \"" + o.name + "\": a name may not hold \"/\" nor begin with \".\"");
+  }
+  if (o.identifier && !validIdentifier(*o.identifier)) {
+    return fail(error, "--identifier \"" + *o.identifier +
+                           "\": only letters, digits, \"-\" and \".\" (a reverse domain name such as com.example.hello)");
+  }
+  return true;
+}
+
+bool checkRuntimeChoice(BundleOptions& o, std::string* error) {
+  bool none = o.runtime == RuntimeSource::None;
+  if (none && o.runtimeImage) return fail(error, "--no-runtime and --runtime-image exclude each other");
+  if (o.runtimeImage) o.runtime = RuntimeSource::Image;
+  if (o.runtime != RuntimeSource::Jlink && (o.jdk || !o.addModules.empty())) {
+    return fail(error, std::string(o.jdk ? "--jdk" : "--add-modules") +
+                           " is for a runtime made with jlink; it does not go with " +
+                           (none ? "--no-runtime" : "--runtime-image"));
+  }
+  if (!none && (o.minJava || o.maxJava)) {
+    return fail(error, std::string(o.minJava ? "--min-java" : "--max-java") +
+                           " goes only with --no-runtime: a shipped runtime is used whatever its version");
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<BundleOptions> parseBundleOptions(const std::vector<std::string>& args, std::string* error) {
+  BundleOptions options;
+  std::set<std::string_view> seen;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (!readOption(args, i, options, seen, error)) return std::nullopt;
+  }
+  if (options.help) return options;
+  if (!checkRequired(options, error) || !checkRuntimeChoice(options, error)) return std::nullopt;
+  if (options.icon && options.type == BundleType::Cli) {
+    *error = "--icon goes only with --type app: a command-line application shows no icon";
+    return std::nullopt;
+  }
+  return options;
+}
+
+}  // namespace kvx::bundle

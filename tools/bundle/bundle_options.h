@@ -1,0 +1,56 @@
+// What a packager asks kvx-bundle for, read from its command line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kvx::bundle {
+
+enum class BundleType { App, Cli };
+
+// Where the application's runtime comes from.
+enum class RuntimeSource {
+  Jlink,  // made with the JDK's jlink, holding only the modules needed
+  Image,  // a prepared runtime, shipped as it is
+  None,   // none shipped: the installed runtimes are searched
+};
+
+struct BundleOptions {
+  std::string name;
+  std::string input;
+  std::string dest;
+  BundleType type = BundleType::App;
+  std::optional<std::string> mainClass;
+  std::optional<std::string> mainJar;
+  std::vector<std::string> javaOptions;
+  std::vector<std::string> arguments;
+
+  RuntimeSource runtime = RuntimeSource::Jlink;
+  std::optional<std::string> jdk;
+  std::vector<std::string> addModules;
+  std::optional<std::string> runtimeImage;
+  std::optional<std::string> minJava;
+  std::optional<std::string> maxJava;
+
+  std::optional<std::string> appVersion;
+  std::optional<std::string> identifier;
+  std::optional<std::string> description;
+  std::optional<std::string> vendor;
+  std::optional<std::string> icon;
+  std::optional<std::string> messages;
+  std::optional<std::string> stub;
+
+  bool verbose = false;
+  bool help = false;
+};
+
+// The options of a command line whose @FILE arguments have been expanded.
+// Each option is "--name VALUE" or "--name=VALUE". On a mistake returns
+// nullopt and puts one line into *error saying which option and why: an
+// unknown option, a missing value, an option given twice that may be given
+// once, a required option left out, or options that exclude each other.
+// --help alone is always accepted.
+std::optional<BundleOptions> parseBundleOptions(const std::vector<std::string>& args, std::string* error);
+
+}  // namespace kvx::bundle

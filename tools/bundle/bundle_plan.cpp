@@ -1,0 +1,133 @@
+#include "bundle_plan.h"
+
+#include <algorithm>
+
+#include "icon_file.h"
+#include "java_version.h"
+#include "messages_bundle.h"
+#include "platform/file_tree.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "shared/embed_command.h"
+#include "shared/stub_location.h"
+
+namespace kvx::bundle {
+namespace {
+
+bool fail(std::string* error, const std::string& message) {
+  *error = message;
+  return false;
+}
+
+bool planStub(const BundleOptions& options, BundlePlan& plan, std::string* error) {
+  std::optional<std::string> stub = tools::findStub(options.stub, error);
+  if (!stub) return false;
+  plan.stub = *stub;
+  return embed::checkPlainStub(plan.stub, error);
+}
+
+bool planInput(const BundleOptions& options, BundlePlan& plan, std::string* error) {
+  if (!platform::isDirectory(options.input)) return fail(error, "--input " + options.input + ": no such directory");
+  std::optional<std::vector<std::string>> files = platform::listFilesInTree(options.input, error);
+  if (!files) return false;
+  for (const std::string& file : *files) {
+    if (file.ends_with(".jar")) plan.jars.push_back(file);
+    if (file.starts_with(".kestrovel/Messages.bundle/")) plan.inputHasMessages = true;
+  }
+  auto withColon = std::find_if(plan.jars.begin(), plan.jars.end(),
+                                [](const std::string& jar) { return jar.find(':') != std::string::npos; });
+  if (withColon != plan.jars.end()) {
+    return fail(error, platform::joinPath(options.input, *withColon) +
+                           ": a jar whose path holds \":\" cannot stand on a class path");
+  }
+  return true;
+}
+
+// The absolute path with every link resolved, as far as the path exists.
+std::string resolvedAsFarAsItExists(const std::string& path) {
+  std::string cwd = platform::resolveSymlinks(".").value_or("/");
+  std::string existing = platform::isAbsolutePath(path) ? path : platform::joinPath(cwd, path);
+  std::vector<std::string> missing;
+  std::optional<std::string> resolved;
+  while (!(resolved = platform::resolveSymlinks(existing)) && existing != "/" && !existing.empty()) {
+    missing.push_back(platform::lastPathComponent(existing));
+    existing = platform::deletingLastPathComponent(existing);
+  }
+  std::string result = resolved.value_or(existing);
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it) result = platform::joinPath(result, *it);
+  return platform::standardizePath(result);
+}
+
+bool planTarget(const BundleOptions& options, BundlePlan& plan, std::string* error) {
+  plan.target = platform::joinPath(options.dest, plan.layout.top);
+  if (platform::entryExists(plan.target)) {
+    return fail(error, plan.target + " exists already; kvx-bundle never replaces an application");
+  }
+  std::string input = resolvedAsFarAsItExists(options.input);
+  std::string dest = resolvedAsFarAsItExists(options.dest);
+  if (dest == input || dest.starts_with(input + "/")) {
+    return fail(error, "--dest " + options.dest + " lies inside --input " + options.input +
+                           ": each application would be copied into the next");
+  }
+  return true;
+}
+
+// A runtime older than the release the main class needs would refuse to load it.
+bool checkRuntimeRelease(const std::string& version, const std::string& whose, const BundlePlan& plan,
+                         std::string* error) {
+  if (featureRelease(version) >= featureRelease(plan.main.minimumJava)) return true;
+  return fail(error, whose + " is Java " + version + ", but the main class " + plan.main.mainClass +
+                         " needs Java " + plan.main.minimumJava + " or later");
+}
+
+bool planRuntime(const BundleOptions& options, BundlePlan& plan, const StepLog& log, std::string* error) {
+  switch (options.runtime) {
+    case RuntimeSource::Jlink:
+      plan.jdk = findJdk(options.jdk, error);
+      if (!plan.jdk) return false;
+      log.note("JDK: " + plan.jdk->home + " (" + plan.jdk->version + ")");
+      return checkRuntimeRelease(plan.jdk->version, "the JDK at " + plan.jdk->home, plan, error);
+    case RuntimeSource::Image:
+      plan.image = inspectRuntimeImage(*options.runtimeImage, plan.stub, error);
+      if (!plan.image) return false;
+      return checkRuntimeRelease(plan.image->description.version, "--runtime-image " + plan.image->directory,
+                                 plan, error);
+    case RuntimeSource::None:
+      if (!options.maxJava || featureRelease(*options.maxJava) >= featureRelease(plan.main.minimumJava)) {
+        return true;
+      }
+      return fail(error, "--max-java " + *options.maxJava + " is below Java " + plan.main.minimumJava +
+                             ", which the main class " + plan.main.mainClass + " needs");
+  }
+  return true;
+}
+
+bool planExtras(const BundleOptions& options, const BundlePlan& plan, std::string* error) {
+  if (options.icon && !checkPngIcon(*options.icon, error)) return false;
+  if (!options.messages) return true;
+  if (plan.inputHasMessages && options.type == BundleType::App) {
+    return fail(error, "--messages " + *options.messages + ": the input brings its own .kestrovel/Messages.bundle");
+  }
+  return checkMessagesBundle(*options.messages, error);
+}
+
+}  // namespace
+
+std::optional<BundlePlan> planBundle(const BundleOptions& options, const StepLog& log, std::string* error) {
+  BundlePlan plan;
+  plan.layout = layoutFor(options.type, options.name);
+  if (!planStub(options, plan, error) || !planInput(options, plan, error) || !planTarget(options, plan, error)) {
+    return std::nullopt;
+  }
+  std::optional<MainClassChoice> main =
+      chooseMainClass({options.input, plan.jars, options.mainJar, options.mainClass}, error);
+  if (!main) return std::nullopt;
+  plan.main = *main;
+  log.note("main class " + plan.main.mainClass + " in " + plan.main.mainJar + ", for Java " +
+           plan.main.minimumJava + " or later");
+  if (!planRuntime(options, plan, log, error) || !planExtras(options, plan, error)) return std::nullopt;
+  return plan;
+}
+
+}  // namespace kvx::bundle

@@ -1,0 +1,64 @@
+#include "desktop_entry.h"
+
+#include <algorithm>
+
+namespace kvx::bundle {
+namespace {
+
+// A value of a string key: backslash and line breaks escaped.
+std::string escapedValue(const std::string& value) {
+  std::string out;
+  for (char c : value) {
+    if (c == '\\') {
+      out += "\\\\";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// A program path as one quoted argument of Exec. Inside the quotes " ` $
+// and backslash take a backslash, and the value's own escaping doubles every
+// backslash again; a per cent sign, which would begin a field code, is doubled.
+std::string quotedExecArgument(const std::string& path) {
+  std::string out = "\"";
+  for (char c : path) {
+    switch (c) {
+      case '"':
+      case '`':
+      case '$': out += std::string(2, '\\') + c; break;
+      case '\\': out += std::string(4, '\\'); break;
+      case '%': out += "%%"; break;
+      default: out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::string line(const char* key, const std::string& value) { return std::string(key) + "=" + value + "\n"; }
+
+}  // namespace
+
+std::string desktopEntryFileName(const std::string& name, const std::optional<std::string>& identifier) {
+  return identifier.value_or(name) + ".desktop";
+}
+
+std::string desktopEntry(const DesktopEntryParts& parts) {
+  std::string app = kAppPathPlaceholder;
+  std::string windowClass = parts.mainClass;
+  std::replace(windowClass.begin(), windowClass.end(), '.', '-');
+  std::string entry = "[Desktop Entry]\n";
+  entry += line("Type", "Application");
+  entry += line("Name", escapedValue(parts.name));
+  if (parts.description) entry += line("Comment", escapedValue(*parts.description));
+  entry += line("Exec", quotedExecArgument(app + "/" + parts.executable));
+  if (parts.icon) entry += line("Icon", app + "/" + *parts.icon);
+  entry += line("Terminal", "false");
+  entry += line("StartupWMClass", windowClass);
+  return entry;
+}
+
+}  // namespace kvx::bundle

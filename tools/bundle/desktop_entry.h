@@ -1,0 +1,32 @@
+// The Linux desktop entry an application bundle carries, so that it can be
+// put into a user's menu once the application is at its final place.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace kvx::bundle {
+
+// Stands for the application bundle's absolute path in Exec and Icon: a
+// desktop entry takes only absolute paths, and the bundle's final place is
+// known only when it is installed.
+inline constexpr const char* kAppPathPlaceholder = "@APP_PATH@";
+
+struct DesktopEntryParts {
+  std::string name;
+  std::string executable;                 // relative to the bundle: Contents/MacOS/<name>
+  std::optional<std::string> description;
+  std::optional<std::string> icon;        // relative to the bundle, when there is one
+  std::string mainClass;
+};
+
+// The entry's file name: the identifier when given (the form the menus
+// prefer), else the application's name, with ".desktop".
+std::string desktopEntryFileName(const std::string& name, const std::optional<std::string>& identifier);
+
+// The entry's text. StartupWMClass is the main class with its dots made
+// dashes, the window class a Java toolkit gives the application's windows,
+// so that they are grouped under the entry.
+std::string desktopEntry(const DesktopEntryParts& parts);
+
+}  // namespace kvx::bundle

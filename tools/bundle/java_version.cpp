@@ -1,0 +1,52 @@
+#include "java_version.h"
+
+#include <algorithm>
+
+#include "base/text.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+namespace kvx::bundle {
+
+std::vector<int> versionNumbers(std::string_view version) {
+  std::vector<int> numbers;
+  size_t at = 0;
+  while (at < version.size() && version[at] >= '0' && version[at] <= '9') {
+    int number = 0;
+    while (at < version.size() && version[at] >= '0' && version[at] <= '9') {
+      number = std::min(number * 10 + (version[at++] - '0'), 1000000);
+    }
+    numbers.push_back(number);
+    if (at < version.size() && (version[at] == '.' || version[at] == '_')) ++at;
+  }
+  return numbers;
+}
+
+int featureRelease(std::string_view version) {
+  std::vector<int> numbers = versionNumbers(version);
+  if (numbers.empty()) return 0;
+  return numbers[0] == 1 && numbers.size() > 1 ? numbers[1] : numbers[0];
+}
+
+bool isNewerVersion(std::string_view a, std::string_view b) {
+  std::vector<int> first = versionNumbers(a), second = versionNumbers(b);
+  return std::lexicographical_compare(second.begin(), second.end(), first.begin(), first.end());
+}
+
+std::string javaVersionForClassFile(int major) {
+  int release = std::max(major - 44, 1);
+  return release <= 8 ? "1." + std::to_string(release) : std::to_string(release);
+}
+
+std::optional<std::string> releaseJavaVersion(const std::string& home) {
+  std::optional<std::string> release = platform::readFile(platform::joinPath(home, "release"));
+  if (!release) return std::nullopt;
+  for (std::string_view line : splitAt(*release, '\n')) {
+    if (!line.starts_with("JAVA_VERSION=")) continue;
+    std::string_view value = trimmed(line.substr(13), " \t\r\"");
+    if (!value.empty()) return std::string(value);
+  }
+  return std::nullopt;
+}
+
+}  // namespace kvx::bundle

@@ -1,0 +1,35 @@
+#include "runtime_bundle.h"
+
+#include "platform/file_creation.h"
+#include "platform/paths.h"
+#include "plist/plist.h"
+
+namespace kvx::bundle {
+
+std::string runtimeInfoPlist(const RuntimeDescription& runtime, const std::optional<std::string>& identifier) {
+  plist::Dictionary javaVM;
+  javaVM.emplace_back("JVMVersion", plist::Value::string(runtime.version));
+  if (runtime.vendor) javaVM.emplace_back("JVMVendor", plist::Value::string(*runtime.vendor));
+  plist::Dictionary info;
+  info.emplace_back("CFBundleExecutable",
+                    plist::Value::string(platform::lastPathComponent(runtime.launchLibrary)));
+  if (identifier) info.emplace_back("CFBundleIdentifier", plist::Value::string(*identifier + ".runtime"));
+  info.emplace_back("CFBundleInfoDictionaryVersion", plist::Value::string("6.0"));
+  info.emplace_back("CFBundlePackageType", plist::Value::string("BNDL"));
+  info.emplace_back("JavaVM", plist::Value::dictionary(std::move(javaVM)));
+  return plist::writeXml(plist::Value::dictionary(std::move(info)));
+}
+
+bool completeRuntimeBundle(const std::string& bundle, const RuntimeDescription& runtime,
+                           const std::optional<std::string>& identifier, std::string* error) {
+  std::string contents = platform::joinPath(bundle, "Contents");
+  std::string macos = platform::joinPath(contents, "MacOS");
+  std::string library = platform::lastPathComponent(runtime.launchLibrary);
+  return platform::writeNewFile(platform::joinPath(contents, "Info.plist"), runtimeInfoPlist(runtime, identifier), 0644,
+                      error) &&
+         platform::createDirectories(macos, error) &&
+         platform::createSymbolicLink("../Home/" + runtime.launchLibrary, platform::joinPath(macos, library),
+                                      error);
+}
+
+}  // namespace kvx::bundle

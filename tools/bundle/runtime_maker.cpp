@@ -1,0 +1,76 @@
+#include "runtime_maker.h"
+
+#include <algorithm>
+
+#include "base/text.h"
+#include "java_version.h"
+#include "jdk_tool_run.h"
+#include "platform/paths.h"
+
+namespace kvx::bundle {
+namespace {
+
+std::string joined(const std::vector<std::string>& items, char separator) {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : std::string(1, separator)) + item;
+  return text;
+}
+
+// jdeps and jlink run for seconds: the optimizing compiler's threads cost
+// them more than they save, most of all on a busy machine, and the small
+// collector is the quickest to start. Neither changes what the tools make.
+constexpr const char* kShortRunFlags[] = {"-J-XX:TieredStopAtLevel=1", "-J-XX:+UseSerialGC"};
+
+std::vector<std::string> withShortRunFlags(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), std::begin(kShortRunFlags), std::end(kShortRunFlags));
+  return arguments;
+}
+
+std::optional<std::vector<std::string>> modulesNeeded(const RuntimeRequest& request, const StepLog& log,
+                                                      const platform::InterruptionGuard* interruptions,
+                                                      std::string* error) {
+  // Multi-release jars are read as the runtime's own release would read them.
+  std::vector<std::string> arguments = {"--print-module-deps", "--ignore-missing-deps", "--multi-release",
+                                        std::to_string(featureRelease(request.jdk.version))};
+  arguments.insert(arguments.end(), request.jars.begin(), request.jars.end());
+  std::optional<std::string> output =
+      runJdkTool("jdeps", request.jdk.tool("jdeps"), withShortRunFlags(arguments), log, interruptions, error);
+  if (!output) return std::nullopt;
+  std::vector<std::string> modules = modulesOfJdepsOutput(*output);
+  log.note("modules the jars need: " + joined(modules, ','));
+  for (const std::string& added : request.addModules) {
+    if (std::find(modules.begin(), modules.end(), added) == modules.end()) modules.push_back(added);
+  }
+  return modules;
+}
+
+}  // namespace
+
+std::vector<std::string> modulesOfJdepsOutput(const std::string& output) {
+  std::vector<std::string> modules;
+  std::string_view last;
+  for (std::string_view line : splitAt(output, '\n')) {
+    if (!trimmed(line).empty()) last = trimmed(line);
+  }
+  for (std::string_view name : splitAt(last, ',')) {
+    if (!trimmed(name).empty()) modules.emplace_back(trimmed(name));
+  }
+  if (modules.empty()) modules.emplace_back("java.base");
+  return modules;
+}
+
+bool makeRuntime(const RuntimeRequest& request, const StepLog& log,
+                 const platform::InterruptionGuard* interruptions, std::string* error) {
+  std::optional<std::vector<std::string>> modules = modulesNeeded(request, log, interruptions, error);
+  if (!modules) return false;
+  std::vector<std::string> jlink = {"--add-modules", joined(*modules, ','), "--output", request.home,
+                                    "--strip-debug", "--no-man-pages", "--no-header-files"};
+  if (!runJdkTool("jlink", request.jdk.tool("jlink"), withShortRunFlags(jlink), log, interruptions, error)) {
+    return false;
+  }
+  // The archive goes where the virtual machine looks for its default one.
+  std::string java = platform::joinPath(request.home, "bin/java");
+  return runJdkTool("java -Xshare:dump", java, {"-Xshare:dump"}, log, interruptions, error).has_value();
+}
+
+}  // namespace kvx::bundle

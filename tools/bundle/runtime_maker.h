@@ -1,0 +1,33 @@
+// Making an application's own small runtime with the JDK's tools.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jdk_location.h"
+#include "platform/interruption.h"
+#include "step_log.h"
+
+namespace kvx::bundle {
+
+struct RuntimeRequest {
+  const Jdk& jdk;
+  std::vector<std::string> jars;        // the application's jars, to be analysed
+  std::vector<std::string> addModules;  // --add-modules
+  std::string home;                     // where the runtime goes; must not exist yet
+};
+
+// The modules jdeps found, from its --print-module-deps output (one line of
+// names separated by commas); java.base when it printed none.
+std::vector<std::string> modulesOfJdepsOutput(const std::string& output);
+
+// Makes a runtime at request.home holding the modules the jars need (found
+// with jdeps) and the added ones, without debug attributes, manual pages and
+// header files (jlink), and with its own class-data-sharing archive, so that
+// it starts as fast as a full runtime (java -Xshare:dump). False with one
+// line in *error, the failing tool's own complaint in it.
+bool makeRuntime(const RuntimeRequest& request, const StepLog& log,
+                 const platform::InterruptionGuard* interruptions, std::string* error);
+
+}  // namespace kvx::bundle

@@ -1,0 +1,104 @@
+#include "embed_command.h"
+
+#include <optional>
+
+#include "config_note_writer.h"
+#include "elf_config_region.h"
+#include "platform/dictionary_file.h"
+#include "platform/file_replace.h"
+#include "platform/files.h"
+
+namespace kvx::embed {
+namespace {
+
+bool fail(std::string* message, const std::string& file, const std::string& reason) {
+  *message = file + ": " + reason;
+  return false;
+}
+
+// The configuration in the stored (binary) form, or nullopt with *message set.
+std::optional<std::string> storedList(const std::string& path, std::string* message) {
+  platform::DictionaryFile file = platform::readDictionaryFile(path);
+  switch (file.status) {
+    case platform::DictionaryFile::Status::Read:
+      return plist::writeBinary(*file.dictionary);
+    case platform::DictionaryFile::Status::Missing:
+      fail(message, path, "cannot be read");
+      break;
+    case platform::DictionaryFile::Status::NotAPropertyList:
+      fail(message, path, "is not a property list: " + file.reason);
+      break;
+    case platform::DictionaryFile::Status::NotADictionary:
+      fail(message, path, "its root is not a dictionary");
+      break;
+  }
+  return std::nullopt;
+}
+
+struct StubFile {
+  std::string bytes;
+  uint32_t permissions = 0;
+  ConfigRegion region;
+};
+
+std::optional<StubFile> readStub(const std::string& path, std::string* message) {
+  std::optional<std::string> bytes = platform::readFile(path);
+  std::optional<uint32_t> permissions = platform::filePermissions(path);
+  if (!bytes || !permissions) {
+    fail(message, path, "cannot be read");
+    return std::nullopt;
+  }
+  std::string error;
+  std::optional<ConfigRegion> region = findConfigRegion(*bytes, &error);
+  if (!region) {
+    fail(message, path, error);
+    return std::nullopt;
+  }
+  return StubFile{std::move(*bytes), *permissions, *region};
+}
+
+bool embedList(const std::string& stubPath, const std::string& list, const std::string& configName,
+               const std::string& output, std::string* message) {
+  std::optional<StubFile> stub = readStub(stubPath, message);
+  if (!stub) return false;
+  std::optional<std::string> filled = fillConfigRegion(stub->region.size, list);
+  if (!filled) {
+    return fail(message, configName,
+                "too large: " + std::to_string(list.size()) + " bytes stored, the stub holds at most " +
+                    std::to_string(configCapacity(stub->region.size)));
+  }
+  stub->bytes.replace(stub->region.offset, stub->region.size, *filled);
+  std::string error;
+  if (!platform::replaceFile(output, stub->bytes, stub->permissions, &error)) {
+    return fail(message, output, "cannot be written: " + error);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool embedConfiguration(const EmbedRequest& request, std::string* message) {
+  if (!platform::fileExists(request.stub)) return fail(message, request.stub, "cannot be read");
+  if (platform::isSameFile(request.stub, request.output)) {
+    return fail(message, request.output, "is the stub itself; the stub is never changed");
+  }
+  std::optional<std::string> list = storedList(request.config, message);
+  if (!list) return false;
+  return embedList(request.stub, *list, request.config, request.output, message);
+}
+
+bool embedDictionary(const std::string& stub, const plist::Value& dictionary,
+                     const std::string& configName, const std::string& output, std::string* message) {
+  return embedList(stub, plist::writeBinary(dictionary), configName, output, message);
+}
+
+bool checkPlainStub(const std::string& stub, std::string* message) {
+  std::optional<StubFile> file = readStub(stub, message);
+  if (!file) return false;
+  if (file->region.holdsConfiguration) {
+    return fail(message, stub, "carries a configuration already (a command-line launcher, not the plain stub)");
+  }
+  return true;
+}
+
+}  // namespace kvx::embed

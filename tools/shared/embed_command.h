@@ -1,0 +1,30 @@
+// Writing a configuration into a copy of a launcher stub.
+#pragma once
+
+#include <string>
+
+#include "plist/plist.h"
+
+namespace kvx::embed {
+
+struct EmbedRequest {
+  std::string stub;
+  std::string config;
+  std::string output;
+};
+
+// Writes request.config into a copy of request.stub at request.output. On
+// failure returns false and puts one line into *message, naming the file at fault.
+bool embedConfiguration(const EmbedRequest& request, std::string* message);
+
+// Writes dictionary into a copy of stub at output; configName stands for the
+// configuration in a message that it is too large.
+bool embedDictionary(const std::string& stub, const plist::Value& dictionary,
+                     const std::string& configName, const std::string& output, std::string* message);
+
+// Whether stub is a launcher stub that carries no configuration yet, as the
+// executable of an application bundle must be: one that carries one would
+// read it instead of the bundle's Info.plist.
+bool checkPlainStub(const std::string& stub, std::string* message);
+
+}  // namespace kvx::embed
