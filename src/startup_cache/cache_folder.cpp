@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "startup_cache/cache_key.h"
 
@@ -61,6 +62,15 @@ std::string makingFileName(const std::string& key, int processId, std::string_vi
 bool isCacheFileName(std::string_view name) {
   return name.size() > kKeyLength && isHexName(name.substr(0, kKeyLength)) &&
          (name[kKeyLength] == '-' || name[kKeyLength] == '.');
+}
+
+std::vector<std::string> removeCacheFiles(const std::string& folder, const std::vector<std::string>& names) {
+  std::vector<std::string> removed;
+  for (const std::string& name : names) {
+    std::string path = platform::joinPath(folder, name);
+    if (isCacheFileName(name) && platform::removeFile(path)) removed.push_back(path);
+  }
+  return removed;
 }
 
 std::optional<std::string> findFinishedCache(const std::vector<std::string>& names,

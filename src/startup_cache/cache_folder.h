@@ -39,6 +39,10 @@ std::string makingFileName(const std::string& key, int processId, std::string_vi
 // Whether name is one of the launcher's cache files (finished or being made).
 bool isCacheFileName(std::string_view name);
 
+// Removes every cache file among names (finished, or left by a start that
+// was killed) and leaves everything else; the paths it removed.
+std::vector<std::string> removeCacheFiles(const std::string& folder, const std::vector<std::string>& names);
+
 // The finished cache for key among the folder's names, or nullopt.
 std::optional<std::string> findFinishedCache(const std::vector<std::string>& names,
                                              const std::string& key, std::string_view suffix);

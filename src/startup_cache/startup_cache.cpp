@@ -91,16 +91,6 @@ StringList joined(StringList first, const StringList& second) {
   return first;
 }
 
-// Removes the application's other caches and what killed starts left; only
-// the start that holds the lock does, so nothing is removed while written.
-void removeOldCaches(const CachePlan& plan, const StringList& names) {
-  for (const std::string& name : names) {
-    if (!isCacheFileName(name)) continue;
-    std::string path = platform::joinPath(plan.folder, name);
-    if (platform::removeFile(path)) KVX_TRACE("startup cache: removed %@", path.c_str());
-  }
-}
-
 // The folder must take the runtime's file, or the runtime would end the
 // start with an error when it writes it.
 bool canWriteInFolder(const CachePlan& plan, const std::string& written, std::string* why) {
@@ -145,7 +135,11 @@ StringList makeCache(const CachePlan& plan, const StringList& names, const Strin
     KVX_TRACE("startup cache: none; another start is making one (%@)", why.c_str());
     return {};
   }
-  removeOldCaches(plan, names);
+  // The application's other caches go, and what killed starts left; only the
+  // start that holds the lock removes, so nothing goes while it is written.
+  for (const std::string& removed : removeCacheFiles(plan.folder, names)) {
+    KVX_TRACE("startup cache: removed %@", removed.c_str());
+  }
   std::unique_ptr<CacheCompletion> completion = prepareCompletion(plan, options, &why);
   if (!completion || !canWriteInFolder(plan, completion->writtenFile, &why)) {
     KVX_TRACE("startup cache: none; %@", why.c_str());
