@@ -110,6 +110,7 @@ class GuideExamples : public ::testing::Test {
     copyExample("cli/hello.plist", dir + "/hello.plist");
     copyExample("services/hellod.plist", dir + "/hellod.plist");
     copyExample("messages/hello-next.plist", dir + "/hello-next.plist");
+    copyExample("startup-cache/hello-cached.plist", dir + "/hello-cached.plist");
     fs::create_directories(dir + "/hello/lib");
     fs::copy_file(helloJar(), dir + "/hello/lib/hello.jar");
     layOutMessages(dir + "/hello");
@@ -136,6 +137,7 @@ class GuideExamples : public ::testing::Test {
     RunOptions options;
     options.env = quietEnvironment();
     options.env.emplace_back("XDG_CONFIG_HOME", std::nullopt);
+    options.env.emplace_back("XDG_CACHE_HOME", std::nullopt);
     options.env.emplace_back("HOME", home);
     options.env.emplace_back("PATH", std::string(KVX_BUILD_DIR ":") + getenv("PATH"));
     std::istringstream session(example(sessionFile));
@@ -160,7 +162,7 @@ TEST_F(GuideExamples, TheCommandLineSessionsPrintWhatTheGuideShows) {
   layOutCommandLineTree(work);
   // The tracing page starts the launcher that the command-line page made.
   for (const char* session : {"cli/session.txt", "tracing/session.txt", "services/session.txt",
-                              "messages/session.txt"}) {
+                              "messages/session.txt", "startup-cache/session.txt"}) {
     EXPECT_EQ(replaySession(session, work), example(session)) << session;
   }
 }
