@@ -46,7 +46,7 @@ void discard(const std::string& path, const char* why) {
 std::optional<std::string> assembleCache(const CacheCompletion& completion) {
   const std::string& configuration = completion.writtenFile;
   if (!hasContent(configuration)) {
-    discard(configuration, "was not recorded");
+    discard(configuration, "is empty");
     return std::nullopt;
   }
   std::string output = platform::joinPath(
@@ -75,6 +75,12 @@ void runCompletion(void* data) {
 }  // namespace
 
 void completeCache(const CacheCompletion& completion) {
+  if (!platform::fileStatus(completion.writtenFile)) {
+    // The runtime was never started, or it wrote nothing (no base archive
+    // to build on, a start that ended before the runtime's exit).
+    KVX_TRACE("startup cache: the runtime wrote no %@", completion.writtenFile.c_str());
+    return;
+  }
   std::optional<std::string> written = completion.writtenFile;
   if (completion.mode == CacheMode::AheadOfTime) written = assembleCache(completion);
   if (!written) return;

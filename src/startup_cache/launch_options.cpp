@@ -56,7 +56,10 @@ std::optional<std::string> decidingOption(const OptionList& options, const Optio
 
 std::optional<std::string> argumentFileOption(const OptionList& options) {
   for (const std::string& option : options) {
-    if (option.starts_with('@')) return option;
+    if (option.starts_with('@') || option.starts_with("-XX:VMOptionsFile=") ||
+        option.starts_with("-XX:Flags=")) {
+      return option;
+    }
   }
   return std::nullopt;
 }

@@ -16,7 +16,9 @@ using OptionList = std::vector<std::string>;
 // options and then the runtime's own option variables; nullopt when none does.
 std::optional<std::string> decidingOption(const OptionList& options, const OptionList& variableOptions);
 
-// The first "@file" option: the runtime reads it after the launcher has decided.
+// The first option that names a file of further options ("@file",
+// "-XX:VMOptionsFile=", "-XX:Flags="): the runtime reads it after the
+// launcher has decided, so what it holds is unknown here.
 std::optional<std::string> argumentFileOption(const OptionList& options);
 
 // The class path the runtime will use: the last one the options give

@@ -8,10 +8,11 @@ namespace kvx {
 namespace {
 
 // The leading number of text, or -1 when it does not begin with a digit.
+// Six digits are more than any version needs, and never overflow.
 int leadingNumber(std::string_view text) {
   int value = 0;
   size_t i = 0;
-  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) && i < 6; ++i) {
+  for (; i < text.size() && i < 6 && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
     value = value * 10 + (text[i] - '0');
   }
   return i == 0 ? -1 : value;

@@ -73,8 +73,10 @@ std::optional<CachePlan> planCache(const RunState& run, const RuntimeChoice& run
     *why = "the options decide class-data sharing themselves: " + *deciding;
     return std::nullopt;
   }
-  if (std::optional<std::string> file = argumentFileOption(options)) {
-    *why = "the options read the argument file " + *file + ", which the launcher does not see";
+  std::optional<std::string> file = argumentFileOption(options);
+  if (!file) file = argumentFileOption(fromVariables);
+  if (file) {
+    *why = "the option " + *file + " reads options the launcher does not see";
     return std::nullopt;
   }
   std::optional<std::string> key = keyFor(plan.runtime, options, fromVariables, mainClass, why);
@@ -106,23 +108,24 @@ bool canWriteInFolder(const CachePlan& plan, const std::string& written, std::st
 
 std::unique_ptr<CacheCompletion> prepareCompletion(const CachePlan& plan, const StringList& options,
                                                    std::string* why) {
-  auto completion = std::make_unique<CacheCompletion>(CacheCompletion{
-      plan.mode, plan.folder, plan.key,
-      platform::joinPath(plan.folder, makingFileName(plan.key, platform::currentProcessId(),
-                                                     writtenSuffix(plan.mode))),
-      std::string(), StringList(), std::nullopt});
-  if (plan.mode == CacheMode::AheadOfTime) {
-    completion->javaProgram = platform::joinPath(plan.runtime.home, "bin/java");
-    std::optional<platform::FileStatus> java = platform::fileStatus(completion->javaProgram);
-    if (!java || !java->isRegular()) {
-      *why = "the runtime has no " + completion->javaProgram + " to assemble the cache with";
-      return nullptr;
-    }
-    // The assembly run must see the application's class path and options;
-    // a splash screen it must not show.
-    for (const std::string& option : options) {
-      if (!option.starts_with("-splash:")) completion->applicationOptions.push_back(option);
-    }
+  auto completion = std::make_unique<CacheCompletion>();
+  completion->mode = plan.mode;
+  completion->folder = plan.folder;
+  completion->key = plan.key;
+  completion->writtenFile = platform::joinPath(
+      plan.folder, makingFileName(plan.key, platform::currentProcessId(), writtenSuffix(plan.mode)));
+  if (plan.mode != CacheMode::AheadOfTime) return completion;
+
+  completion->javaProgram = platform::joinPath(plan.runtime.home, "bin/java");
+  std::optional<platform::FileStatus> java = platform::fileStatus(completion->javaProgram);
+  if (!java || !java->isRegular()) {
+    *why = "the runtime has no " + completion->javaProgram + " to assemble the cache with";
+    return nullptr;
+  }
+  // The assembly run must see the application's class path and options;
+  // a splash screen it must not show.
+  for (const std::string& option : options) {
+    if (!option.starts_with("-splash:")) completion->applicationOptions.push_back(option);
   }
   return completion;
 }

@@ -24,8 +24,10 @@ TEST(DecidingOption, AnOptionAboutSharingWinsOverTheCache) {
   for (const char* option : others) EXPECT_EQ(decidingOption({option}, {}), std::nullopt) << option;
 }
 
-TEST(ArgumentFileOption, IsFoundAmongTheOptions) {
-  EXPECT_EQ(argumentFileOption({"-Xmx1g", "@/etc/app.args"}), "@/etc/app.args");
+TEST(ArgumentFileOption, AnyFileOfFurtherOptionsIsFound) {
+  for (const char* option : {"@/etc/app.args", "-XX:VMOptionsFile=/etc/vm.opts", "-XX:Flags=/etc/.hotspotrc"}) {
+    EXPECT_EQ(argumentFileOption({"-Xmx1g", option}), option);
+  }
   EXPECT_EQ(argumentFileOption({"-Xmx1g", "-Dat=@x"}), std::nullopt);
 }
 
