@@ -4,6 +4,7 @@
 // written, and with several first starts at once. The application must see
 // and print the same either way.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -239,6 +240,30 @@ TEST_P(StartupCacheOnRealJdk, FourFirstStartsAtOnceAllSucceedAndOneMakesTheCache
   Strings files = cacheFiles();
   ASSERT_EQ(files.size(), 1u) << testing::PrintToString(files);
   EXPECT_TRUE(contains(tracedCacheLines(), "using " + folder + "/" + files[0]));
+}
+
+TEST_P(StartupCacheOnRealJdk, AStartKilledWhileItWritesTheCacheLeavesNothingALaterStartUses) {
+  // The runtime writes at exit; the moment its file appears, the start is killed.
+  RunningProgram start(app.executable, {}, options(false));
+  std::string making;
+  for (int waited = 0; making.empty() && waited < 60000; ++waited) {
+    for (const std::string& name : cacheFiles()) {
+      if (name.find(".making.") != std::string::npos) making = name;
+    }
+    if (making.empty()) usleep(1000);
+  }
+  ASSERT_FALSE(making.empty()) << "the runtime wrote nothing to kill it over";
+  kill(start.pid(), SIGKILL);
+  EXPECT_EQ(start.wait().status, 128 + SIGKILL);
+
+  Strings lines = tracedCacheLines();
+  EXPECT_FALSE(contains(lines, "using")) << testing::PrintToString(lines);
+  EXPECT_TRUE(contains(lines, "making")) << testing::PrintToString(lines);
+  Strings files = cacheFiles();
+  EXPECT_EQ(std::count_if(files.begin(), files.end(),
+                          [](const std::string& name) { return name.find(".making.") == std::string::npos; }),
+            1)
+      << testing::PrintToString(files);
 }
 
 TEST_P(StartupCacheOnRealJdk, AUsersXshareOffWins) {
