@@ -5,6 +5,7 @@
 #include "launcher/argument_vector.h"
 #include "launcher/launcher.h"
 #include "base/exception.h"
+#include "startup_cache/startup_cache.h"
 
 namespace kvx {
 
@@ -23,6 +24,11 @@ Launcher& Launcher::load() {
     throw PlatformException("JavaLaunchError",
                             "No main class: the configuration has no \"MainClass\" under \"JavaVM\".");
   }
+
+  // Decided last, once the configuration's, the packager's and the user's
+  // options are all known: any of them may already decide class-data sharing.
+  StringList cacheOptions = startupCacheOptions(run, *this, options, *mainClass);
+  options.insert(options.begin(), cacheOptions.begin(), cacheOptions.end());
 
   std::vector<std::string> entries =
       launchVectorEntries(run.programPath(), options, *javaBundlePath, *mainClass, args);

@@ -6,7 +6,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+
+#include "platform/system_error.h"
 
 namespace kvx::platform {
 
@@ -111,6 +114,40 @@ std::optional<std::string> readFileHead(const std::string& path, size_t limit) {
 bool createDirectory(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
 
 bool removeDirectory(const std::string& path) { return rmdir(path.c_str()) == 0; }
+
+bool createDirectoryPath(const std::string& path, std::string* error) {
+  if (isDirectory(path)) return true;
+  size_t slash = path.find_last_of('/');
+  if (slash != std::string::npos && slash > 0 &&
+      !createDirectoryPath(path.substr(0, slash), error)) {
+    return false;
+  }
+  // Another process may have made it in the meantime; that is as good.
+  if (mkdir(path.c_str(), 0777) == 0) return true;
+  int failure = errno;
+  if (failure == EEXIST && isDirectory(path)) return true;
+  *error = failure == EEXIST ? path + " is not a directory"
+                             : "cannot create " + path + ": " + systemErrorText(failure);
+  return false;
+}
+
+bool createNewFile(const std::string& path, std::string* error) {
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    *error = "cannot create " + path + ": " + systemErrorText(errno);
+    return false;
+  }
+  close(fd);
+  return true;
+}
+
+bool removeFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+bool renameFile(const std::string& from, const std::string& to, std::string* error) {
+  if (rename(from.c_str(), to.c_str()) == 0) return true;
+  *error = "cannot rename " + from + " to " + to + ": " + systemErrorText(errno);
+  return false;
+}
 
 bool changeCurrentDirectory(const std::string& path) { return chdir(path.c_str()) == 0; }
 

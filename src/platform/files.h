@@ -33,6 +33,17 @@ std::optional<std::string> readFileHead(const std::string& path, size_t limit);
 // Creates one directory; false when it exists already or cannot be made.
 bool createDirectory(const std::string& path);
 bool removeDirectory(const std::string& path);
+// Creates path and every missing directory above it; true when it is a
+// directory afterwards, else false and *error says why.
+bool createDirectoryPath(const std::string& path, std::string* error);
+// Creates a new, empty file; false when it exists already or cannot be made
+// (*error says why).
+bool createNewFile(const std::string& path, std::string* error);
+// Removes a file (not a directory); false when there was none or it stays.
+bool removeFile(const std::string& path);
+// Renames in one step: readers of to see the old file or the new one, never
+// neither. Both must be on one file system.
+bool renameFile(const std::string& from, const std::string& to, std::string* error);
 bool changeCurrentDirectory(const std::string& path);
 
 }  // namespace kvx::platform

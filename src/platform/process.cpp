@@ -35,6 +35,8 @@ std::vector<std::pair<std::string, std::string>> environment() {
   return result;
 }
 
+int currentProcessId() { return static_cast<int>(getpid()); }
+
 std::optional<std::string> getEnv(const char* name) {
   const char* value = getenv(name);
   if (!value) return std::nullopt;

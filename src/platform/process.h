@@ -17,6 +17,8 @@ std::vector<std::string> processArguments(int argc, char** argv);
 // The environment as it is at the time of the call, in the system's order.
 std::vector<std::pair<std::string, std::string>> environment();
 std::optional<std::string> getEnv(const char* name);
+// This process's id: a name no other running process has.
+int currentProcessId();
 // Sets name only when it is not set at all (an empty value counts as set).
 void setEnvIfUnset(const char* name, const std::string& value);
 

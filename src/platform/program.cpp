@@ -1,6 +1,7 @@
 #include "platform/program.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <string.h>
@@ -14,16 +15,39 @@ extern char** environ;
 
 namespace kvx::platform {
 
+namespace {
+
+// Actions that point the child's descriptors 0 to 2 at /dev/null.
+int discardStreams(posix_spawn_file_actions_t* actions) {
+  int failure = posix_spawn_file_actions_init(actions);
+  if (failure != 0) return failure;
+  failure = posix_spawn_file_actions_addopen(actions, 0, "/dev/null", O_RDONLY, 0);
+  for (int fd = 1; failure == 0 && fd <= 2; ++fd) {
+    failure = posix_spawn_file_actions_addopen(actions, fd, "/dev/null", O_WRONLY, 0);
+  }
+  if (failure != 0) posix_spawn_file_actions_destroy(actions);
+  return failure;
+}
+
+}  // namespace
+
 std::optional<ChildProcess> ChildProcess::start(const std::string& program,
                                                 const std::vector<std::string>& arguments,
-                                                std::string* error) {
+                                                std::string* error, ChildStreams streams) {
   std::vector<char*> argv = detail::argumentVector(program, arguments);
 
+  posix_spawn_file_actions_t actions;
+  bool discarded = streams == ChildStreams::Discarded;
+  int failure = discarded ? discardStreams(&actions) : 0;
   // glibc's posix_spawn reports a failed exec through its result, so a
   // missing or non-executable program is an error here and never a child
   // that exits with 127.
   pid_t pid = 0;
-  int failure = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
+  if (failure == 0) {
+    failure = posix_spawn(&pid, program.c_str(), discarded ? &actions : nullptr, nullptr,
+                          argv.data(), environ);
+    if (discarded) posix_spawn_file_actions_destroy(&actions);
+  }
   if (failure != 0) {
     *error = "could not start " + program + ": " + systemErrorText(failure);
     return std::nullopt;
@@ -83,9 +107,10 @@ class ChildSignalDefault {
 }  // namespace
 
 std::optional<Termination> runAndWait(const std::string& program,
-                                      const std::vector<std::string>& arguments, std::string* error) {
+                                      const std::vector<std::string>& arguments, std::string* error,
+                                      ChildStreams streams) {
   ChildSignalDefault reaping;
-  std::optional<ChildProcess> child = ChildProcess::start(program, arguments, error);
+  std::optional<ChildProcess> child = ChildProcess::start(program, arguments, error, streams);
   if (!child) return std::nullopt;
   return child->waitUntilExit(error);
 }

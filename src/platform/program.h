@@ -24,15 +24,23 @@ struct Termination {
   bool succeeded() const { return reason == Reason::Exit && status == 0; }
 };
 
-// A started child that shares our standard input, output and error,
-// identified by its process id until it has been waited for.
+// Where a child's standard input, output and error go.
+enum class ChildStreams {
+  // Ours: the child reads and writes where we do.
+  Shared,
+  // /dev/null: for work of our own whose output nobody asked for.
+  Discarded,
+};
+
+// A started child, identified by its process id until it has been waited for.
 class ChildProcess {
  public:
   // Starts program with the given arguments after its own path, which the
   // child sees as its argument 0.
   static std::optional<ChildProcess> start(const std::string& program,
                                            const std::vector<std::string>& arguments,
-                                           std::string* error);
+                                           std::string* error,
+                                           ChildStreams streams = ChildStreams::Shared);
 
   int pid() const { return pid_; }
   // Blocks until the child has ended; interrupted waits are resumed. Once it
@@ -50,7 +58,8 @@ class ChildProcess {
 
 // Starts program and waits for it to end.
 std::optional<Termination> runAndWait(const std::string& program,
-                                      const std::vector<std::string>& arguments, std::string* error);
+                                      const std::vector<std::string>& arguments, std::string* error,
+                                      ChildStreams streams = ChildStreams::Shared);
 
 struct DetachedOptions {
   // Standard input, output and error go to /dev/null instead of being shared.

@@ -111,6 +111,7 @@ class GuideExamples : public ::testing::Test {
     copyExample("cli/hello.plist", dir + "/hello.plist");
     copyExample("services/hellod.plist", dir + "/hellod.plist");
     copyExample("messages/hello-next.plist", dir + "/hello-next.plist");
+    copyExample("startup-cache/hello-cached.plist", dir + "/hello-cached.plist");
     fs::create_directories(dir + "/hello/lib");
     fs::copy_file(helloJar(), dir + "/hello/lib/hello.jar");
     layOutMessages(dir + "/hello");
@@ -138,6 +139,7 @@ class GuideExamples : public ::testing::Test {
     RunOptions options;
     options.env = quietEnvironment();
     options.env.emplace_back("XDG_CONFIG_HOME", std::nullopt);
+    options.env.emplace_back("XDG_CACHE_HOME", std::nullopt);
     options.env.emplace_back("HOME", home);
     if (javaHome) {
       std::erase_if(options.env, [](const auto& entry) { return entry.first == "JAVA_HOME"; });
@@ -166,7 +168,7 @@ TEST_F(GuideExamples, TheCommandLineSessionsPrintWhatTheGuideShows) {
   layOutCommandLineTree(work);
   // The tracing page starts the launcher that the command-line page made.
   for (const char* session : {"cli/session.txt", "tracing/session.txt", "services/session.txt",
-                              "messages/session.txt"}) {
+                              "messages/session.txt", "startup-cache/session.txt"}) {
     EXPECT_EQ(replaySession(session, work), example(session)) << session;
   }
 }

@@ -1,0 +1,46 @@
+#include "platform/file_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/system_error.h"
+
+namespace kvx::platform {
+
+std::optional<FileLock> FileLock::tryExclusive(const std::string& path, std::string* error) {
+  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    *error = "cannot open " + path + ": " + systemErrorText(errno);
+    return std::nullopt;
+  }
+  int result;
+  do {
+    result = flock(fd, LOCK_EX | LOCK_NB);
+  } while (result != 0 && errno == EINTR);
+  if (result != 0) {
+    int failure = errno;
+    close(fd);
+    *error = failure == EWOULDBLOCK ? path + " is held by another process"
+                                    : "cannot lock " + path + ": " + systemErrorText(failure);
+    return std::nullopt;
+  }
+  return FileLock(fd);
+}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) close(fd_);
+    fd_ = other.fd_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+FileLock::~FileLock() {
+  if (fd_ >= 0) close(fd_);
+}
+
+}  // namespace kvx::platform

@@ -1,0 +1,121 @@
+#include "startup_cache/cache_key.h"
+
+#include <algorithm>
+
+#include "base/text.h"
+#include "platform/file_status.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+namespace kvx {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string stamp(const platform::FileStatus& status) {
+  return std::to_string(status.size) + " " + std::to_string(status.modifiedNanoseconds);
+}
+
+// A class path or boot class path entry: an archive, or missing (the runtime
+// skips it, and it is keyed so that its appearing makes a new cache).
+bool addArchiveEntry(const std::string& label, std::string_view entry, Lines& lines, std::string* why) {
+  std::string path = entry.empty() ? "." : std::string(entry);
+  std::optional<platform::FileStatus> status = platform::fileStatus(path);
+  if (status && status->isDirectory()) {
+    *why = "the directory " + path + " is on the " + label +
+           "; the runtime archives classes from archives only";
+    return false;
+  }
+  lines.push_back(label + " " + path + " " + (status ? stamp(*status) : "missing"));
+  return true;
+}
+
+bool addArchivePath(const std::string& label, std::string_view path, Lines& lines, std::string* why) {
+  for (std::string_view entry : splitAt(path, ':')) {
+    if (!addArchiveEntry(label, entry, lines, why)) return false;
+  }
+  return true;
+}
+
+// A module path entry may be a directory of modular archives; a directory
+// that is itself a module (unpacked) cannot be archived from.
+bool addModuleDirectory(const std::string& directory, Lines& lines, std::string* why) {
+  std::vector<std::string> names = platform::listDirectory(directory).value_or(std::vector<std::string>());
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
+    std::string path = platform::joinPath(directory, name);
+    std::optional<platform::FileStatus> status = platform::fileStatus(path);
+    if (!status || !status->isRegular() || name == "module-info.class") {
+      *why = "the module path holds the unpacked module " + directory +
+             "; the runtime archives classes from archives only";
+      return false;
+    }
+    lines.push_back("module " + path + " " + stamp(*status));
+  }
+  return true;
+}
+
+bool addModulePath(std::string_view path, Lines& lines, std::string* why) {
+  for (std::string_view entry : splitAt(path, ':')) {
+    if (entry.empty()) continue;
+    std::string name(entry);
+    std::optional<platform::FileStatus> status = platform::fileStatus(name);
+    if (status && status->isDirectory()) {
+      if (!addModuleDirectory(name, lines, why)) return false;
+      continue;
+    }
+    lines.push_back("module " + name + " " + (status ? stamp(*status) : "missing"));
+  }
+  return true;
+}
+
+void addRuntime(const RuntimeIdentity& runtime, Lines& lines) {
+  lines.push_back("runtime " + runtime.path);
+  lines.push_back("version " + runtime.version);
+  // A rebuilt runtime may keep its version; its class image changes.
+  std::string image = platform::joinPath(runtime.home, "lib/modules");
+  std::optional<platform::FileStatus> status = platform::fileStatus(image);
+  lines.push_back("image " + (status ? stamp(*status) : std::string("missing")));
+}
+
+}  // namespace
+
+std::optional<Lines> cacheKeyLines(const CacheKeyInputs& inputs, std::string* why) {
+  // The scheme itself, so that a launcher that keys caches differently
+  // never takes an older launcher's cache for its own.
+  Lines lines{"kestrovel startup cache 1"};
+  addRuntime(inputs.runtime, lines);
+  if (!addArchivePath("class path", inputs.classPath, lines, why)) return std::nullopt;
+  for (const std::string& append : inputs.bootClassPathAppends) {
+    if (!addArchivePath("boot class path", append, lines, why)) return std::nullopt;
+  }
+  if (inputs.modulePath && !addModulePath(*inputs.modulePath, lines, why)) return std::nullopt;
+  lines.push_back("main " + inputs.mainClass);
+  for (const std::string& option : inputs.options) lines.push_back("option " + option);
+  for (const std::string& option : inputs.variableOptions) lines.push_back("variable option " + option);
+  return lines;
+}
+
+uint64_t fingerprint(std::string_view bytes) {
+  uint64_t hash = 0xcbf29ce484222325ULL;
+  for (unsigned char c : bytes) {
+    hash ^= c;
+    hash *= 0x100000001b3ULL;
+  }
+  return hash;
+}
+
+std::string hexName(uint64_t value) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string name(16, '0');
+  for (int i = 15; i >= 0; --i, value >>= 4) name[static_cast<size_t>(i)] = kDigits[value & 0xF];
+  return name;
+}
+
+std::string cacheKeyName(const Lines& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return hexName(fingerprint(text));
+}
+
+}  // namespace kvx

@@ -1,0 +1,33 @@
+// The runtime a start will use, as far as a startup cache depends on it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "run/runtime_choice.h"
+
+namespace kvx {
+
+struct RuntimeIdentity {
+  // The chosen runtime, as the search found it.
+  std::string path;
+  // Where its bin/ and lib/ are.
+  std::string home;
+  // The runtime's own version text, and its major version.
+  std::string version;
+  int majorVersion = -1;
+};
+
+// The chosen runtime with its own version: the release file in its home,
+// else its bundle's "JVMVersion". A shipped plain home is handed to the
+// launch library as "1.7.0", which says nothing about what it is, so the
+// choice's version is only the last resort. nullopt (and *why) when there
+// is no runtime or no version to read.
+std::optional<RuntimeIdentity> identifyRuntime(const RuntimeChoice& runtime, std::string* why);
+
+// The major version of a version text: "17.0.15" and "17" give 17,
+// "1.8.0_392" gives 8, "25-ea" gives 25; -1 when it names none.
+int majorVersionOf(std::string_view version);
+
+}  // namespace kvx

@@ -1,0 +1,116 @@
+// What the launcher hands the runtime when an application asks for a startup
+// cache, seen through the fake launch library: which cache options each
+// runtime version gets, and that nothing changes for a configuration that
+// does not ask.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "test_support/app_bundle.h"
+#include "test_support/run_program.h"
+#include "test_support/temp_dir.h"
+
+namespace kvx::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+class StartupCacheOptions : public ::testing::Test {
+ protected:
+  AppBundle layOut(const plist::Dictionary& topLevel, const std::string& searchEntry) {
+    plist::Dictionary info = topLevel;
+    info.emplace_back("CFBundleIdentifier", str("com.example.cached"));
+    info.emplace_back("JavaVM", dict({{"MainClass", str("Main")},
+                                      {"ClassPath", str("${launcher:sys.appRootDir}/lib/app.jar")},
+                                      {"SearchSequence", strings({searchEntry})}}));
+    AppBundle app = layOutApp(dir.path(), "Foo", dict(std::move(info)));
+    writeFile(app.appRoot + "/lib/app.jar", "classes");
+    return app;
+  }
+
+  // The options the launcher placed before the application's own class path.
+  Strings cacheOptionsOf(const AppBundle& app) {
+    RunOptions options;
+    options.env = {{"KVX_FAKE_JLI_RECORD", record},      {"KVX_FAKE_JLI_EXIT", "0"},
+                   {"KVX_FAKE_JLI_REENTER", std::nullopt}, {"KESTROVEL_LOG", std::nullopt},
+                   {"XDG_CACHE_HOME", cacheHome},          {"XDG_CONFIG_HOME", dir / "config"},
+                   {"JAVA_TOOL_OPTIONS", std::nullopt},    {"_JAVA_OPTIONS", std::nullopt},
+                   {"CLASSPATH", std::nullopt}};
+    fs::remove(record);  // the library adds to what it finds
+    ProgramResult result = runProgram(app.executable, {}, options);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    Strings vector = recordedVector(recordLines(record));
+    Strings before;
+    for (size_t i = 1; i < vector.size() && !vector[i].starts_with("-Djava.class.path="); ++i) {
+      before.push_back(vector[i]);
+    }
+    return before;
+  }
+
+  TempDir dir;
+  std::string record = dir / "record";
+  std::string cacheHome = dir / "cache";
+  std::string folder = cacheHome + "/kestrovel/com.example.cached";
+};
+
+TEST_F(StartupCacheOptions, AConfigurationThatDoesNotAskGetsNoneAndNoFolder) {
+  layOutFakeRuntime(dir / "jdk", "17.0.2");
+  for (const plist::Value& setting : {plist::Value::boolean(false), str("NO")}) {
+    AppBundle app = layOut({{"kvx.startupCache", setting}}, "R" + dir / "jdk");
+    EXPECT_EQ(cacheOptionsOf(app), Strings{});
+  }
+  AppBundle app = layOut({}, "R" + dir / "jdk");
+  EXPECT_EQ(cacheOptionsOf(app), Strings{});
+  EXPECT_FALSE(fs::exists(cacheHome));
+}
+
+TEST_F(StartupCacheOptions, EachRuntimeVersionGetsTheCacheItSupports) {
+  struct Case {
+    std::string version;
+    Strings expectedStart;
+  };
+  const Case cases[] = {
+      {"11.0.22", {}},
+      {"17.0.2", {"-Xlog:cds*=off"}},
+      {"21.0.1", {"-Xlog:cds*=off", "-XX:+AutoCreateSharedArchive"}},
+      {"25.0.1", {"-Xlog:aot*=off,cds*=off", "-XX:+UnlockDiagnosticVMOptions", "-XX:-DisplayVMOutput",
+                  "-XX:AOTMode=record"}},
+  };
+  for (const Case& c : cases) {
+    std::string home = layOutFakeRuntime(dir / ("jdk-" + c.version), c.version);
+    writeFile(home + "/bin/java", "");  // where the ahead-of-time cache would be assembled
+    AppBundle app = layOut({{"kvx.startupCache", plist::Value::boolean(true)}}, "R" + home);
+
+    Strings options = cacheOptionsOf(app);
+
+    if (c.expectedStart.empty()) {
+      EXPECT_EQ(options, Strings{}) << c.version;
+      continue;
+    }
+    ASSERT_EQ(options.size(), c.expectedStart.size() + 1) << c.version;
+    EXPECT_EQ(Strings(options.begin(), options.end() - 1), c.expectedStart) << c.version;
+    // The last names the file this start's runtime writes, in the application's folder.
+    const std::string& file = options.back();
+    EXPECT_NE(file.find("=" + folder + "/"), std::string::npos) << file;
+    EXPECT_TRUE(file.ends_with(".making.jsa") || file.ends_with(".making.aotconf")) << file;
+  }
+}
+
+TEST_F(StartupCacheOptions, AShippedPlainHomeIsJudgedByItsOwnVersion) {
+  AppBundle app = layOut({{"kvx.startupCache", plist::Value::boolean(true)}}, "Rnowhere");
+  layOutFakeRuntime(app.appRoot + "/.kestrovel/jre", "17.0.9");
+
+  Strings options = cacheOptionsOf(app);
+
+  ASSERT_EQ(options.size(), 2u);
+  EXPECT_EQ(options[0], "-Xlog:cds*=off");
+  EXPECT_TRUE(options[1].starts_with("-XX:ArchiveClassesAtExit=" + folder + "/")) << options[1];
+  EXPECT_EQ(recordedValue(recordLines(record), "fullversion"), "1.7.0");
+}
+
+}  // namespace
+}  // namespace kvx::test
