@@ -89,6 +89,18 @@ bool readUntilEnd(int out, int err, int stop, CapturedRun& run) {
   return true;
 }
 
+bool openPipe(Pipe& pipe) {
+  int ends[2];
+  if (pipe2(ends, O_CLOEXEC) != 0) return false;
+  pipe = Pipe{ends[0], ends[1]};
+  return true;
+}
+
+void closePipe(Pipe& pipe) {
+  closeIfOpen(pipe.readEnd);
+  closeIfOpen(pipe.writeEnd);
+}
+
 std::optional<Termination> waitFor(pid_t pid, const std::string& program, std::string* error) {
   int status = 0;
   pid_t result;
@@ -103,39 +115,9 @@ std::optional<Termination> waitFor(pid_t pid, const std::string& program, std::s
   return Termination{Termination::Reason::Exit, WEXITSTATUS(status)};
 }
 
-}  // namespace
-
-std::optional<CapturedRun> runCapturingOutput(const std::string& program,
-                                              const std::vector<std::string>& arguments,
-                                              std::string* error,
-                                              const InterruptionGuard* interruptions) {
-  int out[2], err[2];
-  if (pipe2(out, O_CLOEXEC) != 0) {
-    *error = "could not start " + program + ": " + systemErrorText(errno);
-    return std::nullopt;
-  }
-  if (pipe2(err, O_CLOEXEC) != 0) {
-    *error = "could not start " + program + ": " + systemErrorText(errno);
-    close(out[0]);
-    close(out[1]);
-    return std::nullopt;
-  }
-  Pipe output{out[0], out[1]}, errors{err[0], err[1]};
-  pid_t pid = 0;
-  int failure = CapturedSpawn(output, errors).spawn(&pid, program, arguments);
-  closeIfOpen(output.writeEnd);
-  closeIfOpen(errors.writeEnd);
-  if (failure != 0) {
-    closeIfOpen(output.readEnd);
-    closeIfOpen(errors.readEnd);
-    *error = "could not start " + program + ": " + systemErrorText(failure);
-    return std::nullopt;
-  }
-  CapturedRun run;
-  int stop = interruptions ? interruptions->descriptor() : -1;
-  bool finished = readUntilEnd(output.readEnd, errors.readEnd, stop, run);
-  closeIfOpen(output.readEnd);
-  closeIfOpen(errors.readEnd);
+// Waits for the child; one that an interruption stopped is asked to end first.
+std::optional<CapturedRun> finish(pid_t pid, const std::string& program, bool finished,
+                                  const InterruptionGuard* interruptions, CapturedRun run, std::string* error) {
   if (!finished) kill(pid, SIGTERM);
   std::optional<Termination> termination = waitFor(pid, program, error);
   if (!finished) {
@@ -145,6 +127,38 @@ std::optional<CapturedRun> runCapturingOutput(const std::string& program,
   if (!termination) return std::nullopt;
   run.termination = *termination;
   return run;
+}
+
+}  // namespace
+
+std::optional<CapturedRun> runCapturingOutput(const std::string& program,
+                                              const std::vector<std::string>& arguments,
+                                              std::string* error,
+                                              const InterruptionGuard* interruptions) {
+  Pipe output, errors;
+  if (!openPipe(output) || !openPipe(errors)) {
+    int code = errno;
+    closePipe(output);
+    *error = "could not start " + program + ": " + systemErrorText(code);
+    return std::nullopt;
+  }
+  pid_t pid = 0;
+  int failure = CapturedSpawn(output, errors).spawn(&pid, program, arguments);
+  closeIfOpen(output.writeEnd);
+  closeIfOpen(errors.writeEnd);
+  CapturedRun run;
+  bool finished = true;
+  if (failure == 0) {
+    int stop = interruptions ? interruptions->descriptor() : -1;
+    finished = readUntilEnd(output.readEnd, errors.readEnd, stop, run);
+  }
+  closePipe(output);
+  closePipe(errors);
+  if (failure != 0) {
+    *error = "could not start " + program + ": " + systemErrorText(failure);
+    return std::nullopt;
+  }
+  return finish(pid, program, finished, interruptions, std::move(run), error);
 }
 
 }  // namespace kvx::platform

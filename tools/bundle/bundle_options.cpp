@@ -9,7 +9,7 @@ namespace {
 
 enum class Kind { Flag, Once, Repeated };
 
-struct OptionSpec {
+struct OptionForm {
   std::string_view name;
   Kind kind;
   void (*apply)(BundleOptions&, std::string&&);
@@ -29,7 +29,7 @@ void addModules(BundleOptions& o, std::string&& v) {
   }
 }
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionForm kOptions[] = {
     {"--name", Kind::Once, [](BundleOptions& o, std::string&& v) { o.name = std::move(v); }},
     {"--input", Kind::Once, [](BundleOptions& o, std::string&& v) { o.input = std::move(v); }},
     {"--dest", Kind::Once, [](BundleOptions& o, std::string&& v) { o.dest = std::move(v); }},
@@ -57,9 +57,9 @@ constexpr OptionSpec kOptions[] = {
     {"--help", Kind::Flag, [](BundleOptions& o, std::string&&) { o.help = true; }},
 };
 
-const OptionSpec* findOption(std::string_view name) {
-  for (const OptionSpec& spec : kOptions) {
-    if (spec.name == name) return &spec;
+const OptionForm* findOption(std::string_view name) {
+  for (const OptionForm& option : kOptions) {
+    if (option.name == name) return &option;
   }
   return nullptr;
 }
@@ -81,32 +81,32 @@ bool readOption(const std::vector<std::string>& args, size_t& i, BundleOptions& 
   const std::string& arg = args[i];
   size_t equals = arg.find('=');
   std::string_view name = std::string_view(arg).substr(0, equals);
-  const OptionSpec* spec = name.starts_with("--") ? findOption(name) : nullptr;
-  if (!spec && (arg == "-h" || arg == "-?")) spec = findOption("--help");
-  if (!spec) {
+  const OptionForm* form = name.starts_with("--") ? findOption(name) : nullptr;
+  if (!form && (arg == "-h" || arg == "-?")) form = findOption("--help");
+  if (!form) {
     if (!arg.starts_with("-")) return fail(error, "unexpected argument \"" + arg + "\" (options begin with --)");
     return fail(error, "unknown option " + std::string(name) + " (see kvx-bundle --help)");
   }
-  if (spec->kind != Kind::Repeated && !seen.insert(spec->name).second) {
-    return fail(error, std::string(spec->name) + " is given twice");
+  if (form->kind != Kind::Repeated && !seen.insert(form->name).second) {
+    return fail(error, std::string(form->name) + " is given twice");
   }
   std::string value;
-  if (spec->kind == Kind::Flag) {
-    if (equals != std::string::npos) return fail(error, std::string(spec->name) + " takes no value");
+  if (form->kind == Kind::Flag) {
+    if (equals != std::string::npos) return fail(error, std::string(form->name) + " takes no value");
   } else if (equals != std::string::npos) {
     value = arg.substr(equals + 1);
   } else if (i + 1 < args.size()) {
     value = args[++i];
   } else {
-    return fail(error, std::string(spec->name) + " needs a value");
+    return fail(error, std::string(form->name) + " needs a value");
   }
   if (holdsControlCharacter(value)) {
-    return fail(error, std::string(spec->name) + ": a value may not hold control characters");
+    return fail(error, std::string(form->name) + ": a value may not hold control characters");
   }
-  if (spec->name == "--type" && value != "app" && value != "cli") {
+  if (form->name == "--type" && value != "app" && value != "cli") {
     return fail(error, "--type is app or cli, not \"" + value + "\"");
   }
-  spec->apply(options, std::move(value));
+  form->apply(options, std::move(value));
   return true;
 }
 
