@@ -10,7 +10,9 @@
 
 namespace kvx::platform {
 
-std::optional<FileLock> FileLock::tryExclusive(const std::string& path, std::string* error) {
+std::optional<FileLock> FileLock::tryExclusive(const std::string& path, std::string* error,
+                                               bool* heldElsewhere) {
+  *heldElsewhere = false;
   int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) {
     *error = "cannot open " + path + ": " + systemErrorText(errno);
@@ -23,8 +25,9 @@ std::optional<FileLock> FileLock::tryExclusive(const std::string& path, std::str
   if (result != 0) {
     int failure = errno;
     close(fd);
-    *error = failure == EWOULDBLOCK ? path + " is held by another process"
-                                    : "cannot lock " + path + ": " + systemErrorText(failure);
+    *heldElsewhere = failure == EWOULDBLOCK;
+    *error = *heldElsewhere ? path + " is held by another process"
+                            : "cannot lock " + path + ": " + systemErrorText(failure);
     return std::nullopt;
   }
   return FileLock(fd);

@@ -11,9 +11,11 @@ namespace kvx::platform {
 class FileLock {
  public:
   // Creates the file when it is missing and takes the lock without waiting.
-  // nullopt when another process holds it or the file cannot be opened;
-  // *error says which. Programs this process starts do not inherit the lock.
-  static std::optional<FileLock> tryExclusive(const std::string& path, std::string* error);
+  // nullopt when another process holds it (then *heldElsewhere is set) or
+  // the file cannot be opened; *error says which. Programs this process
+  // starts do not inherit the lock.
+  static std::optional<FileLock> tryExclusive(const std::string& path, std::string* error,
+                                              bool* heldElsewhere);
 
   FileLock(FileLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
   FileLock& operator=(FileLock&& other) noexcept;

@@ -102,9 +102,11 @@ void completeCache(const CacheCompletion& completion) {
 }
 
 bool completeAtExit(std::unique_ptr<CacheCompletion>& completion) {
-  if (!platform::runAtExit(runCompletion, completion.get())) return false;
-  completion.release();
-  return true;
+  // From here the hook owns it, and frees it when it has run.
+  CacheCompletion* handedOver = completion.release();
+  if (platform::runAtExit(runCompletion, handedOver)) return true;
+  completion.reset(handedOver);
+  return false;
 }
 
 }  // namespace kvx

@@ -132,10 +132,12 @@ std::unique_ptr<CacheCompletion> prepareCompletion(const CachePlan& plan, const 
 
 StringList makeCache(const CachePlan& plan, const StringList& names, const StringList& options) {
   std::string why;
-  std::optional<platform::FileLock> lock =
-      platform::FileLock::tryExclusive(platform::joinPath(plan.folder, std::string(kLockFileName)), &why);
+  bool heldElsewhere = false;
+  std::optional<platform::FileLock> lock = platform::FileLock::tryExclusive(
+      platform::joinPath(plan.folder, std::string(kLockFileName)), &why, &heldElsewhere);
   if (!lock) {
-    KVX_TRACE("startup cache: none; another start is making one (%@)", why.c_str());
+    if (heldElsewhere) why = "another start is making one (" + why + ")";
+    KVX_TRACE("startup cache: none; %@", why.c_str());
     return {};
   }
   // The application's other caches go, and what killed starts left; only the
