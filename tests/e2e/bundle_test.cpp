@@ -330,11 +330,12 @@ TEST_F(Bundled, TheBundleDescribesItselfWhereThePlatformLooks) {
   const std::string bundlePath = app().dist("Greeter.app");
   EXPECT_EQ(plistValues(bundlePath + "/Contents/Info.plist",
                         {"CFBundleName", "CFBundleExecutable", "CFBundleIdentifier", "CFBundleShortVersionString",
-                         "CFBundleGetInfoString", "CFBundleIconFile", "kvx.vendor", "JavaVM/MainClass",
-                         "JavaVM/ClassPath"}),
+                         "CFBundleGetInfoString", "CFBundleIconFile", "kvx.vendor", "kvx.startupCache",
+                         "JavaVM/MainClass", "JavaVM/ClassPath"}),
             "CFBundleName=Greeter\nCFBundleExecutable=Greeter\nCFBundleIdentifier=com.example.greeter\n"
             "CFBundleShortVersionString=1.2.3\nCFBundleGetInfoString=Greets whoever asks\n"
-            "CFBundleIconFile=Greeter.png\nkvx.vendor=Example Ltd\nJavaVM/MainClass=com.example.app.Greeter\n"
+            "CFBundleIconFile=Greeter.png\nkvx.vendor=Example Ltd\nkvx.startupCache=True\n"
+            "JavaVM/MainClass=com.example.app.Greeter\n"
             "JavaVM/ClassPath=${launcher:sys.appRootDir}/greeter.jar:${launcher:sys.appRootDir}/libs/words.jar\n");
   EXPECT_EQ(plistValues(bundlePath + "/Contents/PlugIns/jre.bundle/Contents/Info.plist",
                         {"CFBundleExecutable", "JavaVM/JVMVersion"}),

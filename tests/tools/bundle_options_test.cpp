@@ -31,6 +31,10 @@ TEST(BundleOptions, ValuesFollowOrJoinTheirOptionAndRepeatsKeepTheirOrder) {
   EXPECT_EQ(o->runtime, RuntimeSource::Jlink);
   EXPECT_EQ(o->mainJar, "app.jar");
   EXPECT_TRUE(o->verbose);
+  EXPECT_TRUE(o->startupCache);
+  std::optional<BundleOptions> noCache = parseBundleOptions(withRequired({"--no-startup-cache"}), &error);
+  ASSERT_TRUE(noCache) << error;
+  EXPECT_FALSE(noCache->startupCache);
 
   std::optional<BundleOptions> image = parseBundleOptions(withRequired({"--runtime-image", "jre"}), &error);
   ASSERT_TRUE(image) << error;

@@ -44,6 +44,7 @@ constexpr OptionForm kOptions[] = {
     {"--add-modules", Kind::Repeated, addModules},
     {"--runtime-image", Kind::Once, [](BundleOptions& o, std::string&& v) { o.runtimeImage = std::move(v); }},
     {"--no-runtime", Kind::Flag, [](BundleOptions& o, std::string&&) { o.runtime = RuntimeSource::None; }},
+    {"--no-startup-cache", Kind::Flag, [](BundleOptions& o, std::string&&) { o.startupCache = false; }},
     {"--min-java", Kind::Once, [](BundleOptions& o, std::string&& v) { o.minJava = std::move(v); }},
     {"--max-java", Kind::Once, [](BundleOptions& o, std::string&& v) { o.maxJava = std::move(v); }},
     {"--app-version", Kind::Once, [](BundleOptions& o, std::string&& v) { o.appVersion = std::move(v); }},

@@ -41,6 +41,8 @@ struct BundleOptions {
   std::optional<std::string> messages;
   std::optional<std::string> stub;
 
+  // Whether the application keeps a startup cache per runtime (kvx.startupCache).
+  bool startupCache = true;
   bool verbose = false;
   bool help = false;
 };

@@ -46,6 +46,8 @@ const char kHelp[] =
     "  --min-java V           with --no-runtime: the lowest Java accepted (default: the\n"
     "                         release the main class is compiled for)\n"
     "  --max-java V           with --no-runtime: the highest Java accepted\n"
+    "  --no-startup-cache     leave kvx.startupCache off: no cache of the runtime's start-up\n"
+    "                         work is kept (by default the application keeps one)\n"
     "\n"
     "What the platform shows:\n"
     "  --app-version V        CFBundleShortVersionString and CFBundleVersion\n"
