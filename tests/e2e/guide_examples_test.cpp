@@ -76,6 +76,9 @@ class GuideExamples : public ::testing::Test {
     ProgramResult jar = runProgram(kJdk17 + "/bin/jar", {"--create", "--file", *built / "hello.jar", "--main-class",
                                                          "Hello", "-C", *built / "classes", "."});
     ASSERT_EQ(jar.status, 0) << jar.err;
+    // The sessions run the tools as a user of an installation has them.
+    ProgramResult install = runProgram("/usr/bin/env", {"cmake", "--install", KVX_BUILD_DIR, "--prefix", *built / "prefix"});
+    ASSERT_EQ(install.status, 0) << install.out << install.err;
   }
   static void TearDownTestSuite() { built.reset(); }
   void SetUp() override {
@@ -130,7 +133,7 @@ class GuideExamples : public ::testing::Test {
   }
 
   // Replays a session: every "$ " line is run by bash in dir, with the
-  // built programs on PATH, its standard output and error together; the
+  // installed programs on PATH, its standard output and error together; the
   // result is the session as it would read, with dir shown as $PWD and a
   // home of its own (without preferences) as $HOME.
   std::string replaySession(const std::string& sessionFile, const std::string& workDir,
@@ -145,7 +148,7 @@ class GuideExamples : public ::testing::Test {
       std::erase_if(options.env, [](const auto& entry) { return entry.first == "JAVA_HOME"; });
       options.env.emplace_back("JAVA_HOME", *javaHome);
     }
-    options.env.emplace_back("PATH", std::string(KVX_BUILD_DIR ":") + getenv("PATH"));
+    options.env.emplace_back("PATH", *built / "prefix/bin" + ":" + getenv("PATH"));
     std::istringstream session(example(sessionFile));
     std::string transcript;
     for (std::string line; std::getline(session, line);) {
