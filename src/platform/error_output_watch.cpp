@@ -10,6 +10,7 @@
 #include <deque>
 #include <optional>
 
+#include "platform/descriptor_io.h"
 #include "platform/system_error.h"
 
 namespace kvx::platform {
@@ -63,16 +64,6 @@ class LastLines {
   std::string current_;
 };
 
-void writeAll(int fd, const char* bytes, size_t size) {
-  while (size > 0) {
-    ssize_t n = write(fd, bytes, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;  // where standard error went is gone: nothing left to tell
-    bytes += n;
-    size -= static_cast<size_t>(n);
-  }
-}
-
 // Forwards what is there to read now; false at the end of the data.
 bool forwardAvailable(int dataFd, int outputFd, LastLines& lines, bool wait) {
   char buffer[4096];
@@ -84,7 +75,8 @@ bool forwardAvailable(int dataFd, int outputFd, LastLines& lines, bool wait) {
     ssize_t n = read(dataFd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
-    writeAll(outputFd, buffer, static_cast<size_t>(n));
+    // Where standard error went may be gone: then there is nothing left to tell.
+    (void)detail::writeAll(outputFd, std::string_view(buffer, static_cast<size_t>(n)));
     lines.add(buffer, static_cast<size_t>(n));
     if (wait) return true;
   }

@@ -9,6 +9,7 @@
 #include <cerrno>
 
 #include "platform/paths.h"
+#include "platform/descriptor_io.h"
 #include "platform/system_error.h"
 
 namespace kvx::platform {
@@ -17,17 +18,6 @@ namespace {
 bool fail(std::string* error, const std::string& path, const std::string& what, int code) {
   *error = path + ": " + what + ": " + systemErrorText(code);
   return false;
-}
-
-bool writeAll(int fd, std::string_view bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
 }
 
 bool copyBytes(int from, int to) {
@@ -44,7 +34,7 @@ bool copyBytes(int from, int to) {
     ssize_t n = read(from, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return n == 0;
-    if (!writeAll(to, std::string_view(buffer, static_cast<size_t>(n)))) return false;
+    if (!detail::writeAll(to, std::string_view(buffer, static_cast<size_t>(n)))) return false;
   }
 }
 
@@ -107,7 +97,7 @@ bool renameWithoutReplacing(const std::string& from, const std::string& to, std:
 bool writeNewFile(const std::string& path, std::string_view bytes, uint32_t mode, std::string* error) {
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) return fail(error, path, "cannot be written", errno);
-  bool written = writeAll(fd, bytes) && fchmod(fd, static_cast<mode_t>(mode)) == 0;
+  bool written = detail::writeAll(fd, bytes) && fchmod(fd, static_cast<mode_t>(mode)) == 0;
   int code = errno;
   if (close(fd) != 0 && written) {
     written = false;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/descriptor_io.h"
 #include "platform/system_error.h"
 
 namespace kvx::platform {
@@ -23,21 +24,6 @@ bool isSameFile(const std::string& a, const std::string& b) {
          first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-namespace {
-
-bool writeAll(int fd, std::string_view bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
-}  // namespace
-
 bool replaceFile(const std::string& path, std::string_view bytes, uint32_t mode, std::string* error) {
   std::string temporary = path + ".XXXXXX";
   int fd = mkstemp(temporary.data());
@@ -46,7 +32,7 @@ bool replaceFile(const std::string& path, std::string_view bytes, uint32_t mode,
     return false;
   }
   int failure = 0;
-  if (!writeAll(fd, bytes) || fchmod(fd, static_cast<mode_t>(mode)) != 0 || fsync(fd) != 0) {
+  if (!detail::writeAll(fd, bytes) || fchmod(fd, static_cast<mode_t>(mode)) != 0 || fsync(fd) != 0) {
     failure = errno;
   }
   if (close(fd) != 0 && failure == 0) failure = errno;
