@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
+#include "platform/read_limits.h"
 
 namespace kvx {
 
@@ -80,10 +81,12 @@ OptString appendToClassPath(std::string value, const OptString& classPath) {
 // The text of an options file, or nothing when it is missing, unreadable
 // or not UTF-8 throughout; the trace says which.
 std::optional<std::string> readOptionsText(const std::string& path) {
-  std::optional<std::string> bytes = platform::readFile(path);
+  std::string unreadable;
+  std::optional<std::string> bytes =
+      platform::readFile(path, platform::read_limit::kOptionsFile, &unreadable);
   if (!bytes) {
     if (platform::fileExists(path)) {
-      KVX_TRACE("options file %@ cannot be read", path.c_str());
+      KVX_TRACE("options file %@ cannot be read: %@", path.c_str(), unreadable.c_str());
     } else {
       KVX_TRACE("no options file at %@", path.c_str());
     }

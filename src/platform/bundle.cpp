@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/runtime_names.h"
+#include "platform/read_limits.h"
 
 namespace kvx::platform {
 namespace {
@@ -48,9 +49,8 @@ std::shared_ptr<Bundle> Bundle::open(const std::string& directory) {
 }
 
 std::optional<std::string> releaseJavaVersion(const std::string& home) {
-  // A runtime's release file is a few lines; what lies beyond is not one.
-  constexpr size_t kReleaseFileLimit = 64 * 1024;
-  std::optional<std::string> release = readFileHead(joinPath(home, "release"), kReleaseFileLimit);
+  // What lies beyond the limit is no part of a release file.
+  std::optional<std::string> release = readFileHead(joinPath(home, "release"), read_limit::kReleaseFile);
   if (!release) return std::nullopt;
   constexpr std::string_view kBlanks = " \t\r";
   for (std::string_view line : splitAt(*release, '\n')) {

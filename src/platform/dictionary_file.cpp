@@ -1,14 +1,16 @@
 #include "platform/dictionary_file.h"
 
 #include "platform/files.h"
+#include "platform/read_limits.h"
 
 namespace kvx::platform {
 
 DictionaryFile readDictionaryFile(const std::string& path) {
   DictionaryFile file;
-  std::optional<std::string> bytes = readFile(path);
+  std::string unreadable;
+  std::optional<std::string> bytes = readFile(path, read_limit::kPropertyList, &unreadable);
   if (!bytes) {
-    file.reason = fileExists(path) ? "cannot be read" : "does not exist";
+    file.reason = fileExists(path) ? "cannot be read: " + unreadable : "does not exist";
     return file;
   }
   std::optional<plist::Value> value = plist::parse(*bytes, &file.reason);

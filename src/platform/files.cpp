@@ -67,47 +67,67 @@ std::optional<std::vector<std::string>> listDirectory(const std::string& path) {
   return names;
 }
 
-std::optional<std::string> readFile(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  struct stat st;
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+namespace {
+
+// Opens a regular file for reading without waiting on whatever else the path
+// may name; -1 with *error set otherwise.
+int openRegularFile(const std::string& path, struct stat* st, std::string* error) {
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    *error = systemErrorText(errno);
+    return -1;
+  }
+  if (fstat(fd, st) != 0 || !S_ISREG(st->st_mode)) {
+    *error = S_ISDIR(st->st_mode) ? "is a directory" : "is not a regular file";
     close(fd);
-    return std::nullopt;
+    return -1;
   }
-  std::string content;
-  if (st.st_size > 0) content.reserve(static_cast<size_t>(st.st_size));
-  char buf[65536];
-  for (;;) {
-    ssize_t n = read(fd, buf, sizeof buf);
-    if (n < 0) {
-      close(fd);
-      return std::nullopt;
-    }
-    if (n == 0) break;
-    content.append(buf, static_cast<size_t>(n));
-  }
-  close(fd);
-  return content;
+  return fd;
 }
 
-std::optional<std::string> readFileHead(const std::string& path, size_t limit) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::string bytes;
-  char buf[4096];
+// Appends up to limit bytes; false on a read error.
+bool readUpTo(int fd, size_t limit, std::string& bytes) {
+  char buf[65536];
   while (bytes.size() < limit) {
     const size_t wanted = std::min(sizeof buf, limit - bytes.size());
     ssize_t n = read(fd, buf, wanted);
-    if (n < 0) {
-      close(fd);
-      return std::nullopt;
-    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
     bytes.append(buf, static_cast<size_t>(n));
-    // A file gives less than asked for only at its end: no read to confirm it.
-    if (static_cast<size_t>(n) < wanted) break;
   }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> readFile(const std::string& path, size_t limit, std::string* error) {
+  std::string reason;
+  struct stat st {};
+  int fd = openRegularFile(path, &st, &reason);
+  std::string content;
+  if (fd >= 0) {
+    if (st.st_size > 0) content.reserve(std::min(static_cast<size_t>(st.st_size), limit));
+    // One byte past the limit tells a file at the limit from a longer one,
+    // even one that grew since fstat or that reports no size, as /proc does.
+    if (!readUpTo(fd, limit + 1, content)) reason = systemErrorText(errno);
+    else if (content.size() > limit) reason = "is larger than " + std::to_string(limit) + " bytes";
+    close(fd);
+  }
+  if (reason.empty()) return content;
+  if (error != nullptr) *error = reason;
+  return std::nullopt;
+}
+
+std::optional<std::string> readFileHead(const std::string& path, size_t limit) {
+  std::string reason;
+  struct stat st {};
+  int fd = openRegularFile(path, &st, &reason);
+  if (fd < 0) return std::nullopt;
+  std::string bytes;
+  bool read = readUpTo(fd, limit, bytes);
   close(fd);
+  if (!read) return std::nullopt;
   return bytes;
 }
 

@@ -25,10 +25,15 @@ struct DirectoryEntry {
 };
 // The same listing, with whether each entry is a symbolic link.
 std::optional<std::vector<DirectoryEntry>> listDirectoryEntries(const std::string& path);
-// The whole file, or nullopt when it cannot be read.
-std::optional<std::string> readFile(const std::string& path);
-// The first limit bytes of a file (all of a shorter one), or nullopt when it
-// cannot be read.
+// The whole of a regular file (links followed) of at most limit bytes, or
+// nullopt when it cannot be read; *error, when given, then says why in one
+// line without the path. Only regular files are read, and opening never
+// waits: a FIFO would block the start forever and a device such as /dev/zero
+// never ends, so both count as unreadable, like a file past the limit.
+std::optional<std::string> readFile(const std::string& path, size_t limit,
+                                    std::string* error = nullptr);
+// The first limit bytes of a regular file (all of a shorter one), or nullopt
+// when it cannot be read or is no regular file.
 std::optional<std::string> readFileHead(const std::string& path, size_t limit);
 // Creates one directory; false when it exists already or cannot be made.
 bool createDirectory(const std::string& path);

@@ -9,6 +9,7 @@
 #include "plist/plist.h"
 #include "platform/process.h"
 #include "plist/strings_file.h"
+#include "platform/read_limits.h"
 
 namespace kvx::platform {
 namespace {
@@ -49,7 +50,7 @@ std::optional<plist::StringsTable> readTable(const std::string& bundlePath, cons
   std::string lproj = language + ".lproj/Localizable.strings";
   for (const std::string& path :
        {joinPath(bundlePath, "Contents/Resources/" + lproj), joinPath(bundlePath, lproj)}) {
-    std::optional<std::string> bytes = readFile(path);
+    std::optional<std::string> bytes = readFile(path, read_limit::kPropertyList);
     if (!bytes) continue;
     std::string error;
     // A table that cannot be read holds nothing; the next language may.

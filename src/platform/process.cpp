@@ -8,6 +8,7 @@
 
 #include "base/text.h"
 #include "platform/files.h"
+#include "platform/read_limits.h"
 
 extern char** environ;
 
@@ -15,7 +16,7 @@ namespace kvx::platform {
 
 std::vector<std::string> processArguments(int argc, char** argv) {
   std::vector<std::string> arguments;
-  if (std::optional<std::string> raw = readFile("/proc/self/cmdline"); raw && !raw->empty()) {
+  if (std::optional<std::string> raw = readFile("/proc/self/cmdline", read_limit::kArgumentList); raw && !raw->empty()) {
     // Each argument ends with a NUL, the last one too.
     if (raw->back() == '\0') raw->pop_back();
     for (std::string_view argument : splitAt(*raw, '\0')) arguments.emplace_back(argument);

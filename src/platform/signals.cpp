@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/read_limits.h"
 
 namespace kvx::platform {
 
@@ -26,7 +27,7 @@ namespace {
 // The state letter of /proc/<pid>/stat, after the command name in brackets
 // (which may itself hold blanks and brackets).
 char processState(int32_t pid) {
-  std::optional<std::string> stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+  std::optional<std::string> stat = readFile("/proc/" + std::to_string(pid) + "/stat", read_limit::kProcessStatus);
   if (!stat) return '?';
   size_t close = stat->rfind(')');
   if (close == std::string::npos || close + 2 >= stat->size()) return '?';

@@ -1,6 +1,7 @@
 #include "argument_files.h"
 
 #include "platform/files.h"
+#include "platform/read_limits.h"
 
 namespace kvx::bundle {
 namespace {
@@ -108,7 +109,7 @@ std::optional<std::vector<std::string>> expandArgumentFiles(const std::vector<st
       continue;
     }
     std::string path = arg.substr(1);
-    std::optional<std::string> text = platform::readFile(path);
+    std::optional<std::string> text = platform::readFile(path, platform::read_limit::kArgumentFile);
     if (!text) {
       *error = "@" + path + ": the file cannot be read";
       return std::nullopt;

@@ -3,11 +3,12 @@
 #include <optional>
 
 #include "platform/files.h"
+#include "platform/read_limits.h"
 
 namespace kvx::bundle {
 
 bool checkPngIcon(const std::string& path, std::string* error) {
-  std::optional<std::string> bytes = platform::readFile(path);
+  std::optional<std::string> bytes = platform::readFile(path, platform::read_limit::kImage);
   if (!bytes) {
     *error = "--icon " + path + ": cannot be read";
     return false;

@@ -5,6 +5,7 @@
 #include "base/text.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/read_limits.h"
 
 namespace kvx::bundle {
 
@@ -39,7 +40,7 @@ std::string javaVersionForClassFile(int major) {
 }
 
 std::optional<std::string> releaseJavaVersion(const std::string& home) {
-  std::optional<std::string> release = platform::readFile(platform::joinPath(home, "release"));
+  std::optional<std::string> release = platform::readFile(platform::joinPath(home, "release"), platform::read_limit::kReleaseFile);
   if (!release) return std::nullopt;
   for (std::string_view line : splitAt(*release, '\n')) {
     if (!line.starts_with("JAVA_VERSION=")) continue;

@@ -5,6 +5,7 @@
 
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/read_limits.h"
 #include "plist/strings_file.h"
 
 namespace kvx::bundle {
@@ -16,7 +17,7 @@ bool checkMessagesBundle(const std::string& dir, std::string* error) {
   for (const std::string& name : names.value_or(std::vector<std::string>{})) {
     if (!name.ends_with(".lproj")) continue;
     std::string path = platform::joinPath(platform::joinPath(resources, name), "Localizable.strings");
-    std::optional<std::string> bytes = platform::readFile(path);
+    std::optional<std::string> bytes = platform::readFile(path, platform::read_limit::kPropertyList);
     if (!bytes) continue;
     std::string reason;
     if (!plist::parseStringsFile(*bytes, &reason)) {

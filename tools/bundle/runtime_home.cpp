@@ -5,11 +5,12 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/runtime_names.h"
+#include "platform/read_limits.h"
 
 namespace kvx::bundle {
 
 std::optional<std::string> releaseValue(const std::string& home, std::string_view key) {
-  std::string release = platform::readFile(platform::joinPath(home, "release")).value_or("");
+  std::string release = platform::readFile(platform::joinPath(home, "release"), platform::read_limit::kReleaseFile).value_or("");
   for (std::string_view line : splitAt(release, '\n')) {
     if (line.size() <= key.size() || !line.starts_with(key) || line[key.size()] != '=') continue;
     std::string_view value = trimmed(line.substr(key.size() + 1), " \t\r\"");

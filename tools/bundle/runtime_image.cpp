@@ -6,13 +6,14 @@
 #include "image/executable_architectures.h"
 #include "platform/bundle.h"
 #include "platform/files.h"
+#include "platform/read_limits.h"
 
 namespace kvx::bundle {
 namespace {
 
 bool sharesAProcessor(const platform::Bundle& runtime, const std::string& stub) {
   std::optional<std::vector<int32_t>> theirs = runtime.executableArchitectures();
-  std::optional<std::string> stubBytes = platform::readFile(stub);
+  std::optional<std::string> stubBytes = platform::readFile(stub, platform::read_limit::kExecutable);
   if (!theirs || !stubBytes) return false;
   std::vector<int32_t> ours = image::executableFileArchitectures(*stubBytes);
   return std::any_of(theirs->begin(), theirs->end(),

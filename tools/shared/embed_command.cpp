@@ -7,6 +7,7 @@
 #include "platform/dictionary_file.h"
 #include "platform/file_replace.h"
 #include "platform/files.h"
+#include "platform/read_limits.h"
 
 namespace kvx::embed {
 namespace {
@@ -42,10 +43,11 @@ struct StubFile {
 };
 
 std::optional<StubFile> readStub(const std::string& path, std::string* message) {
-  std::optional<std::string> bytes = platform::readFile(path);
+  std::string unreadable;
+  std::optional<std::string> bytes = platform::readFile(path, platform::read_limit::kExecutable, &unreadable);
   std::optional<uint32_t> permissions = platform::filePermissions(path);
   if (!bytes || !permissions) {
-    fail(message, path, "cannot be read");
+    fail(message, path, unreadable.empty() || !platform::fileExists(path) ? "cannot be read" : unreadable);
     return std::nullopt;
   }
   std::string error;
