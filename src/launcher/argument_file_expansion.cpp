@@ -1,5 +1,7 @@
 // "@" argument files are expanded by the runtime's own launch library, so
 // that the launcher reads them exactly as that runtime's java command would.
+#include <algorithm>
+
 #include "launcher/argument_vector.h"
 #include "run/diagnostic_log.h"
 #include "launcher/launch_library.h"
@@ -8,8 +10,8 @@
 namespace kvx {
 namespace {
 
-bool hasArgumentFile(int argc, char** argv) {
-  for (int i = 0; i < argc; ++i) {
+bool hasArgumentFile(int optionsEnd, char** argv) {
+  for (int i = 0; i < optionsEnd; ++i) {
     if (argv[i][0] == '@') return true;
   }
   return false;
@@ -35,8 +37,9 @@ LaunchLibraryFunctions resolveLaunchLibrary(const platform::DynamicLibrary& libr
   return f;
 }
 
-void expandArgumentFiles(const ArgumentFileFunctions& f, int& argc, char**& argv) {
-  if (!hasArgumentFile(argc, argv)) return;
+void expandArgumentFiles(const ArgumentFileFunctions& f, int& argc, char**& argv, int optionsEnd) {
+  optionsEnd = std::clamp(optionsEnd, 0, argc);
+  if (!hasArgumentFile(optionsEnd, argv)) return;
   KVX_TRACE("@ argument found");
   if (!f.complete()) {
     KVX_TRACE("did not find all list functions %p %p %p %p %p %p",
@@ -50,7 +53,7 @@ void expandArgumentFiles(const ArgumentFileFunctions& f, int& argc, char**& argv
   // The program path is never an argument file.
   f.listAdd(list, f.stringDup(argv[0]));
   for (int i = 1; i < argc; ++i) {
-    JLIListRecord* replacement = f.preprocessArg(argv[i], true);
+    JLIListRecord* replacement = i < optionsEnd ? f.preprocessArg(argv[i], true) : nullptr;
     if (replacement == nullptr) {
       f.listAdd(list, f.stringDup(argv[i]));
       continue;

@@ -88,7 +88,7 @@ int Launcher::launch() {
     throw PlatformException("JavaLaunchError", "Could not get function pointer for JLI_Launch.");
   }
 
-  expandArgumentFiles(functions.argumentFiles, argc, argv);
+  expandArgumentFiles(functions.argumentFiles, argc, argv, mainClassEntry.value_or(argc));
 
   // "AppleWindowTabbingMode" = "manual" keeps the platform from merging the
   // application's windows into tabs. The user-defaults layer here is read-only

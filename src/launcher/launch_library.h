@@ -47,9 +47,11 @@ struct LaunchLibraryFunctions {
 // them; a missing one is left null.
 LaunchLibraryFunctions resolveLaunchLibrary(const platform::DynamicLibrary& library);
 
-// When an entry of the vector begins with "@", replaces argc and argv by the
-// vector as the library expands it. The vector stays as it is when there is
-// no such entry, or when one of the six functions is missing.
-void expandArgumentFiles(const ArgumentFileFunctions& functions, int& argc, char**& argv);
+// When an entry before optionsEnd begins with "@", replaces argc and argv by
+// the vector as the library expands it; entries from optionsEnd on are
+// copied as they stand. The vector stays as it is when there is no such
+// entry, or when one of the six functions is missing.
+void expandArgumentFiles(const ArgumentFileFunctions& functions, int& argc, char**& argv,
+                         int optionsEnd);
 
 }  // namespace kvx

@@ -77,6 +77,10 @@ class Launcher : public RuntimeChoice {
   // Fields after those of the runtime choice, in the order the behaviour lists them.
   int argc = 0;
   char** argv = nullptr;
+  // Where the main class stands in argv. Only the entries before it may name
+  // argument files, as with the java command: the program's own arguments
+  // are handed on as given, whatever they begin with. Unset, every entry may.
+  std::optional<int> mainClassEntry;
 
   RunState& run;
   SearchRoots searchRoots;

@@ -34,6 +34,7 @@ Launcher& Launcher::load() {
       launchVectorEntries(run.programPath(), options, *javaBundlePath, *mainClass, args);
   argv = makeArgumentVector(entries);
   argc = static_cast<int>(entries.size());
+  mainClassEntry = static_cast<int>(entries.size() - args.size() - 1);
   return *this;
 }
 

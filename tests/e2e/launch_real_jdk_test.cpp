@@ -113,15 +113,21 @@ TEST_F(LaunchRealJdk, TheApplicationGetsItsArgumentsAndClassPathAndItsStatusIsTh
   EXPECT_LE(mebibytes, 48);
 }
 
-TEST_F(LaunchRealJdk, TheRuntimesOwnLibraryExpandsArgumentFiles) {
+TEST_F(LaunchRealJdk, TheRuntimesOwnLibraryExpandsArgumentFilesAmongTheOptionsOnly) {
   writeFile(dir / "vm.args", "-Ddemo.fromFile=yes\n");
+  writeFile(dir / "notes.txt", "words of a note\n");
   AppBundle app = layOut(kJdk17, {});
 
-  ProgramResult result = run(app, {"-J@" + dir.path() + "/vm.args"});
+  // The program's own "@" arguments reach it as typed, whether a file of
+  // that name exists or not.
+  std::string notes = "@" + dir.path() + "/notes.txt";
+  ProgramResult result = run(app, {"-J@" + dir.path() + "/vm.args", "hello", "@bob", notes});
 
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_TRUE(printed(result, "property demo.fromFile = yes")) << result.out << result.err;
-  EXPECT_TRUE(printed(result, "arguments: 0")) << result.out;
+  EXPECT_TRUE(printed(result, "arguments: 3")) << result.out;
+  EXPECT_TRUE(printed(result, "argument: @bob")) << result.out;
+  EXPECT_TRUE(printed(result, "argument: " + notes)) << result.out;
 }
 
 TEST_F(LaunchRealJdk, AVersionSpecificOptionAppliesToTheRuntimeItNames) {

@@ -158,29 +158,30 @@ TEST_F(LaunchWithFakeLibrary, FailuresToOpenOrToFindJLILaunchRaiseJavaLaunchErro
   EXPECT_FALSE(std::filesystem::exists(recordPath));
 }
 
-TEST_F(LaunchWithFakeLibrary, ArgumentFilesAreExpandedByTheLibraryOverTheWholeVector) {
+TEST_F(LaunchWithFakeLibrary, ArgumentFilesAreExpandedByTheLibraryAmongTheOptionsOnly) {
   layOutFakeRuntime(runtime, "17.0.2");
   writeFile(dir / "opts", "-Da=1\n-Db=2\n");
   writeFile(dir / "more", "x y");
   std::string opts = "@" + dir.path() + "/opts";
   std::string more = "@" + dir.path() + "/more";
   Launcher launcher = launcherWith({"@prog", "-Dz=0", opts, "M", more, "@missing"});
+  launcher.mainClassEntry = 3;
   launcher.launch();
 
   std::vector<std::string> got = record();
   EXPECT_EQ(recordedVector(got), (std::vector<std::string>{"@prog", "-Dz=0", "-Da=1", "-Db=2", "M",
-                                                           "x", "y", "@missing"}));
-  EXPECT_EQ(recordedValue(got, "argc"), "8");
+                                                           more, "@missing"}));
+  EXPECT_EQ(recordedValue(got, "argc"), "7");
   EXPECT_EQ(recordedValue(got, "initArgProcessing"), "1 0");
-  // Every entry but the program path is offered, with the expand flag set.
+  // The options are offered with the expand flag set; neither the program
+  // path nor the main class and the program's own arguments are.
   std::vector<std::string> offered;
   for (const std::string& line : got) {
     if (line.rfind("preprocess ", 0) == 0) offered.push_back(line.substr(11));
   }
-  EXPECT_EQ(offered, (std::vector<std::string>{"-Dz=0 1", opts + " 1", "M 1", more + " 1",
-                                               "@missing 1"}));
-  EXPECT_EQ(launcher.argc, 8);
-  EXPECT_EQ(launcher.argv[8], nullptr);
+  EXPECT_EQ(offered, (std::vector<std::string>{"-Dz=0 1", opts + " 1"}));
+  EXPECT_EQ(launcher.argc, 7);
+  EXPECT_EQ(launcher.argv[7], nullptr);
 }
 
 TEST_F(LaunchWithFakeLibrary, ArgumentFilesStayUnexpandedWithoutTheListFunctions) {
@@ -194,8 +195,10 @@ TEST_F(LaunchWithFakeLibrary, ArgumentFilesStayUnexpandedWithoutTheListFunctions
 
 TEST_F(LaunchWithFakeLibrary, AVectorWithoutArgumentFilesNeverCallsTheListFunctions) {
   layOutFakeRuntime(runtime, "17.0.2");
-  std::vector<std::string> entries = {"prog", "-Dx=a@b", "M", "a@"};
+  // An "@" in the program's own arguments names no argument file.
+  std::vector<std::string> entries = {"prog", "-Dx=a@b", "M", "a@", "@notes.txt"};
   Launcher launcher = launcherWith(entries);
+  launcher.mainClassEntry = 2;
   launcher.launch();
   std::vector<std::string> got = record();
   EXPECT_EQ(recordedVector(got), entries);
