@@ -1,6 +1,5 @@
 #include "platform/file_tree.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +9,7 @@
 
 #include "base/text.h"
 #include "platform/file_creation.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/system_error.h"
 
@@ -30,17 +30,9 @@ bool failPlain(std::string* error, const std::string& path, const std::string& w
 
 // The entry names of a directory, without "." and "..".
 std::optional<std::vector<std::string>> entryNames(const std::string& path, std::string* error) {
-  DIR* dir = opendir(path.c_str());
-  if (!dir) {
-    fail(error, path, "cannot be read", errno);
-    return std::nullopt;
-  }
-  std::vector<std::string> names;
-  while (const struct dirent* entry = readdir(dir)) {
-    std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(std::move(name));
-  }
-  closedir(dir);
+  std::string reason;
+  std::optional<std::vector<std::string>> names = listDirectory(path, &reason);
+  if (!names) failPlain(error, path, "cannot be read: " + reason);
   return names;
 }
 

@@ -55,9 +55,12 @@ bool isExecutableFile(const std::string& path) {
          access(path.c_str(), X_OK) == 0;
 }
 
-std::optional<std::vector<std::string>> listDirectory(const std::string& path) {
+std::optional<std::vector<std::string>> listDirectory(const std::string& path, std::string* error) {
   DIR* dir = opendir(path.c_str());
-  if (!dir) return std::nullopt;
+  if (!dir) {
+    if (error != nullptr) *error = systemErrorText(errno);
+    return std::nullopt;
+  }
   std::vector<std::string> names;
   while (const struct dirent* entry = readdir(dir)) {
     std::string name = entry->d_name;

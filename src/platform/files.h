@@ -17,8 +17,10 @@ bool entryExists(const std::string& path);
 // A regular file (links followed) that this process may run.
 bool isExecutableFile(const std::string& path);
 // The names of a directory's entries without "." and "..", in the system's
-// order; nullopt when it cannot be listed.
-std::optional<std::vector<std::string>> listDirectory(const std::string& path);
+// order; nullopt when it cannot be listed, and then *error, when given, says
+// why.
+std::optional<std::vector<std::string>> listDirectory(const std::string& path,
+                                                      std::string* error = nullptr);
 struct DirectoryEntry {
   std::string name;
   bool isSymbolicLink = false;
