@@ -1,11 +1,11 @@
 #include "platform/file_lock.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "platform/descriptor_io.h"
 #include "platform/system_error.h"
 
 namespace kvx::platform {
@@ -18,11 +18,7 @@ std::optional<FileLock> FileLock::tryExclusive(const std::string& path, std::str
     *error = "cannot open " + path + ": " + systemErrorText(errno);
     return std::nullopt;
   }
-  int result;
-  do {
-    result = flock(fd, LOCK_EX | LOCK_NB);
-  } while (result != 0 && errno == EINTR);
-  if (result != 0) {
+  if (!detail::lockExclusive(fd, /*wait=*/false)) {
     int failure = errno;
     close(fd);
     *heldElsewhere = failure == EWOULDBLOCK;

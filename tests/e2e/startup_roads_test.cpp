@@ -2,10 +2,14 @@
 // takes, the command-line road of a launcher with an embedded configuration,
 // the trace switch, and the embedding tool that makes such launchers.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
+#include <memory>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -435,6 +439,80 @@ TEST(EmbedTool, FindsTheStubBesideItselfUnlessOneIsNamed) {
   EXPECT_EQ(lost.err, "kvx-embed: no launcher stub at " + dir / "libexec/kestrovel/kvx-launcher" + " nor at " +
                           dir / "bin/kvx-launcher" + "; name it with --stub\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "lost"));
+}
+
+// The names beside path that begin with path's own name and a dot.
+std::set<std::string> namesBeside(const std::string& path) {
+  const std::filesystem::path at(path);
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(at.parent_path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with(at.filename().string() + ".")) names.insert(name);
+  }
+  return names;
+}
+
+// Many runs writing one output at once each leave a whole launcher there,
+// and nothing beside it.
+TEST(EmbedTool, FortyRunsWritingOneOutputAtOnceAllSucceed) {
+  TempDir dir;
+  writeFile(dir / "config.plist", kConfigXml);
+  ASSERT_EQ(runProgram(kEmbed, {kLauncher, dir / "config.plist", dir / "expected"}).status, 0);
+  std::vector<std::unique_ptr<RunningProgram>> runs;
+  for (int i = 0; i < 40; ++i) {
+    const std::vector<std::string> args = {"60", kEmbed, kLauncher, dir / "config.plist", dir / "out"};
+    runs.push_back(std::make_unique<RunningProgram>("/usr/bin/timeout", args));
+  }
+  for (auto& run : runs) {
+    ProgramResult result = run->wait();
+    EXPECT_EQ(result.status, 0) << result.err;
+  }
+  EXPECT_TRUE(readFileOrMissing(dir / "out") == readFileOrMissing(dir / "expected"));
+  EXPECT_EQ(namesBeside(dir / "out"), std::set<std::string>{});
+}
+
+// A run stopped half-way keeps its temporary file from the runs after it
+// while it lives; once it is killed, the next run takes the file away. Names
+// that only look alike are never touched.
+TEST(EmbedTool, TheNextRunRemovesWhatAKilledRunLeftAndNothingElse) {
+  TempDir dir;
+  writeFile(dir / "config.plist", kConfigXml);
+  // A stub with a long tail, so that the copy takes long enough to be caught.
+  writeFile(dir / "stub", readFileOrMissing(kLauncher) + std::string(96 << 20, '\0'));
+  chmod((dir / "stub").c_str(), 0755);
+  const std::string out = dir / "out";
+  const std::set<std::string> lookAlikes = {"out.kvx-partial-Ab12Cd7", "out.kvx-partial-Ab_2Cd",
+                                            "out.Ab12Cd"};
+  for (const std::string& name : lookAlikes) writeFile(dir / name, "not a leftover");
+  writeFile(dir / "other.kvx-partial-Ab12Cd", "another output's");
+
+  RunningProgram stopped(kEmbed, {dir / "stub", dir / "config.plist", out});
+  std::string partial;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (partial.empty() && std::chrono::steady_clock::now() < deadline) {
+    for (const std::string& name : namesBeside(out)) {
+      std::error_code none;
+      if (!lookAlikes.contains(name) && std::filesystem::file_size(dir / name, none) > 0) partial = name;
+    }
+  }
+  ASSERT_FALSE(partial.empty()) << "the run was never caught writing";
+  kill(stopped.pid(), SIGSTOP);
+  ASSERT_TRUE(std::filesystem::exists(dir / partial)) << "the run finished before it was stopped";
+  EXPECT_TRUE(partial.starts_with("out.kvx-partial-")) << partial;
+
+  ProgramResult whileStopped = runProgram(kEmbed, {kLauncher, dir / "config.plist", out});
+  EXPECT_EQ(whileStopped.status, 0) << whileStopped.err;
+  EXPECT_TRUE(std::filesystem::exists(dir / partial)) << "the file of a living run was taken away";
+
+  kill(stopped.pid(), SIGKILL);
+  EXPECT_EQ(stopped.wait().status, 128 + SIGKILL);
+  ProgramResult afterKill = runProgram(kEmbed, {kLauncher, dir / "config.plist", out});
+  EXPECT_EQ(afterKill.status, 0) << afterKill.err;
+  EXPECT_EQ(namesBeside(out), lookAlikes);
+  for (const std::string& name : lookAlikes) {
+    EXPECT_EQ(readFileOrMissing(dir / name), "not a leftover") << name;
+  }
+  EXPECT_EQ(readFileOrMissing(dir / "other.kvx-partial-Ab12Cd"), "another output's");
 }
 
 // Running out of memory is one more refusal with one line, not an abort.

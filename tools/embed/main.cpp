@@ -38,7 +38,11 @@ const char kHelp[] =
     "has no reserved note (or is not a 64-bit little-endian ELF file, is cut short,\n"
     "or its note is outside every loadable segment), when CONFIG is too large for\n"
     "the note, when no stub is named and none is found, or when OUTPUT cannot be\n"
-    "written. CONFIG and STUB must be regular files.\n";
+    "written. CONFIG and STUB must be regular files.\n"
+    "\n"
+    "A temporary file left beside OUTPUT by a kvx-embed that was stopped before its\n"
+    "rename (OUTPUT.kvx-partial-XXXXXX) is removed by the next one that writes\n"
+    "OUTPUT; those that other kvx-embed runs are still writing are left alone.\n";
 
 // The stub, configuration and output of a command line, or nullopt when it
 // has none of the accepted forms.
