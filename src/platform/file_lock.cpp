@@ -29,6 +29,26 @@ std::optional<FileLock> FileLock::tryExclusive(const std::string& path, std::str
   return FileLock(fd);
 }
 
+std::optional<FileLock> FileLock::waitExclusive(const std::string& path, std::string* error, bool* waited) {
+  if (waited != nullptr) *waited = false;
+  int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    *error = "cannot open " + path + ": " + systemErrorText(errno);
+    return std::nullopt;
+  }
+  bool locked = detail::lockExclusive(fd, /*wait=*/false);
+  if (!locked && errno == EWOULDBLOCK) {
+    if (waited != nullptr) *waited = true;
+    locked = detail::lockExclusive(fd, /*wait=*/true);
+  }
+  if (!locked) {
+    *error = "cannot lock " + path + ": " + systemErrorText(errno);
+    close(fd);
+    return std::nullopt;
+  }
+  return FileLock(fd);
+}
+
 FileLock& FileLock::operator=(FileLock&& other) noexcept {
   if (this != &other) {
     if (fd_ >= 0) close(fd_);
