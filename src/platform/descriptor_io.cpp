@@ -1,6 +1,7 @@
 #include "platform/descriptor_io.h"
 
 #include <errno.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace kvx::platform::detail {
@@ -14,6 +15,14 @@ bool writeAll(int fd, std::string_view bytes) {
     done += static_cast<size_t>(n);
   }
   return true;
+}
+
+bool lockExclusive(int fd, bool wait) {
+  int result;
+  do {
+    result = flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB);
+  } while (result != 0 && errno == EINTR);
+  return result == 0;
 }
 
 }  // namespace kvx::platform::detail

@@ -1,11 +1,11 @@
 #include "platform/file_lock.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "platform/descriptor_io.h"
 #include "platform/system_error.h"
 
 namespace kvx::platform {
@@ -18,16 +18,32 @@ std::optional<FileLock> FileLock::tryExclusive(const std::string& path, std::str
     *error = "cannot open " + path + ": " + systemErrorText(errno);
     return std::nullopt;
   }
-  int result;
-  do {
-    result = flock(fd, LOCK_EX | LOCK_NB);
-  } while (result != 0 && errno == EINTR);
-  if (result != 0) {
+  if (!detail::lockExclusive(fd, /*wait=*/false)) {
     int failure = errno;
     close(fd);
     *heldElsewhere = failure == EWOULDBLOCK;
     *error = *heldElsewhere ? path + " is held by another process"
                             : "cannot lock " + path + ": " + systemErrorText(failure);
+    return std::nullopt;
+  }
+  return FileLock(fd);
+}
+
+std::optional<FileLock> FileLock::waitExclusive(const std::string& path, std::string* error, bool* waited) {
+  if (waited != nullptr) *waited = false;
+  int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    *error = "cannot open " + path + ": " + systemErrorText(errno);
+    return std::nullopt;
+  }
+  bool locked = detail::lockExclusive(fd, /*wait=*/false);
+  if (!locked && errno == EWOULDBLOCK) {
+    if (waited != nullptr) *waited = true;
+    locked = detail::lockExclusive(fd, /*wait=*/true);
+  }
+  if (!locked) {
+    *error = "cannot lock " + path + ": " + systemErrorText(errno);
+    close(fd);
     return std::nullopt;
   }
   return FileLock(fd);

@@ -17,6 +17,15 @@ class FileLock {
   static std::optional<FileLock> tryExclusive(const std::string& path, std::string* error,
                                               bool* heldElsewhere);
 
+  // Waits until no other process holds the lock on path, creating the file
+  // when it is missing. An existing file is opened for reading only, so one
+  // in a directory this process may not write serves all the same. nullopt
+  // when the file can be neither opened nor made, or the file system offers
+  // no locks; *error says which. *waited, when given, tells whether another
+  // process held it when asked.
+  static std::optional<FileLock> waitExclusive(const std::string& path, std::string* error,
+                                               bool* waited = nullptr);
+
   FileLock(FileLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
   FileLock& operator=(FileLock&& other) noexcept;
   FileLock(const FileLock&) = delete;

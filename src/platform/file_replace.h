@@ -17,7 +17,10 @@ bool isSameFile(const std::string& a, const std::string& b);
 
 // Writes bytes to a temporary file beside path, gives it the permission bits
 // in mode and renames it over path. On failure nothing is left behind and
-// *error says why.
+// *error says why. The temporary file is named path, ".kvx-partial-" and six
+// characters, and is locked until its rename; one that no process holds was
+// left by a writer killed before its rename, and is removed first. Those of
+// writers still at work, and every other file, are left alone.
 bool replaceFile(const std::string& path, std::string_view bytes, uint32_t mode, std::string* error);
 
 }  // namespace kvx::platform

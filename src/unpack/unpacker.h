@@ -18,7 +18,9 @@ class Unpacker {
   // (an absolute path) into its jar. True when all that still existed were
   // expanded, or there was nothing to do; false at the first failed tool run.
   // An empty progress means no callback. A tool that cannot be started raises
-  // PlatformException.
+  // PlatformException. Starts in other processes that find packed files in
+  // the same directory take turns (through the lock file "_kvx_unpack.lock"
+  // there), and each expands what is left when its turn comes.
   static bool unpack(const std::string& runtimeDirectory, const Progress& progress);
 
   // Appends subDir + "/" + name for each packed file directly in that

@@ -2,10 +2,14 @@
 // takes, the command-line road of a launcher with an embedded configuration,
 // the trace switch, and the embedding tool that makes such launchers.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
+#include <memory>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -280,6 +284,21 @@ TEST_F(EmbeddedLauncher, TheToolKeepsTheStubAndItsRunBits) {
   EXPECT_EQ(entries, 4u);  // stub, config.plist, tool, out
 }
 
+// Where the file bytes of the last loadable segment of an ELF file end.
+uint64_t loadableEnd(const std::string& elf) {
+  auto field = [&](size_t at, size_t size) {
+    uint64_t value = 0;
+    memcpy(&value, elf.data() + at, size);
+    return value;
+  };
+  uint64_t end = 0;
+  for (uint64_t i = 0, table = field(32, 8); i < field(56, 2); ++i) {
+    const size_t entry = table + i * 56;
+    if (field(entry, 4) == 1) end = std::max(end, field(entry + 8, 8) + field(entry + 32, 8));
+  }
+  return end;
+}
+
 TEST_F(EmbeddedLauncher, TheToolRefusesWithTheFileAndTheReason) {
   writeFile(dir_ / "broken.plist", "<plist><dict><key>a</key>");
   writeFile(dir_ / "array.plist", "<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>");
@@ -288,9 +307,32 @@ TEST_F(EmbeddedLauncher, TheToolRefusesWithTheFileAndTheReason) {
   writeFile(dir_ / "text", "#!/bin/sh\necho not a launcher\n");
   const std::string noNote = copyOf(kEmbed, dir_ / "no-note");
   const std::string config = dir_ / "config.plist";
+  // Stubs cut short, as a copy that stopped half-way leaves them: their note
+  // is whole, but the launcher made from them would crash. The second has no
+  // section table and loses only the last byte of its loadable segments, so
+  // only they give it away.
+  const std::string stubBytes = readFileOrMissing(stub_);
+  writeFile(dir_ / "half", stubBytes.substr(0, stubBytes.size() / 2));
+  std::string withoutSections = stubBytes;
+  withoutSections.replace(40, 8, 8, '\0');  // e_shoff
+  withoutSections.replace(58, 6, 6, '\0');  // e_shentsize, e_shnum, e_shstrndx
+  writeFile(dir_ / "cut-without-sections", withoutSections.substr(0, loadableEnd(stubBytes) - 1));
+  // Section tables whose place or size would wrap around 64 bits.
+  std::string wrapping = stubBytes;
+  wrapping.replace(40, 8, std::string("\xf0\xff\xff\xff\xff\xff\xff\xff", 8));
+  writeFile(dir_ / "wrapping-section-table", wrapping);
+  std::string uncountable = stubBytes;
+  uint64_t sectionTable = 0;
+  memcpy(&sectionTable, stubBytes.data() + 40, 8);
+  uncountable.replace(60, 2, 2, '\0');  // the count is then the first entry's size
+  uncountable.replace(sectionTable + 32, 8, std::string("\0\0\0\0\0\0\0\x40", 8));
+  writeFile(dir_ / "uncountable-sections", uncountable);
+  // What never ends or never answers is refused without being read.
+  ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0600), 0);
   struct Case {
     std::vector<std::string> args;
     std::string blamed;
+    std::string reason = "";
   } cases[] = {
       {{stub_, dir_ / "broken.plist", dir_ / "o"}, dir_ / "broken.plist"},
       {{stub_, dir_ / "array.plist", dir_ / "o"}, dir_ / "array.plist"},
@@ -300,12 +342,25 @@ TEST_F(EmbeddedLauncher, TheToolRefusesWithTheFileAndTheReason) {
       {{dir_ / "text", config, dir_ / "o"}, dir_ / "text"},
       {{stub_, config, stub_}, stub_},
       {{stub_, config, dir_ / "no-such-dir/o"}, dir_ / "no-such-dir/o"},
+      {{dir_ / "half", config, dir_ / "o"}, dir_ / "half", "cut short: its section header table"},
+      {{dir_ / "cut-without-sections", config, dir_ / "o"},
+       dir_ / "cut-without-sections",
+       "cut short: loadable segment"},
+      {{dir_ / "wrapping-section-table", config, dir_ / "o"}, dir_ / "wrapping-section-table", "section header"},
+      {{dir_ / "uncountable-sections", config, dir_ / "o"}, dir_ / "uncountable-sections", "section header"},
+      {{"/dev/zero", config, dir_ / "o"}, "/dev/zero", "not a regular file"},
+      {{stub_, "/dev/zero", dir_ / "o"}, "/dev/zero", "not a regular file"},
+      {{dir_ / "fifo", config, dir_ / "o"}, dir_ / "fifo", "not a regular file"},
+      {{stub_, dir_ / "fifo", dir_ / "o"}, dir_ / "fifo", "not a regular file"},
   };
   const std::string stubBefore = readFileOrMissing(stub_);
   for (const Case& c : cases) {
-    ProgramResult run = runProgram(kEmbed, c.args);
-    EXPECT_EQ(run.status, 2) << c.blamed;
+    std::vector<std::string> limited = {"20", kEmbed};
+    limited.insert(limited.end(), c.args.begin(), c.args.end());
+    ProgramResult run = runProgram("/usr/bin/timeout", limited);
+    EXPECT_EQ(run.status, 2) << c.blamed << "\n" << run.err;
     EXPECT_TRUE(run.err.starts_with("kvx-embed: " + c.blamed + ": ")) << run.err;
+    EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_FALSE(std::filesystem::exists(dir_ / "o")) << c.blamed;
   }
@@ -384,6 +439,97 @@ TEST(EmbedTool, FindsTheStubBesideItselfUnlessOneIsNamed) {
   EXPECT_EQ(lost.err, "kvx-embed: no launcher stub at " + dir / "libexec/kestrovel/kvx-launcher" + " nor at " +
                           dir / "bin/kvx-launcher" + "; name it with --stub\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "lost"));
+}
+
+// The names beside path that begin with path's own name and a dot.
+std::set<std::string> namesBeside(const std::string& path) {
+  const std::filesystem::path at(path);
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(at.parent_path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with(at.filename().string() + ".")) names.insert(name);
+  }
+  return names;
+}
+
+// Many runs writing one output at once each leave a whole launcher there,
+// and nothing beside it.
+TEST(EmbedTool, FortyRunsWritingOneOutputAtOnceAllSucceed) {
+  TempDir dir;
+  writeFile(dir / "config.plist", kConfigXml);
+  ASSERT_EQ(runProgram(kEmbed, {kLauncher, dir / "config.plist", dir / "expected"}).status, 0);
+  std::vector<std::unique_ptr<RunningProgram>> runs;
+  for (int i = 0; i < 40; ++i) {
+    const std::vector<std::string> args = {"60", kEmbed, kLauncher, dir / "config.plist", dir / "out"};
+    runs.push_back(std::make_unique<RunningProgram>("/usr/bin/timeout", args));
+  }
+  for (auto& run : runs) {
+    ProgramResult result = run->wait();
+    EXPECT_EQ(result.status, 0) << result.err;
+  }
+  EXPECT_TRUE(readFileOrMissing(dir / "out") == readFileOrMissing(dir / "expected"));
+  EXPECT_EQ(namesBeside(dir / "out"), std::set<std::string>{});
+}
+
+// A run stopped half-way keeps its temporary file from the runs after it
+// while it lives; once it is killed, the next run takes the file away. Names
+// that only look alike are never touched.
+TEST(EmbedTool, TheNextRunRemovesWhatAKilledRunLeftAndNothingElse) {
+  TempDir dir;
+  writeFile(dir / "config.plist", kConfigXml);
+  // A stub with a long tail, so that the copy takes long enough to be caught.
+  writeFile(dir / "stub", readFileOrMissing(kLauncher) + std::string(96 << 20, '\0'));
+  chmod((dir / "stub").c_str(), 0755);
+  const std::string out = dir / "out";
+  const std::set<std::string> lookAlikes = {"out.kvx-partial-Ab12Cd7", "out.kvx-partial-Ab_2Cd",
+                                            "out.Ab12Cd"};
+  for (const std::string& name : lookAlikes) writeFile(dir / name, "not a leftover");
+  writeFile(dir / "other.kvx-partial-Ab12Cd", "another output's");
+
+  RunningProgram stopped(kEmbed, {dir / "stub", dir / "config.plist", out});
+  std::string partial;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (partial.empty() && std::chrono::steady_clock::now() < deadline) {
+    for (const std::string& name : namesBeside(out)) {
+      std::error_code none;
+      if (!lookAlikes.contains(name) && std::filesystem::file_size(dir / name, none) > 0) partial = name;
+    }
+  }
+  ASSERT_FALSE(partial.empty()) << "the run was never caught writing";
+  kill(stopped.pid(), SIGSTOP);
+  ASSERT_TRUE(std::filesystem::exists(dir / partial)) << "the run finished before it was stopped";
+  EXPECT_TRUE(partial.starts_with("out.kvx-partial-")) << partial;
+
+  ProgramResult whileStopped = runProgram(kEmbed, {kLauncher, dir / "config.plist", out});
+  EXPECT_EQ(whileStopped.status, 0) << whileStopped.err;
+  EXPECT_TRUE(std::filesystem::exists(dir / partial)) << "the file of a living run was taken away";
+
+  kill(stopped.pid(), SIGKILL);
+  EXPECT_EQ(stopped.wait().status, 128 + SIGKILL);
+  ProgramResult afterKill = runProgram(kEmbed, {kLauncher, dir / "config.plist", out});
+  EXPECT_EQ(afterKill.status, 0) << afterKill.err;
+  EXPECT_EQ(namesBeside(out), lookAlikes);
+  for (const std::string& name : lookAlikes) {
+    EXPECT_EQ(readFileOrMissing(dir / name), "not a leftover") << name;
+  }
+  EXPECT_EQ(readFileOrMissing(dir / "other.kvx-partial-Ab12Cd"), "another output's");
+}
+
+// Running out of memory is one more refusal with one line, not an abort.
+TEST(EmbedTool, RunningOutOfMemoryIsRefusedWithOneLine) {
+  if (cacheValue("KVX_SANITIZE") == "ON") {
+    GTEST_SKIP() << "the sanitizers need more address space than this leaves";
+  }
+  TempDir dir;
+  writeFile(dir / "config.plist", kConfigXml);
+  // Within the size a stub may have, and more than the address space allows.
+  writeFile(dir / "large", "");
+  std::filesystem::resize_file(dir / "large", 200 << 20);
+  ProgramResult run = runProgram("/bin/sh", {"-c", "ulimit -v 150000 && exec \"$@\"", "sh", kEmbed,
+                                             dir / "large", dir / "config.plist", dir / "out"});
+  EXPECT_EQ(run.status, 2) << run.err;
+  EXPECT_EQ(run.err, "kvx-embed: not enough memory to hold the stub and the configuration\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "out"));
 }
 
 }  // namespace

@@ -40,6 +40,22 @@ TEST(FileLock, OnlyOneHolderAtATimeAndFreedWithItsHolder) {
   EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
 }
 
+TEST(FileLock, AWaitingTakerGetsAFreeLockAtOnceAndHoldsItLikeAnyOther) {
+  TempDir dir;
+  const std::string path = dir / "lock";
+  std::string error;
+  bool waited = true;
+  std::optional<FileLock> lock = FileLock::waitExclusive(path, &error, &waited);
+  ASSERT_TRUE(lock) << error;
+  EXPECT_FALSE(waited);
+  bool held = false;
+  EXPECT_FALSE(FileLock::tryExclusive(path, &error, &held));
+  EXPECT_TRUE(held);
+
+  EXPECT_FALSE(FileLock::waitExclusive(dir / "missing/lock", &error));
+  EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
+}
+
 void writeMarker(void* path) { test::writeFile(*static_cast<std::string*>(path), "ran"); }
 
 // A child registers the hook, then ends as end() says; whether the hook ran.

@@ -7,7 +7,12 @@
 // "FAIL" is left alone and the program exits 3, as a broken archive would.
 // Anything else on the command line exits 2. When UNPACK200_STANDIN_LOG names
 // a file, each call appends its arguments to it, one line per call, separated
-// by tabs.
+// by tabs. When UNPACK200_STANDIN_DELAY_MS is set, each call waits that long
+// after reading the packed file, as a real tool takes its time. A run that
+// finds another at work on the same packed file says so and exits 4.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -24,6 +29,24 @@ void logCall(int argc, char** argv) {
   log << "\n";
 }
 
+// Marks a packed file as being worked on for as long as it lives.
+class BusyMark {
+ public:
+  explicit BusyMark(const std::string& packed) : path_(packed + ".busy") {
+    int fd = open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    taken_ = fd >= 0;
+    if (taken_) close(fd);
+  }
+  ~BusyMark() {
+    if (taken_) unlink(path_.c_str());
+  }
+  bool taken() const { return taken_; }
+
+ private:
+  std::string path_;
+  bool taken_ = false;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -34,6 +57,11 @@ int main(int argc, char** argv) {
   }
   const std::string packed = argv[2];
   const std::string jar = argv[3];
+  BusyMark busy(packed);
+  if (!busy.taken()) {
+    std::fprintf(stderr, "unpack200: another run is unpacking %s\n", packed.c_str());
+    return 4;
+  }
 
   std::ifstream in(packed, std::ios::binary);
   if (!in) {
@@ -42,6 +70,9 @@ int main(int argc, char** argv) {
   }
   std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   in.close();
+  if (const char* delay = std::getenv("UNPACK200_STANDIN_DELAY_MS")) {
+    usleep(static_cast<useconds_t>(std::atoi(delay)) * 1000);
+  }
   if (content.starts_with("FAIL")) {
     std::fprintf(stderr, "unpack200: corrupt archive %s\n", packed.c_str());
     return 3;

@@ -3,14 +3,19 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "run/diagnostic_log.h"
 #include "base/exception.h"
+#include "platform/file_lock.h"
 #include "test_support/temp_dir.h"
 
 namespace kvx {
@@ -123,6 +128,67 @@ TEST_F(RuntimeHome, NothingToDoIsSuccessWithoutToolOrCallback) {
   EXPECT_TRUE(Unpacker::unpack(dir_ / "no-such-runtime", recordProgress));
   EXPECT_TRUE(progress_.empty());
   EXPECT_EQ(toolCalls(), "");
+  // A start with nothing to do leaves no trace in the runtime, not even its lock.
+  EXPECT_FALSE(fs::exists(at("_kvx_unpack.lock")));
+}
+
+// Whether the process has path open, as a start waiting for its lock has.
+bool holdsOpen(pid_t pid, const std::string& path) {
+  std::error_code failure;
+  for (const auto& entry : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", failure)) {
+    if (fs::read_symlink(entry.path(), failure) == path) return true;
+  }
+  return false;
+}
+
+// The status a child ended with, or -1 when it has not ended within the time.
+int statusWithin(pid_t pid, std::chrono::seconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  int status = 0;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return -1;
+    }
+    usleep(10000);
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Another start holds the runtime's lock: this one waits for it, then expands
+// only what the other left packed, and counts only that towards its progress.
+TEST_F(RuntimeHome, WaitsForAnotherStartAndExpandsOnlyWhatItLeft) {
+  pack("lib/a.jar.pack", "a");
+  pack("lib/b.jar.pack", "b");
+  const std::string lockPath = at("_kvx_unpack.lock");
+  std::string error;
+  std::optional<platform::FileLock> other = platform::FileLock::waitExclusive(lockPath, &error);
+  ASSERT_TRUE(other) << error;
+  fflush(nullptr);
+  const pid_t start = fork();
+  ASSERT_GE(start, 0);
+  if (start == 0) {
+    other.reset();  // only this copy of the descriptor: the lock stays with the parent
+    std::vector<double> progress;
+    const bool ok =
+        Unpacker::unpack(home_, [&](double percent, const void*) { progress.push_back(percent); });
+    _exit(!ok ? 1 : progress == std::vector<double>{100.0} ? 0 : 2);
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!holdsOpen(start, lockPath) && std::chrono::steady_clock::now() < deadline) usleep(10000);
+  EXPECT_TRUE(holdsOpen(start, lockPath)) << "the start never came to the lock";
+  EXPECT_EQ(toolCalls(), "") << "the tool ran while another start held the lock";
+
+  // The other start expands a, as the tool would, and lets go.
+  writeFile(at("lib/a.jar"), "unpacked by the other start");
+  fs::remove(at("lib/a.jar.pack"));
+  other.reset();
+
+  EXPECT_EQ(statusWithin(start, std::chrono::seconds(20)), 0);
+  EXPECT_EQ(toolCalls(), callFor("lib/b.jar.pack"));
+  EXPECT_EQ(readFileOrMissing(at("lib/a.jar")), "unpacked by the other start");
+  EXPECT_EQ(readFileOrMissing(at("lib/b.jar")), "unpacked:b");
 }
 
 TEST_F(RuntimeHome, ExpandsEveryPackedJarInListOrder) {

@@ -2,6 +2,8 @@
 // a command-line launcher of it.
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,9 +35,14 @@ const char kHelp[] =
     "\n"
     "Exit status 0 on success. Status 2, with one line naming the file and the\n"
     "reason, when CONFIG does not parse or its root is not a dictionary, when STUB\n"
-    "has no reserved note (or is not a 64-bit little-endian ELF file, or its note\n"
-    "is outside every loadable segment), when CONFIG is too large for the note, when\n"
-    "no stub is named and none is found, or when OUTPUT cannot be written.\n";
+    "has no reserved note (or is not a 64-bit little-endian ELF file, is cut short,\n"
+    "or its note is outside every loadable segment), when CONFIG is too large for\n"
+    "the note, when no stub is named and none is found, or when OUTPUT cannot be\n"
+    "written. CONFIG and STUB must be regular files.\n"
+    "\n"
+    "A temporary file left beside OUTPUT by a kvx-embed that was stopped before its\n"
+    "rename (OUTPUT.kvx-partial-XXXXXX) is removed by the next one that writes\n"
+    "OUTPUT; those that other kvx-embed runs are still writing are left alone.\n";
 
 // The stub, configuration and output of a command line, or nullopt when it
 // has none of the accepted forms.
@@ -58,9 +65,7 @@ int refuse(const std::string& message) {
   return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int embed(int argc, char** argv) {
   if (argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
     (void)fputs(kUsage, stdout);
     (void)fputs(kHelp, stdout);
@@ -79,4 +84,29 @@ int main(int argc, char** argv) {
   request->stub = *stub;
   if (!kvx::embed::embedConfiguration(*request, &message)) return refuse(message);
   return 0;
+}
+
+// What an exception says, on one line.
+std::string oneLine(const char* text) {
+  std::string line = text;
+  for (char& c : line) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  return line;
+}
+
+}  // namespace
+
+// Every failure, an unforeseen one included, ends with status 2 and one line,
+// never with an abort that a build script would take for a crash.
+int main(int argc, char** argv) {
+  try {
+    return embed(argc, argv);
+  } catch (const std::bad_alloc&) {
+    return refuse("not enough memory to hold the stub and the configuration");
+  } catch (const std::exception& e) {
+    return refuse(oneLine(e.what()));
+  } catch (...) {
+    return refuse("stopped by an unknown failure");
+  }
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "elf_file_extent.h"
 #include "image/config_note.h"
 #include "image/elf_walker.h"
 
@@ -45,14 +46,9 @@ std::optional<ConfigRegion> findConfigRegion(std::string_view file, std::string*
     *error = "not a 64-bit little-endian ELF file";
     return std::nullopt;
   }
+  if (!elfFileIsWhole(file, error)) return std::nullopt;
   const uint64_t tableOffset = load64(bytes + 32);
-  const uint16_t entrySize = static_cast<uint16_t>(bytes[54] | bytes[55] << 8);
   const uint16_t count = static_cast<uint16_t>(bytes[56] | bytes[57] << 8);
-  if (entrySize != kElfProgramHeaderSize ||
-      !rangeFits(tableOffset, static_cast<uint64_t>(count) * entrySize, file.size())) {
-    *error = "its program header table is damaged";
-    return std::nullopt;
-  }
   std::optional<ConfigRegion> region;
   for (uint16_t i = 0; i < count && !region; ++i) {
     ElfSegment segment = readProgramHeader(bytes + tableOffset + i * kElfProgramHeaderSize);

@@ -24,7 +24,8 @@ std::optional<std::string> storedList(const std::string& path, std::string* mess
     case platform::DictionaryFile::Status::Read:
       return plist::writeBinary(*file.dictionary);
     case platform::DictionaryFile::Status::Missing:
-      fail(message, path, "cannot be read");
+      // One that is there says why it cannot be read (not a regular file, too large).
+      fail(message, path, platform::fileExists(path) ? file.reason : "cannot be read");
       break;
     case platform::DictionaryFile::Status::NotAPropertyList:
       fail(message, path, "is not a property list: " + file.reason);
@@ -47,7 +48,8 @@ std::optional<StubFile> readStub(const std::string& path, std::string* message) 
   std::optional<std::string> bytes = platform::readFile(path, platform::read_limit::kExecutable, &unreadable);
   std::optional<uint32_t> permissions = platform::filePermissions(path);
   if (!bytes || !permissions) {
-    fail(message, path, unreadable.empty() || !platform::fileExists(path) ? "cannot be read" : unreadable);
+    const bool missing = unreadable.empty() || !platform::fileExists(path);
+    fail(message, path, missing ? "cannot be read" : "cannot be read: " + unreadable);
     return std::nullopt;
   }
   std::string error;
