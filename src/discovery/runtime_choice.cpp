@@ -78,7 +78,13 @@ void RuntimeSearch::findOverrideOrBundledRuntime(const OptString& minVersion, co
 
 // A runtime in the application root: a bundle, else a plain runtime home.
 void RuntimeSearch::findRuntimeInAppRoot() {
-  std::string root = run_.appRootDir.value_or(std::string());
+  // Without an application root there is nothing to look in; the current
+  // directory is no stand-in for it.
+  if (!run_.appRootDir) {
+    KVX_TRACE("no application root to look for a shipped runtime in");
+    return;
+  }
+  const std::string& root = *run_.appRootDir;
   std::string bundlePath = platform::joinPath(root, ".kestrovel/jre.bundle");
   choice_.javaBundlePath = bundlePath;
   if (platform::isDirectory(bundlePath)) {
