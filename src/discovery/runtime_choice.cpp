@@ -41,6 +41,16 @@ bool runtimeFound(const RuntimeChoice& choice) {
 
 }  // namespace
 
+// The runtime is checked now but loaded, and named to the application, after
+// the parameters have changed into the working directory: a relative path
+// is made absolute first, so that both name the same runtime.
+void RuntimeSearch::openCandidate(const std::string& path) {
+  OptString anchored = platform::absolutePath(path);
+  choice_.javaBundlePath = anchored.value_or(path);
+  choice_.javaBundle = anchored ? platform::Bundle::open(*anchored) : nullptr;
+  if (!anchored) KVX_TRACE("refused %@: the current directory it is relative to cannot be told", path.c_str());
+}
+
 OptString RuntimeSearch::replaceVariables(const OptString& text) const {
   return kvx::replaceVariables(run_, choice_.javaBundlePath, text);
 }
@@ -164,8 +174,7 @@ OptString RuntimeSearch::findJavaBundle() {
 
   const StringList& arguments = run_.arguments;
   if (arguments.size() >= 3 && arguments[1] == "__kvx_auth_restart") {
-    choice_.javaBundlePath = arguments[2];
-    choice_.javaBundle = platform::Bundle::open(arguments[2]);
+    openCandidate(arguments[2]);
     KVX_TRACE("authorization restart with %@ %@", arguments[2].c_str(),
               choice_.javaBundle ? choice_.javaBundle->path().c_str() : "(null)");
   } else {
