@@ -1,6 +1,7 @@
 // The runtime the built launcher checks is the runtime it loads: a relative
 // runtime path names the same directory after the start has changed into
-// its working directory.
+// its working directory, and a plain runtime home is judged by the very
+// library file the launch opens.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,6 +10,7 @@
 
 #include "test_support/app_bundle.h"
 #include "test_support/run_program.h"
+#include "test_support/runtime_fixtures.h"
 #include "test_support/temp_dir.h"
 
 namespace kvx::test {
@@ -84,6 +86,32 @@ TEST_F(RuntimePaths, ARelativeRuntimeIsLoadedFromWhereItWasChecked) {
     EXPECT_EQ(launched.library, start + "/rt/lib/libjli.so") << c.name;
     EXPECT_EQ(launched.jreBundle, start + "/rt") << c.name;
     EXPECT_EQ(launched.version, "17.0.4") << c.name;
+  }
+}
+
+// A plain home with both lib/libjli.so and lib/jli/libjli.so is launched
+// through the second; whichever of the two is built for another processor,
+// the decision to take the home or pass it over follows that second file.
+TEST_F(RuntimePaths, APlainHomeIsJudgedByTheLibraryItIsLaunchedThrough) {
+  const std::string fallback = layOutFakeRuntime(dir / "fallback", "17.0.1");
+  const plist::Value javaVM =
+      dict({{"MainClass", str("Main")}, {"SearchSequence", strings({"R" + dir / "both", "R" + fallback})}});
+  const struct {
+    const char* brokenFile;
+    const char* workingFile;
+    std::string expectedLibrary;
+  } cases[] = {
+      {"lib/jli/libjli.so", "lib/libjli.so", fallback + "/lib/libjli.so"},
+      {"lib/libjli.so", "lib/jli/libjli.so", dir / "both/lib/jli/libjli.so"},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(dir / "both");
+    layOutFakeRuntime(dir / "both", "17.0.2");
+    placeFakeLibrary(dir / "both" + "/" + c.workingFile);
+    writeFile(dir / "both" + "/" + c.brokenFile, foreignExecutable());
+    Launched launched = launchFrom(dir.path(), javaVM, {});
+    EXPECT_EQ(launched.status, 0) << c.brokenFile << " broken\n" << launched.err;
+    EXPECT_EQ(launched.library, c.expectedLibrary) << c.brokenFile << " broken";
   }
 }
 
