@@ -41,6 +41,16 @@ bool runtimeFound(const RuntimeChoice& choice) {
 
 }  // namespace
 
+// The runtime is checked now but loaded, and named to the application, after
+// the parameters have changed into the working directory: a relative path
+// is made absolute first, so that both name the same runtime.
+void RuntimeSearch::openCandidate(const std::string& path) {
+  OptString anchored = platform::absolutePath(path);
+  choice_.javaBundlePath = anchored.value_or(path);
+  choice_.javaBundle = anchored ? platform::Bundle::open(*anchored) : nullptr;
+  if (!anchored) KVX_TRACE("refused %@: the current directory it is relative to cannot be told", path.c_str());
+}
+
 OptString RuntimeSearch::replaceVariables(const OptString& text) const {
   return kvx::replaceVariables(run_, choice_.javaBundlePath, text);
 }
@@ -78,7 +88,13 @@ void RuntimeSearch::findOverrideOrBundledRuntime(const OptString& minVersion, co
 
 // A runtime in the application root: a bundle, else a plain runtime home.
 void RuntimeSearch::findRuntimeInAppRoot() {
-  std::string root = run_.appRootDir.value_or(std::string());
+  // Without an application root there is nothing to look in; the current
+  // directory is no stand-in for it.
+  if (!run_.appRootDir) {
+    KVX_TRACE("no application root to look for a shipped runtime in");
+    return;
+  }
+  const std::string& root = *run_.appRootDir;
   std::string bundlePath = platform::joinPath(root, ".kestrovel/jre.bundle");
   choice_.javaBundlePath = bundlePath;
   if (platform::isDirectory(bundlePath)) {
@@ -158,8 +174,7 @@ OptString RuntimeSearch::findJavaBundle() {
 
   const StringList& arguments = run_.arguments;
   if (arguments.size() >= 3 && arguments[1] == "__kvx_auth_restart") {
-    choice_.javaBundlePath = arguments[2];
-    choice_.javaBundle = platform::Bundle::open(arguments[2]);
+    openCandidate(arguments[2]);
     KVX_TRACE("authorization restart with %@ %@", arguments[2].c_str(),
               choice_.javaBundle ? choice_.javaBundle->path().c_str() : "(null)");
   } else {

@@ -54,6 +54,8 @@ class RuntimeSearch {
   void findRuntimeInAppRoot();
   void prepareShippedRuntime();
   void searchSequence(const OptString& minVersion, const OptString& maxVersion, bool allowBeta);
+  // Takes path as the candidate: its bundle, and the path it is loaded by.
+  void openCandidate(const std::string& path);
   void tryCandidate(const std::string& path, const OptString& minVersion, const OptString& maxVersion,
                     bool allowBeta);
   OptString replaceVariables(const OptString& text) const;

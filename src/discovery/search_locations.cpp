@@ -54,8 +54,7 @@ bool isOraclePlugin(const OptString& ident, const OptString& info) {
 // the choice.
 void RuntimeSearch::tryCandidate(const std::string& path, const OptString& minVersion,
                                  const OptString& maxVersion, bool allowBeta) {
-  choice_.javaBundlePath = path;
-  choice_.javaBundle = platform::Bundle::open(path);
+  openCandidate(path);
   launchJavaVersion = checkJavaVersion(minVersion, maxVersion, allowBeta, /*plugin=*/false);
   if (!launchJavaVersion) choice_.javaBundle.reset();
 }

@@ -13,6 +13,12 @@ const char* getExecutablePath();
 
 namespace kvx {
 
+// The executable's own path, which the application root, the runtime
+// shipped with it and its options files are all found from. Without it the
+// start ends with kLauncherLocationErrorKey: any path made up instead would
+// be relative, read in whatever directory the start happens to be in.
+const std::string& requireExecutablePath(const RunState& run);
+
 // The embedded configuration note: sets *data to its data in memory (or null)
 // and returns the note's size, 0 when there is none.
 int findEmbeddedConfig(const void** data);

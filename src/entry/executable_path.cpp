@@ -1,18 +1,29 @@
-// The path of the running executable, as a command-line launcher fixes its
-// own directory and name from it.
+// The path of the running executable, from which every launcher path is
+// derived.
 #include <optional>
 #include <string>
 
+#include "base/exception.h"
 #include "entry/entry_points.h"
+#include "launcher/builtin_messages.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "run/kept_until_exit.h"
 
+// A start takes the path found as it began (RunState::executablePath); this
+// gives the same answer to whoever asks by name.
 extern "C" __attribute__((visibility("default"))) const char* getExecutablePath() {
   std::optional<std::string> path = kvx::platform::executablePath();
   if (!path) return nullptr;
-  std::string resolved =
-      kvx::platform::standardizePath(kvx::platform::resolveSymlinks(*path).value_or(*path));
   // Callers keep the text for the rest of the run.
-  return kvx::copyKeptUntilExit(resolved);
+  return kvx::copyKeptUntilExit(kvx::platform::standardizePath(*path));
 }
+
+namespace kvx {
+
+const std::string& requireExecutablePath(const RunState& run) {
+  if (!run.executablePath) throw MessageError(kLauncherLocationErrorKey, run.executablePathProblem);
+  return *run.executablePath;
+}
+
+}  // namespace kvx

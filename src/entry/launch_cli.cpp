@@ -21,10 +21,10 @@ void installCommandLineState(RunState& run, const plist::Value& configuration) {
   const plist::Value* service = configuration.get("kvx.service");
   run.serviceMode = service && service->isString() ? OptString(service->str()) : std::nullopt;
   run.infoDictionary = &configuration;
-  if (const char* path = getExecutablePath()) {
-    run.launcherDirAndName = std::string(path);
-    run.launcherDirInApp = platform::deletingLastPathComponent(path);
-  }
+  // Raised only now, with g_cli set, so that the error reaches standard error.
+  const std::string& path = requireExecutablePath(run);
+  run.launcherDirAndName = path;
+  run.launcherDirInApp = platform::deletingLastPathComponent(path);
   KVX_TRACE("service mode: %@ %@", plist::describe(run.serviceMode).c_str(),
             plist::describe(service).c_str());
 }

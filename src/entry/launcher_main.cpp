@@ -52,6 +52,7 @@ int runEmbeddedConfiguration(RunState& run, const unsigned char* data, int size)
 }
 
 int runBundleRoad(RunState& run) {
+  requireExecutablePath(run);
   std::shared_ptr<Launcher> launcher = Launcher::launcher(run);
   return launcher->load().launch();
 }

@@ -31,6 +31,9 @@ constexpr BuiltInText kTexts[] = {
     {kRuntimeFailedKey, "The application ended with an error (status %@):\n\n%@", ""},
     {kConfigurationErrorKey, "The application could not be started because its configuration cannot be used: %@",
      "The application could not be started because it has no configuration."},
+    {kLauncherLocationErrorKey,
+     "The application could not be started because the launcher cannot tell where it is installed: %@",
+     "The application could not be started because the launcher cannot tell where it is installed."},
 };
 
 }  // namespace

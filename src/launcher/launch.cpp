@@ -1,5 +1,4 @@
 // Opening the chosen runtime's launch library and handing the process over to it.
-#include <array>
 #include <string>
 
 #include "run/diagnostic_log.h"
@@ -10,32 +9,12 @@
 #include "platform/dynamic_library.h"
 #include "base/exception.h"
 #include "platform/error_output_watch.h"
-#include "platform/files.h"
+#include "platform/bundle.h"
 #include "platform/notice.h"
-#include "platform/paths.h"
-#include "platform/runtime_names.h"
 #include "run/globals.h"
 
 namespace kvx {
 namespace {
-
-// Older runtimes keep the library in a nested jre, newer ones in lib/ or lib/jli/.
-constexpr std::array<const char*, 4> kLibraryDirectories = {
-    "Contents/Home/jre/lib/jli/",
-    "Contents/Home/lib/jli/",
-    "Contents/Home/lib/",
-    "lib/jli/",
-};
-
-std::string runtimeLibraryPath(const std::string& javaBundlePath) {
-  for (const char* directory : kLibraryDirectories) {
-    std::string candidate =
-        platform::joinPath(javaBundlePath, std::string(directory) + kLaunchLibraryName);
-    if (platform::fileExists(candidate)) return candidate;
-  }
-  // Not tested: if it is not there either, opening it reports the failure.
-  return platform::joinPath(javaBundlePath, std::string("lib/") + kLaunchLibraryName);
-}
 
 // A desktop user who started the application from a menu never sees its
 // standard error: when the runtime ends it with a failure (a main class it
@@ -72,7 +51,7 @@ int Launcher::launch() {
   if (pluginUsed) {
     path = searchRoots.pluginLibrary;
   } else {
-    path = runtimeLibraryPath(*javaBundlePath);
+    path = platform::launchLibraryPath(*javaBundlePath);
     KVX_TRACE("load library %@.", path.c_str());
   }
   std::string loaderError;

@@ -4,6 +4,8 @@
 // location can judge it the same way.
 #include "platform/bundle.h"
 
+#include <array>
+
 #include "base/text.h"
 #include "image/executable_architectures.h"
 #include "platform/dictionary_file.h"
@@ -31,11 +33,12 @@ std::shared_ptr<Bundle> openContentsBundle(const std::string& directory) {
   return std::make_shared<Bundle>(directory, std::move(info), std::move(executable));
 }
 
+// Its executable is the very file the launch will open, so that the file
+// whose processor is checked is the one that is loaded.
 std::shared_ptr<Bundle> openPlainHome(const std::string& directory, const std::string& version) {
   plist::Value info = plist::Value::dictionary(
       {{"JavaVM", plist::Value::dictionary({{"JVMVersion", plist::Value::string(version)}})}});
-  std::string executable = joinPath(joinPath(directory, "lib"), kLaunchLibraryName);
-  return std::make_shared<Bundle>(directory, std::move(info), std::move(executable));
+  return std::make_shared<Bundle>(directory, std::move(info), launchLibraryPath(directory));
 }
 
 }  // namespace
@@ -63,6 +66,22 @@ std::optional<std::string> releaseJavaVersion(const std::string& home) {
     return value;
   }
   return std::nullopt;
+}
+
+std::string launchLibraryPath(const std::string& runtimePath) {
+  // Older runtimes keep the library in a nested jre, newer ones in lib/ or lib/jli/.
+  constexpr std::array<const char*, 4> kLibraryDirectories = {
+      "Contents/Home/jre/lib/jli/",
+      "Contents/Home/lib/jli/",
+      "Contents/Home/lib/",
+      "lib/jli/",
+  };
+  for (const char* directory : kLibraryDirectories) {
+    std::string candidate = joinPath(runtimePath, std::string(directory) + kLaunchLibraryName);
+    if (fileExists(candidate)) return candidate;
+  }
+  // Not tested: if it is not there either, opening it reports the failure.
+  return joinPath(runtimePath, std::string("lib/") + kLaunchLibraryName);
 }
 
 std::string runtimeHome(const std::string& runtimePath) {

@@ -41,6 +41,11 @@ class Bundle {
 // the value in quotes); nullopt when there is no such file or line.
 std::optional<std::string> releaseJavaVersion(const std::string& home);
 
+// The launch library a runtime is started through: the first of its places
+// that exists, in the order the runtime layouts have used them, else lib/
+// untested. A plain runtime home's executable is this file too.
+std::string launchLibraryPath(const std::string& runtimePath);
+
 // Where a runtime keeps its home: a runtime bundle in Contents/Home, a plain
 // runtime home (no Contents/, such as a Linux JDK) in itself.
 std::string runtimeHome(const std::string& runtimePath);

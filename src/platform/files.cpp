@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "base/text.h"
+#include "platform/paths.h"
 #include "platform/system_error.h"
 
 namespace kvx::platform {
@@ -173,5 +176,21 @@ bool renameFile(const std::string& from, const std::string& to, std::string* err
 }
 
 bool changeCurrentDirectory(const std::string& path) { return chdir(path.c_str()) == 0; }
+
+std::optional<std::string> absolutePath(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  if (path.starts_with('/')) return path;
+  // The C library sizes the buffer itself, however deep the directory lies.
+  char* current = getcwd(nullptr, 0);
+  if (current == nullptr) return std::nullopt;
+  std::string result(current);
+  free(current);
+  // "." and empty components name nothing; ".." is kept, as it may climb
+  // out of a linked directory rather than undo the component before it.
+  for (std::string_view component : splitAt(path, '/')) {
+    if (!component.empty() && component != ".") result = joinPath(result, component);
+  }
+  return result;
+}
 
 }  // namespace kvx::platform

@@ -52,5 +52,10 @@ bool removeFile(const std::string& path);
 // neither. Both must be on one file system.
 bool renameFile(const std::string& from, const std::string& to, std::string* error);
 bool changeCurrentDirectory(const std::string& path);
+// The path as it names a file now: a relative one joined to the current
+// directory, so that it still names the same file after the directory has
+// changed. Nullopt for an empty path, which names nothing, and when the
+// current directory cannot be told (removed, or out of reach).
+std::optional<std::string> absolutePath(const std::string& path);
 
 }  // namespace kvx::platform

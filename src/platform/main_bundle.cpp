@@ -17,6 +17,9 @@ std::optional<plist::Value> readInfoDictionary(const std::string& path, std::str
 }  // namespace
 
 MainBundle mainBundleForExecutable(const std::string& executablePath) {
+  // A relative path would place the bundle wherever the current directory
+  // happens to be.
+  if (!executablePath.starts_with('/')) return MainBundle();
   std::string executableDir = deletingLastPathComponent(executablePath);
   std::string contentsDir = deletingLastPathComponent(executableDir);
   MainBundle bundle;

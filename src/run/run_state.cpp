@@ -26,7 +26,10 @@ OptString RunState::applicationName() const {
 RunState startingRunState(int argc, char** argv) {
   RunState run;
   run.arguments = platform::processArguments(argc, argv);
-  run.mainBundle = platform::mainBundleForExecutable(platform::executablePath().value_or(""));
+  if (OptString path = platform::executablePath(&run.executablePathProblem)) {
+    run.executablePath = platform::standardizePath(*path);
+    run.mainBundle = platform::mainBundleForExecutable(*run.executablePath);
+  }
   run.userDefaults = platform::UserDefaults(platform::applicationDomain(run.mainBundle, run.programPath()));
   return run;
 }

@@ -21,7 +21,13 @@ struct RunState {
   // The process's arguments as the system started it, read once; element 0
   // is the path it was started by.
   StringList arguments;
-  // The application bundle that holds the executable.
+  // The running executable's resolved path, found once as the start begins,
+  // before anything can change the directory. Every launcher path derives
+  // from it; nullopt when no name the system gives still leads to the
+  // running file, and executablePathProblem then says why.
+  OptString executablePath;
+  std::string executablePathProblem;
+  // The application bundle that holds the executable; empty while its path is unknown.
   platform::MainBundle mainBundle;
   // The process's standard user defaults. The search for earlier
   // installations adds its suite to them, and later look-ups see it, as the
@@ -58,8 +64,9 @@ struct RunState {
 };
 
 // The state a start of this process begins with: its arguments (main's argc
-// and argv stand in when the system cannot give them), the bundle that holds
-// the executable and the standard user defaults; nothing fixed yet.
+// and argv stand in when the system cannot give them), the executable's own
+// path and the bundle that holds it, and the standard user defaults; nothing
+// fixed yet.
 RunState startingRunState(int argc, char** argv);
 
 // The dictionary's value under key read as a boolean; absent is false.

@@ -54,6 +54,30 @@ TEST_F(BundleOpen, PresentsAPlainJdkHomeAsABundle) {
   EXPECT_EQ(bundle->executableArchitectures(), Types{kCpuTypeArm64});
 }
 
+// The launch opens lib/jli/libjli.so before lib/libjli.so: the file judged
+// must be the one opened, or a home could pass on one file and fail on the other.
+TEST_F(BundleOpen, APlainHomesExecutableIsTheLibraryTheLaunchOpens) {
+  const struct {
+    std::vector<std::string> files;
+    std::string executable;
+  } cases[] = {
+      {{"lib/libjli.so"}, "lib/libjli.so"},
+      {{"lib/libjli.so", "lib/jli/libjli.so"}, "lib/jli/libjli.so"},
+      {{"lib/jli/libjli.so"}, "lib/jli/libjli.so"},
+      {{}, "lib/libjli.so"},
+  };
+  int number = 0;
+  for (const auto& c : cases) {
+    const std::string home = dir / ("jdk" + std::to_string(++number));
+    test::writeFile(home + "/release", "JAVA_VERSION=\"17\"\n");
+    for (const std::string& file : c.files) test::writeFile(home + "/" + file, elfHeader(62));
+    std::shared_ptr<Bundle> bundle = Bundle::open(home);
+    ASSERT_TRUE(bundle) << home;
+    EXPECT_EQ(bundle->executablePath(), home + "/" + c.executable) << home;
+    EXPECT_EQ(bundle->executablePath(), launchLibraryPath(home)) << home;
+  }
+}
+
 TEST_F(BundleOpen, UnquotedReleaseValueAndOtherKeys) {
   test::writeFile(dir / "jdk/release", "JAVA_VERSION_DATE=\"2020\"\nJAVA_VERSION = 1.8.0_202\r\n");
   std::shared_ptr<Bundle> bundle = Bundle::open(dir / "jdk");

@@ -57,6 +57,21 @@ TEST(MainBundle, AnyOtherExecutableBelongsToItsDirectory) {
   }
 }
 
+// Such a path would put the bundle wherever the current directory happens to be.
+TEST(MainBundle, APathThatIsNotAbsoluteBelongsToNoBundle) {
+  test::TempDir dir;
+  writeFile(dir / "Foo.app/Contents/Info.plist", kXmlInfo);
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  for (const char* executable : {"Foo.app/Contents/MacOS/Foo", "foo", ""}) {
+    MainBundle bundle = mainBundleForExecutable(executable);
+    EXPECT_EQ(bundle.path, "") << executable;
+    EXPECT_EQ(bundle.infoDictionaryPath, "") << executable;
+    EXPECT_FALSE(bundle.infoDictionary) << executable;
+  }
+  std::filesystem::current_path(previous);
+}
+
 TEST(MainBundle, AMissingOrBrokenInfoPlistGivesNoDictionary) {
   test::TempDir dir;
   MainBundle missing = mainBundleForExecutable(dir / "Foo.app/Contents/MacOS/Foo");

@@ -4,7 +4,11 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <filesystem>
+
+#include "platform/files.h"
 #include "test_support/scoped_env.h"
+#include "test_support/temp_dir.h"
 
 namespace kvx::platform {
 namespace {
@@ -64,6 +68,31 @@ TEST(PathComponents, SplitAtTheLastSlash) {
   EXPECT_EQ(deletingLastPathComponent("Foo.app"), "");
   EXPECT_EQ(lastPathComponent("/opt/foo/bin/"), "bin");
   EXPECT_EQ(lastPathComponent("/"), "/");
+}
+
+// A relative path keeps naming the same file once the directory has
+// changed: joined to the directory it was relative to, ".." left for the
+// file system to follow.
+TEST(AbsolutePath, AnchorsARelativePathToTheCurrentDirectory) {
+  test::TempDir dir;
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  const std::string cwd = std::filesystem::current_path().string();
+  const PathCase cases[] = {
+      {"/opt/../jdk/", "/opt/../jdk/"}, {"rt", cwd + "/rt"},          {"./rt/", cwd + "/rt"},
+      {"a//b/./c", cwd + "/a/b/c"},     {"../rt", cwd + "/../rt"},    {".", cwd},
+      {"~/jdk", cwd + "/~/jdk"},
+  };
+  for (const PathCase& c : cases) EXPECT_EQ(absolutePath(c.input), c.expected) << c.input;
+  // An empty path names nothing, not the current directory.
+  EXPECT_EQ(absolutePath(""), std::nullopt);
+  // A directory removed under the process no longer has a path.
+  std::filesystem::create_directory(dir / "gone");
+  std::filesystem::current_path(dir / "gone");
+  std::filesystem::remove(dir / "gone");
+  EXPECT_EQ(absolutePath("rt"), std::nullopt);
+  EXPECT_EQ(absolutePath("/rt"), "/rt");
+  std::filesystem::current_path(previous);
 }
 
 TEST(StandardLocations, ComeFromTheEnvironmentFirst) {
