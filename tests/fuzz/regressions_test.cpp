@@ -28,6 +28,9 @@
 #define LLVMFuzzerTestOneInput stringsFileOneInput
 #include "../../fuzz/strings_file_fuzz.cpp"
 #undef LLVMFuzzerTestOneInput
+#define LLVMFuzzerTestOneInput optionsFileOneInput
+#include "../../fuzz/options_file_fuzz.cpp"
+#undef LLVMFuzzerTestOneInput
 
 namespace kvx {
 namespace {
@@ -46,7 +49,7 @@ void PrintTo(const Target& target, std::ostream* out) { *out << target.name; }
 const Target kTargets[] = {
     {"elf_walker_fuzz", elfWalkerOneInput},     {"macho_walker_fuzz", machoWalkerOneInput},
     {"plist_binary_fuzz", plistBinaryOneInput}, {"plist_xml_fuzz", plistXmlOneInput},
-    {"strings_file_fuzz", stringsFileOneInput},
+    {"strings_file_fuzz", stringsFileOneInput}, {"options_file_fuzz", optionsFileOneInput},
 };
 
 const fs::path kFuzzDir = fs::path(KVX_SOURCE_DIR) / "fuzz";
