@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,14 +25,20 @@ class ClassPathDraft {
   }
   // Before everything so far; on an absent class path the value alone.
   void prepend(std::string value) {
-    if (!present_) return replace(std::move(value));
-    prepended_.push_back(std::move(value));
+    if (present_) {
+      prepended_.push_back(std::move(value));
+    } else {
+      replace(std::move(value));
+    }
   }
   // After everything so far; on an absent class path the value alone.
   void append(std::string_view value) {
-    if (!present_) return replace(std::string(value));
-    body_.push_back(':');
-    body_.append(value);
+    if (present_) {
+      body_.push_back(':');
+      body_.append(value);
+    } else {
+      replace(std::string(value));
+    }
   }
 
   std::optional<std::string> joined() const {
