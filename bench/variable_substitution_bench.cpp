@@ -1,6 +1,9 @@
 // replaceVariables runs for every configured option, class path entry and
 // options-file line: it must stay cheap with a realistic environment.
 #include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <string>
 
 #include "launcher/launcher.h"
 
@@ -29,5 +32,19 @@ void BM_ReplaceVariables_PlainText(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(launcher.replaceVariables(text));
 }
 BENCHMARK(BM_ReplaceVariables_PlainText);
+
+// One value on its own, with 5,000 variables in the environment: the
+// environment is read once for the call.
+void BM_ReplaceVariables_VariableAmongMany(benchmark::State& state) {
+  auto name = [](int i) { return "KVX_BENCH_VARIABLE_" + std::to_string(i); };
+  for (int i = 0; i < 5000; ++i) setenv(name(i).c_str(), ("value of variable " + std::to_string(i)).c_str(), 1);
+  kvx::RunState run;
+  setUpLauncherPaths(run);
+  kvx::Launcher launcher{run};
+  kvx::OptString text = std::string("-Dapp.home=${HOME}/.foo");
+  for (auto _ : state) benchmark::DoNotOptimize(launcher.replaceVariables(text));
+  for (int i = 0; i < 5000; ++i) unsetenv(name(i).c_str());
+}
+BENCHMARK(BM_ReplaceVariables_VariableAmongMany)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -7,11 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "params/class_path_draft.h"
+#include "params/options_pass.h"
 #include "run/run_state.h"
 #include "run/runtime_choice.h"
+#include "run/variables.h"
 
 namespace kvx {
 
+// One object is one pass over the option sources: a file included many times
+// is read from disk once, the environment is taken once, at the first
+// substitution (nothing the pass does changes it), and what substitution may
+// add is bounded for the pass as a whole.
 class JavaParameters {
  public:
   // runtime is the search's outcome so far; before a runtime is chosen its
@@ -52,17 +59,21 @@ class JavaParameters {
   std::optional<std::string> userOptionsFile() const;
 
  private:
+  // The operations above with the class path as a draft, joined only when
+  // the caller wants the text.
+  void addPredefinedOptionsTo(const std::optional<StringList>& list, StringList& options,
+                              ClassPathDraft& classPath);
+  void readOptionsFileInto(const OptString& path, StringList& options, ClassPathDraft& classPath);
   // readOptionsFile once its path is expanded: no further substitution.
-  OptString readOptionsFileAt(const std::string& filePath, StringList& options, OptString classPath);
-  OptString applyOptionLine(const std::string& line, const std::string& fileDirectory,
-                            StringList& options, OptString classPath);
-  bool mayStartReading(const std::string& identity, const std::string& filePath) const;
+  void readOptionsFileAt(const std::string& filePath, StringList& options, ClassPathDraft& classPath);
+  void applyOptionLine(const std::string& line, const std::string& fileDirectory, StringList& options,
+                       ClassPathDraft& classPath);
 
   const RunState& run_;
   const RuntimeChoice& runtime_;
-  // The options files being read right now, outermost first, to stop
-  // includes that would never end.
-  std::vector<std::string> filesBeingRead_;
+  OptionsPass pass_;
+  // Taken at the first substitution.
+  mutable std::optional<SubstitutionPass> substitutions_;
 };
 
 // Appends arguments (element 0 the program's path, which is skipped) to

@@ -115,29 +115,32 @@ void removeRuntimeOverrides(StringList& options) {
 }  // namespace
 
 OptString JavaParameters::replaceVariables(const OptString& text) const {
-  return kvx::replaceVariables(run_, runtime_.javaBundlePath, text);
+  if (!substitutions_) substitutions_.emplace();
+  return kvx::replaceVariables(run_, runtime_.javaBundlePath, text, *substitutions_);
 }
 
-OptString JavaParameters::addOptionSources(StringList& options, OptString classPath,
-                                           bool withVersionOptions) {
-  classPath = addPredefinedOptions(
-      plist::stringArrayValue(run_.javaVMValue("VMOptionArray"), "VMOptionArray"), options, classPath);
+OptString JavaParameters::addOptionSources(StringList& options, OptString start, bool withVersionOptions) {
+  ClassPathDraft classPath(std::move(start));
+  addPredefinedOptionsTo(plist::stringArrayValue(run_.javaVMValue("VMOptionArray"), "VMOptionArray"),
+                         options, classPath);
   if (withVersionOptions) {
     std::optional<StringList> versionOptions = versionSpecificOptions(
         run_.javaVMValue("VersionSpecificVMOptions"), runtime_.javaVersion, runtime_.javaMajorVersion);
-    if (versionOptions) classPath = addPredefinedOptions(versionOptions, options, classPath);
+    if (versionOptions) addPredefinedOptionsTo(versionOptions, options, classPath);
   }
   if (run_.guiLauncher) {
-    classPath = readOptionsFile(besideLauncher(run_, ".app/Contents/vmoptions.txt"), options, classPath);
+    readOptionsFileInto(besideLauncher(run_, ".app/Contents/vmoptions.txt"), options, classPath);
   }
-  classPath = readOptionsFile(besideLauncher(run_, ".vmoptions"), options, classPath);
-  std::optional<std::string> userFile = userOptionsFile();
-  return userFile ? readOptionsFileAt(*userFile, options, classPath) : classPath;
+  readOptionsFileInto(besideLauncher(run_, ".vmoptions"), options, classPath);
+  if (std::optional<std::string> userFile = userOptionsFile()) readOptionsFileAt(*userFile, options, classPath);
+  return classPath.joined();
 }
 
 void JavaParameters::readJavaParameters(StringList& options, OptString& mainClass, StringList& args,
                                         bool* firstThread) {
   setLocaleFromUserDefaults(run_);
+  // LANG may have just been set; substitutions from here on see it.
+  substitutions_.reset();
   changeWorkingDirectory(*this, run_);
 
   options.clear();

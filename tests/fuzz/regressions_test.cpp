@@ -31,6 +31,9 @@
 #define LLVMFuzzerTestOneInput versionOrderOneInput
 #include "../../fuzz/version_order_fuzz.cpp"
 #undef LLVMFuzzerTestOneInput
+#define LLVMFuzzerTestOneInput optionsFileOneInput
+#include "../../fuzz/options_file_fuzz.cpp"
+#undef LLVMFuzzerTestOneInput
 
 namespace kvx {
 namespace {
@@ -50,6 +53,7 @@ const Target kTargets[] = {
     {"elf_walker_fuzz", elfWalkerOneInput},     {"macho_walker_fuzz", machoWalkerOneInput},
     {"plist_binary_fuzz", plistBinaryOneInput}, {"plist_xml_fuzz", plistXmlOneInput},
     {"strings_file_fuzz", stringsFileOneInput}, {"version_order_fuzz", versionOrderOneInput},
+    {"options_file_fuzz", optionsFileOneInput},
 };
 
 const fs::path kFuzzDir = fs::path(KVX_SOURCE_DIR) / "fuzz";

@@ -3,8 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "run/diagnostic_log.h"
+#include "base/exception.h"
 #include "launcher/launcher.h"
+#include "params/options_pass.h"
+#include "run/diagnostic_log.h"
 #include "test_support/scoped_env.h"
 #include "test_support/temp_dir.h"
 
@@ -144,6 +146,91 @@ TEST(OptionsFile, ChainOfDistinctIncludesIsBounded) {
   ASSERT_EQ(result.options.size(), 64u);
   EXPECT_EQ(result.options.back(), "-Dn=63");
   EXPECT_NE(log.find("option file " + dir / "f64 is nested too deeply"), std::string::npos);
+}
+
+// Level i adds an option and a class path entry and includes level i + 1
+// twice; the last level prepends to the class path.
+struct FanOut {
+  StringList options;
+  std::string classPath;
+
+  void expand(int level, int levels) {
+    if (level == levels) {
+      options.push_back("-Dleaf");
+      classPath = "p:" + classPath;
+      return;
+    }
+    options.push_back("-Dlevel=" + std::to_string(level));
+    classPath += ":c" + std::to_string(level);
+    expand(level + 1, levels);
+    expand(level + 1, levels);
+  }
+};
+
+// Every copy of a file included again still counts, in its place; only the
+// reading is done once.
+TEST(OptionsFile, RepeatedIncludesKeepEveryCopyButReadEachFileOnce) {
+  TempDir dir;
+  const int levels = 10;
+  for (int i = 0; i < levels; ++i) {
+    const std::string next = "f" + std::to_string(i + 1);
+    writeFile(dir / ("f" + std::to_string(i)), "-Dlevel=" + std::to_string(i) + "\n-classpath/a c" +
+                                                  std::to_string(i) + "\n-include-options " + next +
+                                                  "\n-include-options ./" + next + "\n");
+  }
+  writeFile(dir / ("f" + std::to_string(levels)), "-Dleaf\n-classpath/p p\n");
+  FanOut expected{{}, "start"};
+  expected.expand(0, levels);
+
+  TraceCapture trace;
+  ReadResult result = readFile(dir / "f0", "start");
+  std::string log = trace.text();
+
+  EXPECT_EQ(result.options, expected.options);
+  EXPECT_EQ(result.classPath, expected.classPath);
+  for (int i = 0; i <= levels; ++i) {
+    const std::string read = "] read options file " + dir / ("f" + std::to_string(i)) + "\n";
+    EXPECT_NE(log.find(read), std::string::npos) << read;
+    EXPECT_EQ(log.find(read), log.rfind(read)) << read << " more than once";
+  }
+}
+
+// Includes that would take a pass past its budget are skipped; the lines
+// around them are still read.
+TEST(OptionsFile, IncludesPastThePassBudgetAreSkipped) {
+  TempDir dir;
+  std::string big = "-Dbig\n";
+  const std::string comment = "#" + std::string(4094, 'x') + "\n";
+  while (big.size() + comment.size() <= (size_t{4} << 20)) big += comment;
+  writeFile(dir / "big", big);
+  std::string main = "-Dfirst\n";
+  for (int i = 0; i < 40; ++i) main += "-include-options big\n";
+  main += "-Dlast\n";
+  writeFile(dir / "main", main);
+
+  ReadResult result = readFile(dir / "main");
+  ASSERT_GE(result.options.size(), 2u);
+  EXPECT_EQ(result.options.front(), "-Dfirst");
+  EXPECT_EQ(result.options.back(), "-Dlast");
+  EXPECT_EQ(result.options.size() - 2, (kOptionTextPerPass - main.size()) / big.size());
+}
+
+// Many values each under the cap for one value may not add up without bound.
+TEST(OptionsFile, SubstitutionGrowthIsBoundedForThePassAsAWhole) {
+  TempDir dir;
+  ScopedEnv large("KVX_TEST_LARGE", std::string(kMaxSubstitutionGrowth, 'v'));
+  std::string lines;
+  for (int i = 0; i < 70; ++i) lines += "-Dv" + std::to_string(i) + "=${KVX_TEST_LARGE}\n";
+  writeFile(dir / "large.vmoptions", lines);
+  try {
+    readFile(dir / "large.vmoptions");
+    ADD_FAILURE() << "no error";
+  } catch (const MessageError& e) {
+    EXPECT_EQ(e.key(), "kvx.ConfigurationError");
+    // 64 MiB in all, less what the pattern took, is reached at the 65th line.
+    EXPECT_EQ(e.info1(), "the variable ${KVX_TEST_LARGE} in \"-Dv64=${KVX_TEST_LARGE}\" makes the substituted "
+                         "values grow by more than 64 MiB in all");
+  }
 }
 
 TEST(OptionsFile, IncludeQuotesAreRemovedOnlyAsAPair) {

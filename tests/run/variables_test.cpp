@@ -1,16 +1,43 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
+#include <set>
+#include <string_view>
+#include <vector>
 
+#include "base/exception.h"
 #include "launcher/launcher.h"
 #include "test_support/launcher_state.h"
 #include "test_support/scoped_env.h"
 #include "test_support/temp_dir.h"
 
+extern char** environ;
+
 namespace kvx {
 namespace {
 
 using test::ScopedEnv;
+
+// The environment's variables taken one at a time in the environment's own
+// order, each replacing all of its occurrences: what substitution must give,
+// however it finds the variables a text names.
+std::string replacedOneVariableAtATime(std::string text) {
+  std::set<std::string, std::less<>> seen;
+  for (char** entry = environ; *entry; ++entry) {
+    const std::string_view variable = *entry;
+    const size_t equals = variable.find('=');
+    if (equals == std::string_view::npos || !seen.emplace(variable.substr(0, equals)).second) continue;
+    const std::string pattern = "${" + std::string(variable.substr(0, equals)) + "}";
+    std::string replaced;
+    size_t start = 0;
+    for (size_t at; (at = text.find(pattern, start)) != std::string::npos; start = at + pattern.size()) {
+      replaced.append(text, start, at - start).append(variable.substr(equals + 1));
+    }
+    text = replaced.append(text, start);
+  }
+  return text;
+}
 
 class VariableSubstitutionTest : public testing::Test {
  protected:
@@ -79,6 +106,72 @@ TEST_F(VariableSubstitutionTest, TextBroughtInIsOpenToLaterStepsOnly) {
     ScopedEnv order("KVX_TEST_ORDER", c.envValue);
     EXPECT_EQ(replace(c.text), c.expected) << c.what;
   }
+}
+
+TEST_F(VariableSubstitutionTest, EnvironmentVariablesApplyInTheEnvironmentsOrder) {
+  // Each comes after the ones above it in the environment.
+  ScopedEnv first("KVX_ORDER_FIRST", "${KVX_ORDER_LATER}");
+  ScopedEnv name("KVX_ORDER_NAME", "KVX_ORDER_FIRST");
+  ScopedEnv later("KVX_ORDER_LATER", "later:${KVX_ORDER_FIRST}");
+  ScopedEnv braced("KVX_ORDER_X}Y", "braced");
+  ScopedEnv x("KVX_ORDER_X", "x");
+  ScopedEnv open("KVX_ORDER_OPEN", "${KVX_ORDER_");
+  ScopedEnv last("KVX_ORDER_LAST", "last");
+  const struct {
+    const char* text;
+    const char* expected;
+  } cases[] = {
+      // Text brought in by a variable is open to the later ones only.
+      {"${KVX_ORDER_FIRST}", "later:${KVX_ORDER_FIRST}"},
+      {"${KVX_ORDER_LATER}|${KVX_ORDER_FIRST}", "later:${KVX_ORDER_FIRST}|later:${KVX_ORDER_FIRST}"},
+      {"${${KVX_ORDER_NAME}}", "${KVX_ORDER_FIRST}"},
+      // A name may hold a "}"; of two readings the earlier variable wins.
+      {"${KVX_ORDER_X}Y}", "braced"},
+      {"${KVX_ORDER_X}", "x"},
+      // A name completed by the text after a variable's value.
+      {"${KVX_ORDER_OPEN}LAST}", "last"},
+      {"${KVX_ORDER_OPEN}X}", "${KVX_ORDER_X}"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(replace(c.text), c.expected) << c.text;
+    EXPECT_EQ(replace(c.text), replacedOneVariableAtATime(c.text)) << c.text;
+  }
+}
+
+// Eight variables that each name the next eight times: 440 bytes of
+// environment that would make one value gigabytes long.
+TEST_F(VariableSubstitutionTest, AValueGrowingPastTheCapEndsTheStartNamingTheVariable) {
+  std::vector<std::unique_ptr<ScopedEnv>> bomb;
+  for (int i = 0; i < 8; ++i) {
+    std::string value;
+    for (int copy = 0; copy < 8; ++copy) value += "${KVX_BOMB_" + std::to_string(i + 1) + "}";
+    bomb.push_back(std::make_unique<ScopedEnv>("KVX_BOMB_" + std::to_string(i), value));
+  }
+  ScopedEnv end("KVX_BOMB_8", "x");
+  try {
+    replace("-Dbomb=${KVX_BOMB_0}");
+    ADD_FAILURE() << "no error";
+  } catch (const MessageError& e) {
+    EXPECT_EQ(e.key(), "kvx.ConfigurationError");
+    // 8^6 copies of ${KVX_BOMB_6} are the first to pass 1 MiB.
+    EXPECT_EQ(e.info1(), "the variable ${KVX_BOMB_5} makes \"-Dbomb=${KVX_BOMB_0}\" grow by more than 1 MiB "
+                         "when it is substituted");
+  }
+  // A few copies stay far below the cap.
+  EXPECT_EQ(replace("${KVX_BOMB_6}").size(), 8u * 8u);
+}
+
+TEST_F(VariableSubstitutionTest, GrowthUpToTheCapIsAllowed) {
+  const std::string atCap(kMaxSubstitutionGrowth + std::string("${KVX_CAP}").size(), 'a');
+  {
+    ScopedEnv cap("KVX_CAP", atCap);
+    EXPECT_EQ(replace("${KVX_CAP}"), atCap);
+  }
+  ScopedEnv past("KVX_CAP", atCap + "a");
+  EXPECT_THROW(replace("${KVX_CAP}"), MessageError);
+  // The launcher's own variables count as well.
+  run.appRootDir = std::string(kMaxSubstitutionGrowth + std::string("${launcher:sys.appRootDir}").size() + 1, 'a');
+  EXPECT_THROW(replace("${launcher:sys.appRootDir}"), MessageError);
 }
 
 TEST_F(VariableSubstitutionTest, AnAbsentBundleGivesTheEmptyString) {
