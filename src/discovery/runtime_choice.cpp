@@ -29,8 +29,11 @@ bool runtimeFound(const RuntimeChoice& choice) {
 }
 
 // The unpack step failed: tell an unwritable directory from a failed tool
-// run. The start ends there; the runtime cannot be used half unpacked.
+// run. The start ends there; the runtime cannot be used half unpacked. Two
+// starts failing at once take turns, or one would find the other's probe
+// and call a writable directory unwritable.
 [[noreturn]] void reportUnpackFailure(const std::string& home) {
+  std::optional<platform::FileLock> turn = Unpacker::takeTurn(home);
   std::string probe = platform::joinPath(home, "_kvx_testdir");
   if (platform::fileExists(probe) || !platform::createDirectory(probe)) {
     throw MessageError("NonWritablePackDir");

@@ -36,7 +36,9 @@ std::vector<std::string> packedFiles(const std::string& runtimeDirectory) {
 // on a read-only file system), a start goes on without it as it always has:
 // the tool fails there, and the folder is reported as one that cannot be
 // written.
-std::optional<platform::FileLock> lockRuntime(const std::string& runtimeDirectory) {
+}  // namespace
+
+std::optional<platform::FileLock> Unpacker::takeTurn(const std::string& runtimeDirectory) {
   std::string error;
   bool waited = false;
   std::optional<platform::FileLock> lock =
@@ -44,8 +46,6 @@ std::optional<platform::FileLock> lockRuntime(const std::string& runtimeDirector
   if (waited) KVX_TRACE("waited for another start unpacking %@", runtimeDirectory.c_str());
   return lock;
 }
-
-}  // namespace
 
 bool Unpacker::unpack(const std::string& runtimeDirectory, const Progress& progress) {
   const std::string tool = platform::joinPath(runtimeDirectory, "bin/unpack200");
@@ -55,7 +55,7 @@ bool Unpacker::unpack(const std::string& runtimeDirectory, const Progress& progr
   // Only a start with work to do takes the lock; once it holds it, the work
   // another start did meanwhile is done.
   std::optional<platform::FileLock> lock;
-  if (!list.empty()) lock = lockRuntime(runtimeDirectory);
+  if (!list.empty()) lock = takeTurn(runtimeDirectory);
   if (lock) list = packedFiles(runtimeDirectory);
   KVX_TRACE("found %@", plist::describe(list).c_str());
 

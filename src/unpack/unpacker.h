@@ -3,8 +3,11 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/file_lock.h"
 
 namespace kvx {
 
@@ -22,6 +25,11 @@ class Unpacker {
   // the same directory take turns (through the lock file "_kvx_unpack.lock"
   // there), and each expands what is left when its turn comes.
   static bool unpack(const std::string& runtimeDirectory, const Progress& progress);
+
+  // Waits for this start's turn at runtimeDirectory, the same turn unpack
+  // takes. nullopt where no lock can be had there; the caller then goes on
+  // alone, as unpack does.
+  static std::optional<platform::FileLock> takeTurn(const std::string& runtimeDirectory);
 
   // Appends subDir + "/" + name for each packed file directly in that
   // subdirectory of jreDir, in the order the directory lists them.
