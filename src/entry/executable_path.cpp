@@ -7,7 +7,7 @@
 #include "entry/entry_points.h"
 #include "launcher/builtin_messages.h"
 #include "platform/paths.h"
-#include "platform/process.h"
+#include "platform/executable_path.h"
 #include "run/kept_until_exit.h"
 
 // A start takes the path found as it began (RunState::executablePath); this

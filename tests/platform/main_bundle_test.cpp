@@ -1,5 +1,5 @@
 #include "platform/main_bundle.h"
-#include "platform/process.h"
+#include "platform/executable_path.h"
 
 #include <gtest/gtest.h>
 

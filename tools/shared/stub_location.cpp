@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/executable_path.h"
 #include "platform/process.h"
 
 namespace kvx::tools {
