@@ -67,20 +67,31 @@ std::string elfHeaderForThisProcessor() {
   return bytes;
 }
 
-// A runtime directory of n bundles jdk-1.jdk ... jdk-n.jdk, each naming its
-// number as its version; made once per size and removed at exit.
-const std::string& runtimeDirectory(int64_t n) {
-  static std::map<int64_t, std::string> made;
-  static struct Cleanup {
-    ~Cleanup() {
-      for (const auto& [size, dir] : made) fs::remove_all(fs::path(dir).parent_path());
-    }
-  } cleanup;
-  auto it = made.find(n);
-  if (it != made.end()) return it->second;
-  std::string root = (fs::temp_directory_path() / "kvx-bench-XXXXXX").string();
-  if (!mkdtemp(root.data())) abort();
-  std::string jvms = root + "/jvm";
+// Runtime directories made once for each size, each in a temporary folder of
+// its own, all removed at exit.
+class DirectoriesBySize {
+ public:
+  ~DirectoriesBySize() {
+    for (const auto& [size, dir] : made_) fs::remove_all(fs::path(dir).parent_path());
+  }
+  // The directory for n, filled by fill(directory, n) the first time.
+  template <typename Fill>
+  const std::string& get(int64_t n, Fill fill) {
+    auto it = made_.find(n);
+    if (it != made_.end()) return it->second;
+    std::string root = (fs::temp_directory_path() / "kvx-bench-XXXXXX").string();
+    if (!mkdtemp(root.data())) abort();
+    std::string jvms = root + "/jvm";
+    fill(jvms, n);
+    return made_[n] = jvms;
+  }
+
+ private:
+  std::map<int64_t, std::string> made_;
+};
+
+// n bundles jdk-1.jdk ... jdk-n.jdk, each naming its number as its version.
+void fillWithBundles(const std::string& jvms, int64_t n) {
   const std::string executable = elfHeaderForThisProcessor();
   for (int64_t i = 1; i <= n; ++i) {
     std::string bundle = jvms + "/jdk-" + std::to_string(i) + ".jdk";
@@ -91,7 +102,11 @@ const std::string& runtimeDirectory(int64_t n) {
                   std::to_string(i) + ".0.1</string></dict></dict></plist>\n");
     writeFile(bundle + "/Contents/MacOS/libjli.so", executable);
   }
-  return made[n] = jvms;
+}
+
+const std::string& runtimeDirectory(int64_t n) {
+  static DirectoriesBySize directories;
+  return directories.get(n, fillWithBundles);
 }
 
 // The newest acceptable runtime is the (n/2)th name tried: every name above
@@ -121,20 +136,9 @@ void BM_FindPublicJavaBundle(benchmark::State& state) {
 BENCHMARK(BM_FindPublicJavaBundle)->Arg(250)->Arg(500)->Arg(1000)->Arg(2000)
     ->Complexity(benchmark::oNLogN)->Unit(benchmark::kMillisecond);
 
-// A directory of n plain homes named by vendor, every tenth entry a link to
-// the one before it, as /usr/lib/jvm holds them; made once per size.
-const std::string& vendorNamedDirectory(int64_t n) {
-  static std::map<int64_t, std::string> made;
-  static struct Cleanup {
-    ~Cleanup() {
-      for (const auto& [size, dir] : made) fs::remove_all(fs::path(dir).parent_path());
-    }
-  } cleanup;
-  auto it = made.find(n);
-  if (it != made.end()) return it->second;
-  std::string root = (fs::temp_directory_path() / "kvx-bench-XXXXXX").string();
-  if (!mkdtemp(root.data())) abort();
-  std::string jvms = root + "/jvm";
+// n plain homes named by vendor, every tenth entry a link to the one before
+// it, as /usr/lib/jvm holds them.
+void fillWithVendorNamedHomes(const std::string& jvms, int64_t n) {
   const char* vendors[] = {"temurin-%d-jdk-amd64", "zulu-%d", "java-%d-openjdk-amd64", "graalvm-jdk-%d"};
   std::string previous;
   for (int64_t i = 1; i <= n; ++i) {
@@ -149,7 +153,11 @@ const std::string& vendorNamedDirectory(int64_t n) {
               "JAVA_VERSION=\"" + std::to_string((i * 7919) % 997) + ".0." + std::to_string(i % 31) + "\"\n");
     previous = name;
   }
-  return made[n] = jvms;
+}
+
+const std::string& vendorNamedDirectory(int64_t n) {
+  static DirectoriesBySize directories;
+  return directories.get(n, fillWithVendorNamedHomes);
 }
 
 // Ordering the entries of such a directory by the versions they hold:
