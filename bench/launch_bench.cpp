@@ -83,17 +83,33 @@ int runOnce(const std::string& launcher) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// An installation in a temporary folder whose launches end quietly in the
+// fake library; removed with this value. An empty launcher when the fake
+// library is not built.
+struct FakeInstallation {
+  FakeInstallation() {
+    char pattern[] = "/tmp/kvx-bench-XXXXXX";
+    root = mkdtemp(pattern);
+    launcher = layOut(root);
+    unsetenv("KVX_FAKE_JLI_RECORD");
+    unsetenv("KESTROVEL_LOG");
+    setenv("KVX_FAKE_JLI_EXIT", "0", 1);
+  }
+  ~FakeInstallation() { fs::remove_all(root); }
+
+  fs::path root;
+  std::string launcher;
+};
+
+constexpr const char* kNoFakeLibrary = "the fake launch library is not built (build with the tests)";
+
 void BM_LauncherWorkBeforeJLILaunch(benchmark::State& state) {
-  char pattern[] = "/tmp/kvx-bench-XXXXXX";
-  fs::path root = mkdtemp(pattern);
-  std::string launcher = layOut(root);
+  FakeInstallation installation;
+  const std::string& launcher = installation.launcher;
   if (launcher.empty()) {
-    state.SkipWithError("the fake launch library is not built (build with the tests)");
+    state.SkipWithError(kNoFakeLibrary);
     return;
   }
-  unsetenv("KVX_FAKE_JLI_RECORD");
-  unsetenv("KESTROVEL_LOG");
-  setenv("KVX_FAKE_JLI_EXIT", "0", 1);
   fs::path start = fs::current_path();
   for (auto _ : state) {
     kvx::RunState run;
@@ -104,25 +120,19 @@ void BM_LauncherWorkBeforeJLILaunch(benchmark::State& state) {
     }
   }
   fs::current_path(start);
-  fs::remove_all(root);
 }
 BENCHMARK(BM_LauncherWorkBeforeJLILaunch)->Unit(benchmark::kMillisecond)->UseRealTime()
     ->Repetitions(5)->ReportAggregatesOnly(true);
 
 void BM_WholeProcessToJLILaunch(benchmark::State& state) {
-  char pattern[] = "/tmp/kvx-bench-XXXXXX";
-  fs::path root = mkdtemp(pattern);
-  std::string launcher = layOut(root);
+  FakeInstallation installation;
+  const std::string& launcher = installation.launcher;
   if (launcher.empty()) {
-    state.SkipWithError("the fake launch library is not built (build with the tests)");
+    state.SkipWithError(kNoFakeLibrary);
     return;
   }
-  unsetenv("KVX_FAKE_JLI_RECORD");
-  unsetenv("KESTROVEL_LOG");
-  setenv("KVX_FAKE_JLI_EXIT", "0", 1);
   if (runOnce(launcher) != 0) state.SkipWithError("the launcher did not reach the fake library");
   for (auto _ : state) benchmark::DoNotOptimize(runOnce(launcher));
-  fs::remove_all(root);
 }
 BENCHMARK(BM_WholeProcessToJLILaunch)->Unit(benchmark::kMillisecond)->UseRealTime()
     ->Repetitions(5)->ReportAggregatesOnly(true);
