@@ -342,7 +342,9 @@ TEST_F(EmbeddedLauncher, TheToolRefusesWithTheFileAndTheReason) {
       {{dir_ / "text", config, dir_ / "o"}, dir_ / "text"},
       {{stub_, config, stub_}, stub_},
       {{stub_, config, dir_ / "no-such-dir/o"}, dir_ / "no-such-dir/o"},
-      {{dir_ / "half", config, dir_ / "o"}, dir_ / "half", "cut short: its section header table"},
+      // Which table or segment the cut reaches first depends on how the stub
+      // was built (a sanitized one is laid out otherwise).
+      {{dir_ / "half", config, dir_ / "o"}, dir_ / "half", "it is cut short: "},
       {{dir_ / "cut-without-sections", config, dir_ / "o"},
        dir_ / "cut-without-sections",
        "cut short: loadable segment"},
