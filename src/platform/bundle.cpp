@@ -52,13 +52,17 @@ std::shared_ptr<Bundle> Bundle::open(const std::string& directory) {
 }
 
 std::optional<std::string> releaseJavaVersion(const std::string& home) {
+  return releaseValue(home, "JAVA_VERSION");
+}
+
+std::optional<std::string> releaseValue(const std::string& home, std::string_view key) {
   // What lies beyond the limit is no part of a release file.
   std::optional<std::string> release = readFileHead(joinPath(home, "release"), read_limit::kReleaseFile);
   if (!release) return std::nullopt;
   constexpr std::string_view kBlanks = " \t\r";
   for (std::string_view line : splitAt(*release, '\n')) {
     size_t equals = line.find('=');
-    if (equals == std::string_view::npos || trimmed(line.substr(0, equals), kBlanks) != "JAVA_VERSION")
+    if (equals == std::string_view::npos || trimmed(line.substr(0, equals), kBlanks) != key)
       continue;
     std::string value(trimmed(line.substr(equals + 1), kBlanks));
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')

@@ -37,8 +37,11 @@ class Bundle {
   std::optional<std::string> executable_;
 };
 
-// JAVA_VERSION of the release file in a runtime's home (lines of KEY=VALUE,
-// the value in quotes); nullopt when there is no such file or line.
+// The value of key in the release file of a runtime's home (lines of
+// KEY=VALUE, the value in quotes), without its quotes; nullopt when there is
+// no such file or line.
+std::optional<std::string> releaseValue(const std::string& home, std::string_view key);
+// JAVA_VERSION of that file.
 std::optional<std::string> releaseJavaVersion(const std::string& home);
 
 // The launch library a runtime is started through: the first of its places

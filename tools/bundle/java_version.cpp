@@ -2,10 +2,7 @@
 
 #include <algorithm>
 
-#include "base/text.h"
-#include "platform/files.h"
-#include "platform/paths.h"
-#include "platform/read_limits.h"
+#include "runtime_home.h"
 
 namespace kvx::bundle {
 
@@ -40,14 +37,7 @@ std::string javaVersionForClassFile(int major) {
 }
 
 std::optional<std::string> releaseJavaVersion(const std::string& home) {
-  std::optional<std::string> release = platform::readFile(platform::joinPath(home, "release"), platform::read_limit::kReleaseFile);
-  if (!release) return std::nullopt;
-  for (std::string_view line : splitAt(*release, '\n')) {
-    if (!line.starts_with("JAVA_VERSION=")) continue;
-    std::string_view value = trimmed(line.substr(13), " \t\r\"");
-    if (!value.empty()) return std::string(value);
-  }
-  return std::nullopt;
+  return releaseValue(home, "JAVA_VERSION");
 }
 
 }  // namespace kvx::bundle

@@ -24,7 +24,8 @@ bool isNewerVersion(std::string_view a, std::string_view b);
 // installed runtimes of that age call themselves 1.8.0_…), "17" for 61.
 std::string javaVersionForClassFile(int major);
 
-// JAVA_VERSION of a runtime home's release file, or nullopt.
+// JAVA_VERSION of a runtime home's release file; nullopt when it is missing
+// or empty.
 std::optional<std::string> releaseJavaVersion(const std::string& home);
 
 }  // namespace kvx::bundle

@@ -1,22 +1,17 @@
 #include "runtime_home.h"
 
-#include "base/text.h"
 #include "java_version.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/bundle.h"
 #include "platform/runtime_names.h"
-#include "platform/read_limits.h"
 
 namespace kvx::bundle {
 
 std::optional<std::string> releaseValue(const std::string& home, std::string_view key) {
-  std::string release = platform::readFile(platform::joinPath(home, "release"), platform::read_limit::kReleaseFile).value_or("");
-  for (std::string_view line : splitAt(release, '\n')) {
-    if (line.size() <= key.size() || !line.starts_with(key) || line[key.size()] != '=') continue;
-    std::string_view value = trimmed(line.substr(key.size() + 1), " \t\r\"");
-    if (!value.empty()) return std::string(value);
-  }
-  return std::nullopt;
+  std::optional<std::string> value = platform::releaseValue(home, key);
+  if (value && value->empty()) return std::nullopt;
+  return value;
 }
 
 std::optional<std::string> launchLibraryIn(const std::string& home) {

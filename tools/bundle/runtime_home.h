@@ -17,7 +17,8 @@ struct RuntimeDescription {
 // launcher looks for it; nullopt when there is none.
 std::optional<std::string> launchLibraryIn(const std::string& home);
 
-// The value of a key of a runtime home's release file (IMPLEMENTOR, …).
+// The value of a key of a runtime home's release file (IMPLEMENTOR, …);
+// nullopt when it is missing or empty.
 std::optional<std::string> releaseValue(const std::string& home, std::string_view key);
 
 // The runtime at home, or nullopt with what it lacks in *error: a launch
