@@ -52,7 +52,7 @@ class OptionsFileLimits : public ::testing::Test {
   AppBundle app;
 };
 
-TEST_F(OptionsFileLimits, SpecialFilesAreSkippedWithTheirReasonAndTheStartGoesOn) {
+TEST_F(OptionsFileLimits, FifosDevicesAndDirectoriesAreSkippedWithTheirReasonAndTheStartGoesOn) {
   ASSERT_EQ(mkfifo((app.path + "/Contents/vmoptions.txt").c_str(), 0600), 0);
   ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
   fs::create_directories(dir / "folder");

@@ -22,7 +22,7 @@ void makeFifo(const std::string& path) {
   ASSERT_EQ(mkfifo(path.c_str(), 0644), 0) << path;
 }
 
-class SpecialFiles : public ::testing::Test {
+class FifosAndDevices : public ::testing::Test {
  protected:
   // The bundle's launcher under a time limit: a start that waits on a FIFO
   // ends killed (status 137) instead of hanging the suite.
@@ -58,7 +58,7 @@ class SpecialFiles : public ::testing::Test {
   std::string record = dir / "record";
 };
 
-TEST_F(SpecialFiles, AFifoOrADeviceAsInformationDictionaryEndsTheStartAsAMissingOneDoes) {
+TEST_F(FifosAndDevices, AFifoOrADeviceAsInformationDictionaryEndsTheStartAsAMissingOneDoes) {
   AppBundle app = layOut({layOutFakeRuntime(dir / "jdk", "17.0.2")});
   std::string info = app.path + "/Contents/Info.plist";
   fs::remove(info);
@@ -72,14 +72,14 @@ TEST_F(SpecialFiles, AFifoOrADeviceAsInformationDictionaryEndsTheStartAsAMissing
   fs::create_symlink("/dev/zero", info);
   ProgramResult device = run(app);
 
-  for (const ProgramResult& special : {fifo, device}) {
-    EXPECT_EQ(special.status, missing.status) << "137: the start waited on the file";
-    EXPECT_EQ(special.err, "Foo: The application could not be started because its configuration "
+  for (const ProgramResult& refused : {fifo, device}) {
+    EXPECT_EQ(refused.status, missing.status) << "137: the start waited on the file";
+    EXPECT_EQ(refused.err, "Foo: The application could not be started because its configuration "
                            "cannot be used: " + info + ": cannot be read: is not a regular file\n");
   }
 }
 
-TEST_F(SpecialFiles, AFifoAsThePreferencesOfEveryApplicationIsPassedOver) {
+TEST_F(FifosAndDevices, AFifoAsThePreferencesOfEveryApplicationIsPassedOver) {
   std::string runtime = layOutFakeRuntime(dir / "jdk", "17.0.2");
   AppBundle app = layOut({runtime});
   makeFifo(dir / "config/kestrovel/preferences/.GlobalPreferences.plist");
@@ -90,7 +90,7 @@ TEST_F(SpecialFiles, AFifoAsThePreferencesOfEveryApplicationIsPassedOver) {
   EXPECT_EQ(loadedLibrary(), runtime + "/lib/libjli.so");
 }
 
-TEST_F(SpecialFiles, ARuntimeWithAFifoOrADeviceForAFileIsPassedOverForTheNext) {
+TEST_F(FifosAndDevices, ARuntimeWithAFifoOrADeviceForAFileIsPassedOverForTheNext) {
   for (const char* broken : {"release", "lib/libjli.so"}) {
     SCOPED_TRACE(broken);
     TempDir here;
