@@ -5,7 +5,7 @@
 
 #include "base/exception.h"
 #include "entry/entry_points.h"
-#include "launcher/builtin_messages.h"
+#include "base/message_keys.h"
 #include "platform/paths.h"
 #include "platform/executable_path.h"
 #include "run/kept_until_exit.h"

@@ -4,7 +4,7 @@
 #include "run/diagnostic_log.h"
 #include "launcher/launch_library.h"
 #include "launcher/launcher.h"
-#include "launcher/builtin_messages.h"
+#include "base/message_keys.h"
 #include "launcher/messages.h"
 #include "platform/dynamic_library.h"
 #include "base/exception.h"

@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "base/exception.h"
-#include "launcher/builtin_messages.h"
+#include "base/message_keys.h"
 #include "launcher/launcher.h"
 #include "platform/dictionary_file.h"
 #include "platform/paths.h"

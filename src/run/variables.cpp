@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/exception.h"
+#include "base/message_keys.h"
 #include "platform/bundle.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -13,10 +14,6 @@ namespace kvx {
 namespace {
 
 using Variable = EnvironmentVariables::Variable;
-
-// The message key a start ends with when its configuration cannot be used;
-// the launcher layer, which owns the messages, shows its text.
-constexpr const char* kConfigurationErrorKey = "kvx.ConfigurationError";
 
 constexpr std::string_view kJvmHome = "${launcher:sys.jvmHome}";
 
