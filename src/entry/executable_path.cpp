@@ -4,10 +4,10 @@
 #include <string>
 
 #include "base/exception.h"
-#include "entry/entry_points.h"
 #include "base/message_keys.h"
-#include "platform/paths.h"
+#include "entry/entry_points.h"
 #include "platform/executable_path.h"
+#include "platform/paths.h"
 #include "run/kept_until_exit.h"
 
 // A start takes the path found as it began (RunState::executablePath); this

@@ -1,16 +1,16 @@
 // Opening the chosen runtime's launch library and handing the process over to it.
 #include <string>
 
-#include "run/diagnostic_log.h"
+#include "base/exception.h"
+#include "base/message_keys.h"
 #include "launcher/launch_library.h"
 #include "launcher/launcher.h"
-#include "base/message_keys.h"
 #include "launcher/messages.h"
-#include "platform/dynamic_library.h"
-#include "base/exception.h"
-#include "platform/error_output_watch.h"
 #include "platform/bundle.h"
+#include "platform/dynamic_library.h"
+#include "platform/error_output_watch.h"
 #include "platform/notice.h"
+#include "run/diagnostic_log.h"
 #include "run/globals.h"
 
 namespace kvx {
