@@ -13,8 +13,6 @@ using namespace kvx::image;
 constexpr uint64_t kSectionHeaderSize = 64;
 constexpr uint32_t kNoBitsSection = 8;  // SHT_NOBITS: takes no room in the file
 
-uint16_t load16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-
 bool refuse(std::string* error, const std::string& reason) {
   *error = reason;
   return false;
