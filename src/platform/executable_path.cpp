@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/file_identity.h"
 #include "platform/process.h"
 #include "platform/system_error.h"
 
@@ -31,17 +32,13 @@ std::optional<std::string> readWholeLink(const char* link, int* errorNumber) {
   }
 }
 
-bool isSameFile(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 // Whether the resolved path still leads to the running executable. Without
 // /proc nothing can say which file is running; a regular file there is
 // taken, since the name came from the system's own record of the start.
 bool leadsToRunningFile(const std::string& path, const std::optional<struct stat>& running) {
   struct stat found;
   if (stat(path.c_str(), &found) != 0 || !S_ISREG(found.st_mode)) return false;
-  return !running || isSameFile(found, *running);
+  return !running || detail::isSameFile(found, *running);
 }
 
 struct Candidate {

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/descriptor_io.h"
+#include "platform/file_identity.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/system_error.h"
@@ -29,8 +30,7 @@ constexpr int kCreateAttempts = 100;
 // Whether path names the very file open as fd.
 bool namesOpenFile(const std::string& path, int fd) {
   struct stat named, open;
-  return lstat(path.c_str(), &named) == 0 && fstat(fd, &open) == 0 && named.st_dev == open.st_dev &&
-         named.st_ino == open.st_ino;
+  return lstat(path.c_str(), &named) == 0 && fstat(fd, &open) == 0 && detail::isSameFile(named, open);
 }
 
 // A name mkstemp could have made for path's temporary file.
@@ -99,7 +99,7 @@ std::optional<uint32_t> filePermissions(const std::string& path) {
 bool isSameFile(const std::string& a, const std::string& b) {
   struct stat first, second;
   return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
-         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+         detail::isSameFile(first, second);
 }
 
 bool replaceFile(const std::string& path, std::string_view bytes, uint32_t mode, std::string* error) {
