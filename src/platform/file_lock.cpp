@@ -18,12 +18,18 @@ std::optional<FileLock> FileLock::tryExclusive(const std::string& path, std::str
     *error = "cannot open " + path + ": " + systemErrorText(errno);
     return std::nullopt;
   }
+  return tryExclusiveOn(fd, path, error, heldElsewhere);
+}
+
+std::optional<FileLock> FileLock::tryExclusiveOn(int fd, const std::string& name, std::string* error,
+                                                 bool* heldElsewhere) {
+  *heldElsewhere = false;
   if (!detail::lockExclusive(fd, /*wait=*/false)) {
     int failure = errno;
     close(fd);
     *heldElsewhere = failure == EWOULDBLOCK;
-    *error = *heldElsewhere ? path + " is held by another process"
-                            : "cannot lock " + path + ": " + systemErrorText(failure);
+    *error = *heldElsewhere ? name + " is held by another process"
+                            : "cannot lock " + name + ": " + systemErrorText(failure);
     return std::nullopt;
   }
   return FileLock(fd);

@@ -26,6 +26,14 @@ class FileLock {
   static std::optional<FileLock> waitExclusive(const std::string& path, std::string* error,
                                                bool* waited = nullptr);
 
+  // Takes ownership of an open descriptor and the lock on it without
+  // waiting; nullopt (the descriptor closed) when another process holds it,
+  // then *heldElsewhere is set; *error says why.
+  static std::optional<FileLock> tryExclusiveOn(int fd, const std::string& name, std::string* error,
+                                                bool* heldElsewhere);
+  // The open descriptor the lock is on, for a process that must keep the
+  // lock after this one ends.
+  int descriptor() const { return fd_; }
   FileLock(FileLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
   FileLock& operator=(FileLock&& other) noexcept;
   FileLock(const FileLock&) = delete;

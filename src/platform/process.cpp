@@ -44,6 +44,8 @@ std::optional<std::string> getEnv(const char* name) {
 
 void setEnvIfUnset(const char* name, const std::string& value) { setenv(name, value.c_str(), 0); }
 
+void unsetEnv(const char* name) { unsetenv(name); }
+
 std::optional<std::string> resolveSymlinks(const std::string& path) {
   char* resolved = realpath(path.c_str(), nullptr);
   if (!resolved) return std::nullopt;

@@ -20,6 +20,9 @@ std::optional<std::string> getEnv(const char* name);
 int currentProcessId();
 // Sets name only when it is not set at all (an empty value counts as set).
 void setEnvIfUnset(const char* name, const std::string& value);
+// Removes the variable from this process's environment, and so from that of
+// every program it starts afterwards.
+void unsetEnv(const char* name);
 
 // The path with every symbolic link resolved, or nullopt when it does not exist.
 std::optional<std::string> resolveSymlinks(const std::string& path);

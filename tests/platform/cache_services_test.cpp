@@ -1,6 +1,5 @@
 // The services the startup cache relies on: a lock that only one holder gets,
-// work left for a normal exit and never done after a kill, and directory
-// paths made whole.
+// a worker that waits for its starter's end, and directory paths made whole.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,7 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/exit_hook.h"
+#include "platform/after_exit_worker.h"
 #include "platform/file_lock.h"
 #include "platform/file_status.h"
 #include "platform/files.h"
@@ -56,31 +55,49 @@ TEST(FileLock, AWaitingTakerGetsAFreeLockAtOnceAndHoldsItLikeAnyOther) {
   EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
 }
 
-void writeMarker(void* path) { test::writeFile(*static_cast<std::string*>(path), "ran"); }
-
-// A child registers the hook, then ends as end() says; whether the hook ran.
-template <typename End>
-bool hookRanInChildThat(End end, const std::string& marker) {
+// A starter process, whose standard output is a pipe to us, starts a worker
+// and ends; the worker records what it found when its work began.
+pid_t startStarterWithWorker(const std::string& dir, int* output) {
+  int fds[2];
+  if (pipe(fds) != 0) return -1;
   fflush(nullptr);  // the child's exit must not write our buffered output again
   pid_t pid = fork();
   if (pid == 0) {
-    static std::string path;
-    path = marker;
-    if (!runAtExit(writeMarker, &path)) _exit(3);
-    end();
-    _exit(4);
+    dup2(fds[1], 1);
+    close(fds[0]);
+    std::string why;
+    bool started = startAfterExitWorker(
+        [dir] {
+          std::string seen = std::filesystem::exists(dir + "/starter-ended") ? "after" : "before";
+          seen += getsid(0) == getpid() ? " own-session" : " caller-session";
+          seen += write(1, "x", 1) == 1 ? " stdout-writable" : "";
+          test::writeFile(dir + "/worker-saw", seen);
+        },
+        {}, &why);
+    if (!started) _exit(3);
+    usleep(200 * 1000);
+    test::writeFile(dir + "/starter-ended", "");
+    _exit(0);
   }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return std::filesystem::exists(marker);
+  close(fds[1]);
+  *output = fds[0];
+  return pid;
 }
 
-TEST(ExitHook, RunsWhenTheProcessExitsNormallyAndNeverWhenItIsKilled) {
+TEST(AfterExitWorker, WorksOnlyOnceItsStarterEndedAndHoldsNothingOfTheCallers) {
   TempDir dir;
-  EXPECT_TRUE(hookRanInChildThat([] { exit(0); }, dir / "after-exit"));
-  EXPECT_TRUE(hookRanInChildThat([] { exit(7); }, dir / "after-exit-7"));
-  EXPECT_FALSE(hookRanInChildThat([] { kill(getpid(), SIGKILL); }, dir / "after-kill"));
-  EXPECT_FALSE(hookRanInChildThat([] { _exit(0); }, dir / "after-immediate-exit"));
+  int output = -1;
+  pid_t starter = startStarterWithWorker(dir.path(), &output);
+  ASSERT_GT(starter, 0);
+  // The caller's pipe reaches its end with the starter: the worker kept no copy.
+  char byte;
+  EXPECT_EQ(read(output, &byte, 1), 0);
+  close(output);
+  int status = 0;
+  waitpid(starter, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  for (int i = 0; i < 500 && !std::filesystem::exists(dir / "worker-saw"); ++i) usleep(20 * 1000);
+  EXPECT_EQ(test::readFileOrMissing(dir / "worker-saw"), "after own-session stdout-writable");
 }
 
 TEST(DirectoryPath, IsMadeWholeAndAFileInTheWayIsNamed) {
