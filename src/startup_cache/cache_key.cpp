@@ -1,7 +1,5 @@
 #include "startup_cache/cache_key.h"
 
-#include <algorithm>
-
 #include "base/text.h"
 #include "platform/file_status.h"
 #include "platform/files.h"
@@ -13,7 +11,13 @@ namespace {
 using Lines = std::vector<std::string>;
 
 std::string stamp(const platform::FileStatus& status) {
-  return std::to_string(status.size) + " " + std::to_string(status.modifiedNanoseconds);
+  return std::to_string(status.device) + " " + std::to_string(status.inode) + " " + std::to_string(status.size) +
+         " " + std::to_string(status.modifiedNanoseconds) + " " + std::to_string(status.changedNanoseconds);
+}
+
+std::string stampOf(const std::string& path) {
+  std::optional<platform::FileStatus> status = platform::fileStatus(path);
+  return status ? stamp(*status) : std::string("missing");
 }
 
 // A class path or boot class path entry: an archive, or missing (the runtime
@@ -37,45 +41,13 @@ bool addArchivePath(const std::string& label, std::string_view path, Lines& line
   return true;
 }
 
-// A module path entry may be a directory of modular archives; a directory
-// that is itself a module (unpacked) cannot be archived from.
-bool addModuleDirectory(const std::string& directory, Lines& lines, std::string* why) {
-  std::vector<std::string> names = platform::listDirectory(directory).value_or(std::vector<std::string>());
-  std::sort(names.begin(), names.end());
-  for (const std::string& name : names) {
-    std::string path = platform::joinPath(directory, name);
-    std::optional<platform::FileStatus> status = platform::fileStatus(path);
-    if (!status || !status->isRegular() || name == "module-info.class") {
-      *why = "the module path holds the unpacked module " + directory +
-             "; the runtime archives classes from archives only";
-      return false;
-    }
-    lines.push_back("module " + path + " " + stamp(*status));
-  }
-  return true;
-}
-
-bool addModulePath(std::string_view path, Lines& lines, std::string* why) {
-  for (std::string_view entry : splitAt(path, ':')) {
-    if (entry.empty()) continue;
-    std::string name(entry);
-    std::optional<platform::FileStatus> status = platform::fileStatus(name);
-    if (status && status->isDirectory()) {
-      if (!addModuleDirectory(name, lines, why)) return false;
-      continue;
-    }
-    lines.push_back("module " + name + " " + (status ? stamp(*status) : "missing"));
-  }
-  return true;
-}
-
 void addRuntime(const RuntimeIdentity& runtime, Lines& lines) {
   lines.push_back("runtime " + runtime.path);
   lines.push_back("version " + runtime.version);
-  // A rebuilt runtime may keep its version; its class image changes.
-  std::string image = platform::joinPath(runtime.home, "lib/modules");
-  std::optional<platform::FileStatus> status = platform::fileStatus(image);
-  lines.push_back("image " + (status ? stamp(*status) : std::string("missing")));
+  // A rebuilt or updated runtime may keep its version and path; its class
+  // image and its virtual machine are new files.
+  lines.push_back("image " + stampOf(platform::joinPath(runtime.home, "lib/modules")));
+  lines.push_back("machine " + stampOf(platform::joinPath(runtime.home, "lib/server/libjvm.so")));
 }
 
 }  // namespace
@@ -83,13 +55,9 @@ void addRuntime(const RuntimeIdentity& runtime, Lines& lines) {
 std::optional<Lines> cacheKeyLines(const CacheKeyInputs& inputs, std::string* why) {
   // The scheme itself, so that a launcher that keys caches differently
   // never takes an older launcher's cache for its own.
-  Lines lines{"kestrovel startup cache 1"};
+  Lines lines{"kestrovel startup cache 2"};
   addRuntime(inputs.runtime, lines);
   if (!addArchivePath("class path", inputs.classPath, lines, why)) return std::nullopt;
-  for (const std::string& append : inputs.bootClassPathAppends) {
-    if (!addArchivePath("boot class path", append, lines, why)) return std::nullopt;
-  }
-  if (inputs.modulePath && !addModulePath(*inputs.modulePath, lines, why)) return std::nullopt;
   lines.push_back("main " + inputs.mainClass);
   for (const std::string& option : inputs.options) lines.push_back("option " + option);
   for (const std::string& option : inputs.variableOptions) lines.push_back("variable option " + option);

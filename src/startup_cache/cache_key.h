@@ -16,8 +16,6 @@ namespace kvx {
 struct CacheKeyInputs {
   RuntimeIdentity runtime;
   std::string classPath;
-  std::optional<std::string> modulePath;
-  std::vector<std::string> bootClassPathAppends;
   std::string mainClass;
   // The options the runtime checks a cache against, in their order, and
   // those of its option variables.
@@ -25,11 +23,14 @@ struct CacheKeyInputs {
   std::vector<std::string> variableOptions;
 };
 
-// The lines of the key: the runtime (path, version, the size and time of its
-// class image), each path entry with its size and modification time, the
-// main class, the options. nullopt, with *why, when an entry is one the
-// runtime cannot archive classes from: a directory on the class path (or an
-// empty entry, which means the current directory), or an unpacked module.
+// The lines of the key: the runtime (path, version, the identity of its class
+// image and virtual machine), the identity of each class path entry, the
+// main class, the options. An identity is what any replacement of a file
+// changes: device, inode, size, modification and change time (which nobody
+// can set back, so a jar copied over another keeping its size and time
+// still counts as new). nullopt, with *why, when an entry is one the runtime
+// cannot archive classes from: a directory on the class path (or an empty
+// entry, which means the current directory).
 std::optional<std::vector<std::string>> cacheKeyLines(const CacheKeyInputs& inputs, std::string* why);
 
 // Sixteen lower-case hexadecimal digits that stand for the lines.

@@ -1,5 +1,10 @@
-// Which kind of startup cache a runtime version makes and uses, and the
-// options that say so to the virtual machine.
+// Which kind of startup cache a runtime version gets, and the options that
+// say so to the virtual machine.
+//
+// The start that makes a cache only has the runtime list the classes it
+// loads, which changes nothing it does or prints; the archive is built from
+// that list after the application has ended, by a separate run of the
+// runtime whose output nobody sees. The starts after map the archive.
 #pragma once
 
 #include <string>
@@ -11,39 +16,30 @@ namespace kvx {
 enum class CacheMode {
   // Older runtimes, or a version the launcher does not know.
   None,
-  // 13 to 18: the start that makes it names the archive to write at exit;
-  // the starts after name it to map.
-  ArchiveAtExit,
-  // 19 to 24: the same archive, but the start that makes it leaves its
-  // creation to the runtime's own automatic archive.
-  AutoCreatedArchive,
-  // 25 and later: the ahead-of-time cache. The start that makes it records a
-  // configuration at exit; a second run of the runtime assembles the cache.
-  AheadOfTime,
+  // 17 to 24: a class-data archive of the listed classes, on top of nothing
+  // (so a runtime without its own base archive gets one too).
+  ClassArchive,
+  // 25 and later: the same archive with the classes also linked ahead of
+  // time, which is what the runtime's own ahead-of-time cache holds.
+  LinkedClassArchive,
 };
 
 CacheMode cacheModeFor(int majorVersion);
 // A short description for the trace.
 std::string_view describe(CacheMode mode);
 
-// The ending of a finished cache's file name: ".jsa" for archives, ".aot".
-std::string_view cacheSuffix(CacheMode mode);
-// The ending of the file the start that makes a cache writes at exit.
-std::string_view writtenSuffix(CacheMode mode);
+inline constexpr std::string_view kCacheSuffix = ".jsa";
+inline constexpr std::string_view kClassListSuffix = ".classlist";
 
-// Options that keep the runtime's own messages about its archives (a stale,
-// foreign or half-written file; classes it skips) from the application's
-// output. They go before every other option so that a user's own -Xlog for
-// the same tags still wins. The start that makes an ahead-of-time cache also
-// prints lines of its own with no log tag, which only its console switch
-// silences.
-std::vector<std::string> quietOptions(CacheMode mode, bool making);
-// The options of a start that writes the file at exit.
-std::vector<std::string> makingOptions(CacheMode mode, const std::string& writtenFile);
-// The options of a start that uses a finished cache.
+// The options of the start that makes a cache: the class list it writes.
+std::vector<std::string> recordingOptions(const std::string& classList);
+// The options of a start that uses a finished cache. They keep the
+// runtime's own messages about its archives (one it cannot map after all)
+// from the application's output; they go before every other option, so a
+// user's own -Xlog for the same tags would still win.
 std::vector<std::string> usingOptions(CacheMode mode, const std::string& cacheFile);
-// The options, after the application's own, of the run that turns a
-// recorded configuration into an ahead-of-time cache.
-std::vector<std::string> assemblyOptions(const std::string& configuration, const std::string& output);
+// The options, before the application's own that shape the archive, of the
+// run that builds the archive from the class list.
+std::vector<std::string> buildOptions(CacheMode mode, const std::string& classList, const std::string& output);
 
 }  // namespace kvx

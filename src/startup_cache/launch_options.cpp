@@ -81,28 +81,6 @@ std::string effectiveClassPath(const OptionList& options,
   return classPath.value_or(".");
 }
 
-std::optional<std::string> modulePath(const OptionList& options) {
-  std::optional<std::string> path;
-  for (size_t i = 0; i < options.size(); ++i) {
-    const std::string& option = options[i];
-    if (option.starts_with("--module-path=")) {
-      path = option.substr(14);
-    } else if ((option == "-p" || option == "--module-path") && i + 1 < options.size()) {
-      path = options[++i];
-    }
-  }
-  return path;
-}
-
-std::vector<std::string> bootClassPathAppends(const OptionList& options) {
-  std::vector<std::string> paths;
-  constexpr std::string_view kAppend = "-Xbootclasspath/a:";
-  for (const std::string& option : options) {
-    if (option.starts_with(kAppend)) paths.push_back(option.substr(kAppend.size()));
-  }
-  return paths;
-}
-
 OptionList keyedOptions(const OptionList& options) {
   OptionList keyed;
   for (size_t i = 0; i < options.size(); ++i) {

@@ -26,12 +26,6 @@ std::optional<std::string> argumentFileOption(const OptionList& options);
 // CLASSPATH variable, else the current directory.
 std::string effectiveClassPath(const OptionList& options, const std::optional<std::string>& classPathVariable);
 
-// The module path ("-p", "--module-path"), the last one given.
-std::optional<std::string> modulePath(const OptionList& options);
-
-// The paths appended to the boot class path ("-Xbootclasspath/a:"), in order.
-std::vector<std::string> bootClassPathAppends(const OptionList& options);
-
 // The options a cache is made for: every option but system properties
 // (except those that change how modules and classes are loaded), logging and
 // the splash screen, which the runtime does not check; the class and module

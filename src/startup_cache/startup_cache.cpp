@@ -1,26 +1,23 @@
 #include "startup_cache/startup_cache.h"
 
-#include <memory>
-
-#include "platform/file_lock.h"
+#include "platform/after_exit_worker.h"
 #include "platform/file_status.h"
-#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "run/diagnostic_log.h"
-#include "startup_cache/cache_completion.h"
+#include "startup_cache/cache_build.h"
 #include "startup_cache/cache_folder.h"
 #include "startup_cache/cache_key.h"
 #include "startup_cache/cache_mode.h"
 #include "startup_cache/launch_options.h"
+#include "startup_cache/option_safety.h"
 #include "startup_cache/runtime_identity.h"
 
 namespace kvx {
 namespace {
 
-// Room the runtime needs to write a cache and, for an ahead-of-time cache,
-// the configuration beside it; a runtime that cannot finish writing its
-// archive ends the process with an error.
+// Room for an archive with room to spare: a build that fills the disk would
+// hurt whatever else the user is writing.
 constexpr uint64_t kSpaceNeeded = 512ULL * 1024 * 1024;
 
 // What a start knows once it has settled that a cache may be used or made.
@@ -28,12 +25,13 @@ struct CachePlan {
   CacheMode mode = CacheMode::None;
   RuntimeIdentity runtime;
   std::string key;
-  std::string folder;
+  std::string classPath;
+  StringList shapingOptions;
 };
 
 StringList variableOptions() {
   StringList options;
-  for (const char* name : {"JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS"}) {
+  for (const char* name : {"JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS", "JDK_JAVA_OPTIONS"}) {
     std::optional<std::string> value = platform::getEnv(name);
     if (!value) continue;
     for (std::string& option : splitVariableOptions(*value)) options.push_back(std::move(option));
@@ -41,24 +39,22 @@ StringList variableOptions() {
   return options;
 }
 
-std::optional<std::string> keyFor(const RuntimeIdentity& runtime, const StringList& options,
-                                  const StringList& fromVariables, const std::string& mainClass,
-                                  std::string* why) {
-  CacheKeyInputs inputs{runtime,
-                        effectiveClassPath(options, platform::getEnv("CLASSPATH")),
-                        modulePath(options),
-                        bootClassPathAppends(options),
-                        mainClass,
-                        keyedOptions(options),
-                        fromVariables};
-  std::optional<StringList> lines = cacheKeyLines(inputs, why);
-  if (!lines) return std::nullopt;
-  return cacheKeyName(*lines);
+// Why the options rule the cache out, or nullopt when they allow it.
+std::optional<std::string> optionsRuleOut(const StringList& options, const StringList& fromVariables, int major) {
+  if (std::optional<std::string> deciding = decidingOption(options, fromVariables)) {
+    return "the options decide class-data sharing themselves: " + *deciding;
+  }
+  std::optional<std::string> file = argumentFileOption(options);
+  if (!file) file = argumentFileOption(fromVariables);
+  if (file) return "the option " + *file + " reads options the launcher does not see";
+  if (std::optional<std::string> unknown = unknownOption(options, fromVariables, major)) {
+    return "the option " + *unknown + " is not known to be harmless with the cache";
+  }
+  return std::nullopt;
 }
 
-std::optional<CachePlan> planCache(const RunState& run, const RuntimeChoice& runtime,
-                                   const StringList& options, const std::string& mainClass,
-                                   std::string* why) {
+std::optional<CachePlan> planCache(const RuntimeChoice& runtime, const StringList& options,
+                                   const std::string& mainClass, std::string* why) {
   CachePlan plan;
   std::optional<RuntimeIdentity> identity = identifyRuntime(runtime, why);
   if (!identity) return std::nullopt;
@@ -69,123 +65,150 @@ std::optional<CachePlan> planCache(const RunState& run, const RuntimeChoice& run
     return std::nullopt;
   }
   StringList fromVariables = variableOptions();
-  if (std::optional<std::string> deciding = decidingOption(options, fromVariables)) {
-    *why = "the options decide class-data sharing themselves: " + *deciding;
+  if (std::optional<std::string> reason = optionsRuleOut(options, fromVariables, identity->majorVersion)) {
+    *why = *reason;
     return std::nullopt;
   }
-  std::optional<std::string> file = argumentFileOption(options);
-  if (!file) file = argumentFileOption(fromVariables);
-  if (file) {
-    *why = "the option " + *file + " reads options the launcher does not see";
-    return std::nullopt;
-  }
-  std::optional<std::string> key = keyFor(plan.runtime, options, fromVariables, mainClass, why);
-  std::optional<std::string> folderName = key ? applicationFolderName(run, why) : std::nullopt;
-  if (!folderName) return std::nullopt;
-  plan.key = *key;
-  plan.folder = applicationCacheFolder(*folderName);
-  if (!platform::createDirectoryPath(plan.folder, why)) return std::nullopt;
+  plan.classPath = effectiveClassPath(options, platform::getEnv("CLASSPATH"));
+  CacheKeyInputs inputs{plan.runtime, plan.classPath, mainClass, keyedOptions(options), fromVariables};
+  std::optional<StringList> lines = cacheKeyLines(inputs, why);
+  if (!lines) return std::nullopt;
+  plan.key = cacheKeyName(*lines);
+  plan.shapingOptions = archiveShapingOptions(options, identity->majorVersion);
   return plan;
 }
 
-StringList joined(StringList first, const StringList& second) {
-  first.insert(first.end(), second.begin(), second.end());
-  return first;
+// The runtime takes ":" in an archive's path as a separator and "%" as the
+// start of a pattern; a folder with either cannot be named to it.
+bool runtimeCanName(const std::string& path, std::string* why) {
+  if (path.find_first_of(":%") == std::string::npos) return true;
+  *why = "the runtime cannot be given a file in " + path + " (it holds \":\" or \"%\")";
+  return false;
 }
 
-// The folder must take the runtime's file, or the runtime would end the
-// start with an error when it writes it.
-bool canWriteInFolder(const CachePlan& plan, const std::string& written, std::string* why) {
-  if (!platform::createNewFile(written, why)) return false;
-  platform::removeFile(written);
-  std::optional<uint64_t> space = platform::availableSpace(plan.folder);
-  if (space && *space < kSpaceNeeded) {
-    *why = "less than 512 MiB free in " + plan.folder;
-    return false;
+std::optional<platform::PrivateFolder> openFolder(const RunState& run, std::string* why) {
+  std::optional<std::string> name = applicationFolderName(run, why);
+  if (!name) return std::nullopt;
+  std::optional<platform::PrivateFolder> folder = openApplicationCacheFolder(*name, why);
+  if (folder && !runtimeCanName(folder->path(), why)) return std::nullopt;
+  return folder;
+}
+
+StringList useCache(const platform::PrivateFolder& folder, const CachePlan& plan, const std::string& name) {
+  folder.markUsed(name);
+  std::string path = folder.pathOf(name);
+  KVX_TRACE("startup cache: using %@ (%@)", path.c_str(), std::string(describe(plan.mode)).c_str());
+  return usingOptions(plan.mode, path);
+}
+
+// A finished cache for the key that is still the file that was finished and
+// this user's own, or nullopt.
+std::optional<std::string> usableCache(const platform::PrivateFolder& folder, const StringList& names,
+                                       const CachePlan& plan) {
+  std::optional<std::string> finished = findFinishedCache(names, plan.key);
+  if (!finished) return std::nullopt;
+  std::optional<platform::FileStatus> status = folder.statusOf(*finished);
+  if (folder.holdsOwnFile(*finished) && status && sealMatches(*finished, *status)) return finished;
+  KVX_TRACE("startup cache: %@ has changed since it was made, or is not this user's own; not used",
+            folder.pathOf(*finished).c_str());
+  return std::nullopt;
+}
+
+// What killed starts and builds left: only the holder of the lock removes,
+// so nothing goes while it is written.
+void removeLeftovers(const platform::PrivateFolder& folder, const StringList& names) {
+  for (const std::string& name : names) {
+    if (isMakingFileName(name) && folder.removeOwnFile(name)) {
+      KVX_TRACE("startup cache: removed %@", folder.pathOf(name).c_str());
+    }
   }
-  return true;
 }
 
-std::unique_ptr<CacheCompletion> prepareCompletion(const CachePlan& plan, const StringList& options,
-                                                   std::string* why) {
-  auto completion = std::make_unique<CacheCompletion>();
-  completion->mode = plan.mode;
-  completion->folder = plan.folder;
-  completion->key = plan.key;
-  completion->writtenFile = platform::joinPath(
-      plan.folder, makingFileName(plan.key, platform::currentProcessId(), writtenSuffix(plan.mode)));
-  if (plan.mode != CacheMode::AheadOfTime) return completion;
+bool hasRoom(const platform::PrivateFolder& folder, std::string* why) {
+  std::optional<uint64_t> space = platform::availableSpace(folder.path());
+  if (!space || *space >= kSpaceNeeded) return true;
+  *why = "less than 512 MiB free in " + folder.path();
+  return false;
+}
 
-  completion->javaProgram = platform::joinPath(plan.runtime.home, "bin/java");
-  std::optional<platform::FileStatus> java = platform::fileStatus(completion->javaProgram);
+std::optional<CacheBuild> prepareBuild(const platform::PrivateFolder& folder, const CachePlan& plan,
+                                       std::string* why) {
+  CacheBuild build{plan.mode, plan.key, platform::joinPath(plan.runtime.home, "bin/java"),
+                   plan.classPath, plan.shapingOptions, {}, {}};
+  std::optional<platform::FileStatus> java = platform::fileStatus(build.javaProgram);
   if (!java || !java->isRegular()) {
-    *why = "the runtime has no " + completion->javaProgram + " to assemble the cache with";
-    return nullptr;
+    *why = "the runtime has no " + build.javaProgram + " to build the cache with";
+    return std::nullopt;
   }
-  // The assembly run must see the application's class path and options;
-  // a splash screen it must not show.
-  for (const std::string& option : options) {
-    if (!option.starts_with("-splash:")) completion->applicationOptions.push_back(option);
-  }
-  return completion;
+  int pid = platform::currentProcessId();
+  build.classList = makingFileName(plan.key, pid, kClassListSuffix);
+  build.output = makingFileName(plan.key, pid, kCacheSuffix);
+  // Made now so that the list the runtime writes into it is private from its
+  // first byte, whatever the user's umask.
+  if (!hasRoom(folder, why) || !folder.createFile(build.classList, why)) return std::nullopt;
+  return build;
 }
 
-StringList makeCache(const CachePlan& plan, const StringList& names, const StringList& options) {
+StringList makeCache(const platform::PrivateFolder& folder, const CachePlan& plan, const StringList& names) {
   std::string why;
   bool heldElsewhere = false;
-  std::optional<platform::FileLock> lock = platform::FileLock::tryExclusive(
-      platform::joinPath(plan.folder, std::string(kLockFileName)), &why, &heldElsewhere);
+  std::optional<platform::FileLock> lock = folder.tryLock(kLockFileName, &why, &heldElsewhere);
   if (!lock) {
-    if (heldElsewhere) why = "another start is making one (" + why + ")";
+    if (heldElsewhere) why = "another start is making one";
     KVX_TRACE("startup cache: none; %@", why.c_str());
     return {};
   }
-  // The application's other caches go, and what killed starts left; only the
-  // start that holds the lock removes, so nothing goes while it is written.
-  for (const std::string& removed : removeCacheFiles(plan.folder, names)) {
-    KVX_TRACE("startup cache: removed %@", removed.c_str());
-  }
-  std::unique_ptr<CacheCompletion> completion = prepareCompletion(plan, options, &why);
-  if (!completion || !canWriteInFolder(plan, completion->writtenFile, &why)) {
+  removeLeftovers(folder, names);
+  std::optional<CacheBuild> build = prepareBuild(folder, plan, &why);
+  // The worker keeps the folder and the lock until its build has ended;
+  // this process lets go of its own copies when it returns.
+  if (!build || !platform::startAfterExitWorker([&folder, &build] { buildCache(folder, *build); },
+                                                {folder.descriptor(), lock->descriptor()}, &why)) {
+    if (build) folder.removeOwnFile(build->classList);
     KVX_TRACE("startup cache: none; %@", why.c_str());
     return {};
   }
-  completion->lock = std::move(lock);
-  std::string written = completion->writtenFile;
-  if (!completeAtExit(completion)) {
-    KVX_TRACE("startup cache: none; no work can be left for the exit");
-    return {};
-  }
-  KVX_TRACE("startup cache: making %@ (%@, runtime %@)", written.c_str(),
+  std::string list = folder.pathOf(build->classList);
+  KVX_TRACE("startup cache: recording the classes for %@ in %@ (%@, runtime %@)", plan.key.c_str(), list.c_str(),
             std::string(describe(plan.mode)).c_str(), plan.runtime.version.c_str());
-  return joined(quietOptions(plan.mode, true), makingOptions(plan.mode, written));
+  return recordingOptions(list);
+}
+
+StringList cacheOptions(const RunState& run, const CachePlan& plan) {
+  std::string why;
+  std::optional<platform::PrivateFolder> folder = openFolder(run, &why);
+  if (!folder) {
+    KVX_TRACE("startup cache: none; %@", why.c_str());
+    return {};
+  }
+  StringList names = folder->names().value_or(StringList());
+  if (std::optional<std::string> finished = usableCache(*folder, names, plan)) {
+    return useCache(*folder, plan, *finished);
+  }
+  std::string failed = failedMarkerName(plan.key);
+  if (folder->holdsOwnFile(failed)) {
+    folder->markUsed(failed);
+    KVX_TRACE("startup cache: none; building one for %@ failed before", plan.key.c_str());
+    return {};
+  }
+  return makeCache(*folder, plan, names);
 }
 
 }  // namespace
 
-StringList startupCacheOptions(const RunState& run, const RuntimeChoice& runtime,
-                               const StringList& options, const std::string& mainClass) {
+StringList startupCacheOptions(const RunState& run, const RuntimeChoice& runtime, const StringList& options,
+                               const std::string& mainClass) {
   if (!getBooleanValue(run.infoDictionary, "kvx.startupCache")) {
     KVX_TRACE("startup cache: off (kvx.startupCache is not set)");
     return {};
   }
   std::string why;
-  std::optional<CachePlan> plan = planCache(run, runtime, options, mainClass, &why);
+  std::optional<CachePlan> plan = planCache(runtime, options, mainClass, &why);
   if (!plan) {
     KVX_TRACE("startup cache: none; %@", why.c_str());
     return {};
   }
-  StringList names = platform::listDirectory(plan->folder).value_or(StringList());
-  if (std::optional<std::string> finished = findFinishedCache(names, plan->key, cacheSuffix(plan->mode))) {
-    std::string path = platform::joinPath(plan->folder, *finished);
-    std::optional<platform::FileStatus> status = platform::fileStatus(path);
-    if (status && sealMatches(*finished, *status)) {
-      KVX_TRACE("startup cache: using %@ (%@)", path.c_str(), std::string(describe(plan->mode)).c_str());
-      return joined(quietOptions(plan->mode, false), usingOptions(plan->mode, path));
-    }
-    KVX_TRACE("startup cache: %@ has changed since it was made; not used", path.c_str());
-  }
-  return makeCache(*plan, names, options);
+  return cacheOptions(run, *plan);
 }
 
 }  // namespace kvx

@@ -139,6 +139,7 @@ class GuideExamples : public ::testing::Test {
   std::string replaySession(const std::string& sessionFile, const std::string& workDir,
                             std::optional<std::string> javaHome = std::nullopt) {
     const std::string home = dir / "home";
+    std::filesystem::create_directories(home);
     RunOptions options;
     options.env = quietEnvironment();
     options.env.emplace_back("XDG_CONFIG_HOME", std::nullopt);

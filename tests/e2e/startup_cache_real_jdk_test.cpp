@@ -1,17 +1,20 @@
-// The startup cache on the machine's real runtimes: the built launcher in an
-// application bundle starts the demo application, first making the cache,
-// then using it, while the cache's files are changed, damaged or cannot be
-// written, and with several first starts at once. The application must see
-// and print the same either way.
+// The startup cache on the machine's real runtimes, judged by the one thing
+// that matters: a start with the cache, the start that makes it included,
+// ends with the same output, errors, status and files as the same start
+// without it. Each case runs without the cache, then making it (and waiting
+// for the build in the background), then using it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -27,44 +30,102 @@ using Strings = std::vector<std::string>;
 
 const std::string kJdk17 = "/usr/lib/jvm/java-17-openjdk-amd64";
 const std::string kJdk25 = "/usr/lib/jvm/temurin-25-jdk-amd64";
+const std::string kFixtures = KVX_SOURCE_DIR "/tests/fixtures/startup-cache";
 
 bool hasRuntime(const std::string& home) { return fs::exists(home + "/lib/libjli.so"); }
+
+void mustRun(const std::string& program, const Strings& args) {
+  ProgramResult result = runProgram(program, args);
+  ASSERT_EQ(result.status, 0) << program << ": " << result.err;
+}
+
+// The probe and its agent, built once with JDK 17 for every runtime.
+struct Jars {
+  TempDir dir;
+  std::string probe = dir / "probe.jar";
+  std::string agent = dir / "agent.jar";
+  // jlink's plain images of java.base, without a base archive, by JDK.
+  std::map<std::string, std::string> plainImages;
+
+  void build() {
+    const std::string bin = kJdk17 + "/bin/";
+    mustRun(bin + "javac", {"--release", "17", "-d", dir / "probe", kFixtures + "/Probe.java"});
+    // Stored, not compressed: a rebuilt jar of the same length has the same size.
+    mustRun(bin + "jar", {"cf0", probe, "-C", dir / "probe", "."});
+    mustRun(bin + "javac", {"--release", "17", "-d", dir / "agent", kFixtures + "/Agent.java"});
+    mustRun(bin + "jar", {"cfm", agent, kFixtures + "/agent-manifest.txt", "-C", dir / "agent", "."});
+  }
+
+  const std::string& plainImage(const std::string& jdk) {
+    std::string& image = plainImages[jdk];
+    if (image.empty()) {
+      image = dir / ("plain-" + fs::path(jdk).filename().string());
+      mustRun(jdk + "/bin/jlink", {"--add-modules", "java.base", "--output", image});
+    }
+    return image;
+  }
+};
+
+Jars* jars = nullptr;
+
+// Holds until no build of the folder's application runs: the build holds
+// the lock until it has finished.
+void waitForBuild(const std::string& folder) {
+  int fd = open((folder + "/.lock").c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  for (int waited = 0; waited < 6000 && flock(fd, LOCK_EX | LOCK_NB) != 0; ++waited) usleep(50 * 1000);
+  close(fd);
+}
+
+// Lines that differ between any two runs of the same program: times and
+// process ids.
+std::string withoutTimes(const std::string& text) {
+  static const std::regex times(R"(\[[0-9.]+s\])");
+  static const std::regex pids(R"(jcmd [0-9]+)");
+  return std::regex_replace(std::regex_replace(text, times, "[T]"), pids, "jcmd P");
+}
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+  // Each file the start wrote in its working folder, and whether it has content.
+  std::map<std::string, bool> files;
+};
 
 class StartupCacheOnRealJdk : public ::testing::TestWithParam<std::string> {
  protected:
   static void SetUpTestSuite() {
     if (!fs::exists(kJdk17 + "/bin/javac")) return;
-    build = new TempDir();
-    ProgramResult javac = runProgram(kJdk17 + "/bin/javac",
-                                     {"--release", "17", "-d", *build / "classes", KVX_SOURCE_DIR "/demo/src/Demo.java"});
-    ASSERT_EQ(javac.status, 0) << javac.err;
-    ProgramResult jar = runProgram(kJdk17 + "/bin/jar", {"cf", *build / "demo.jar", "-C", *build / "classes", "."});
-    ASSERT_EQ(jar.status, 0) << jar.err;
+    jars = new Jars();
+    jars->build();
   }
   static void TearDownTestSuite() {
-    delete build;
-    build = nullptr;
+    delete jars;
+    jars = nullptr;
   }
 
   void SetUp() override {
-    if (build == nullptr) GTEST_SKIP() << "no JDK 17 with javac at " << kJdk17;
+    if (jars == nullptr) GTEST_SKIP() << "no JDK 17 with javac at " << kJdk17;
     if (!hasRuntime(GetParam())) GTEST_SKIP() << "no runtime at " << GetParam();
-    app = layOut(GetParam());
   }
 
-  AppBundle layOut(const std::string& jdk) {
-    AppBundle laidOut = layOutApp(
-        dir.path(), "Cached",
-        dict({{"CFBundleName", str("Cached")},
-              {"CFBundleIdentifier", str("com.example.cached")},
-              {"kvx.startupCache", plist::Value::boolean(true)},
+  bool is25() const { return GetParam() == kJdk25; }
+
+  // Two bundles alike but for the cache: one without, one with.
+  AppBundle layOut(const std::string& where, bool cached, const std::string& runtime) {
+    AppBundle app = layOutApp(
+        dir / where, "Probe",
+        dict({{"CFBundleName", str("Probe")},
+              {"CFBundleIdentifier", str("com.example.probe")},
+              {"kvx.startupCache", plist::Value::boolean(cached)},
               {"kvx.allowPassthrough", plist::Value::boolean(true)},
-              {"JavaVM", dict({{"MainClass", str("Demo")},
-                               {"ClassPath", str("${launcher:sys.appRootDir}/lib/*")},
-                               {"SearchSequence", strings({"R" + jdk})}})}}));
-    fs::create_directories(laidOut.appRoot + "/lib");
-    fs::copy_file(*build / "demo.jar", laidOut.appRoot + "/lib/demo.jar", fs::copy_options::overwrite_existing);
-    return laidOut;
+              {"JavaVM", dict({{"MainClass", str("Probe")},
+                               {"ClassPath", str("${launcher:sys.appRootDir}/lib/probe.jar")},
+                               {"SearchSequence", strings({"R" + runtime})}})}}));
+    fs::create_directories(app.appRoot + "/lib");
+    fs::copy_file(jars->probe, app.appRoot + "/lib/probe.jar", fs::copy_options::overwrite_existing);
+    return app;
   }
 
   RunOptions options(bool traced) const {
@@ -81,201 +142,163 @@ class StartupCacheOnRealJdk : public ::testing::TestWithParam<std::string> {
     return o;
   }
 
-  // A start as the user sees it: nothing but the application's own output.
-  ProgramResult run(const Strings& args = {}) const { return runProgram(app.executable, args, options(false)); }
-
-  // The same start with the trace on: checks that the application saw and
-  // printed what it does without a cache, and gives the cache's trace lines.
-  Strings tracedCacheLines(const Strings& args = {}) {
-    ProgramResult result = runProgram(app.executable, args, options(true));
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, outputWithoutCache()) << result.err;
-    Strings lines;
-    for (size_t at = result.err.find("startup cache: "); at != std::string::npos;
-         at = result.err.find("startup cache: ", at + 1)) {
-      lines.push_back(result.err.substr(at + 15, result.err.find('\n', at) - at - 15));
+  // One start in a fresh working folder (where the options put their
+  // files), once any build it leaves behind has ended.
+  Outcome start(const AppBundle& app, const Strings& args, const Strings& wrapper = {}) {
+    fs::remove_all(work);
+    fs::create_directories(work);
+    Strings all = wrapper;
+    all.push_back(app.executable);
+    all.insert(all.end(), args.begin(), args.end());
+    ProgramResult result = runProgram(all[0], Strings(all.begin() + 1, all.end()), options(false));
+    waitForBuild(folder);
+    Outcome outcome{result.status, withoutTimes(result.out), withoutTimes(result.err), {}};
+    for (const fs::directory_entry& entry : fs::directory_iterator(work)) {
+      outcome.files[entry.path().filename().string()] = fs::file_size(entry.path()) > 0;
     }
-    return lines;
+    return outcome;
   }
 
-  // What the application prints when the launcher adds no cache, which a
-  // user's own -Xshare:off makes sure of; the demo does not print the
-  // runtime's options.
-  const std::string& outputWithoutCache() {
-    if (reference.empty()) {
-      ProgramResult result = run({"-J-Xshare:off"});
-      EXPECT_EQ(result.status, 0) << result.err;
-      EXPECT_EQ(result.err, "");
-      reference = result.out;
-    }
-    return reference;
+  std::string traceOf(const AppBundle& app, const Strings& args) {
+    return runProgram(app.executable, args, options(true)).err;
   }
 
-  // The launcher's cache files in the application's folder.
-  Strings cacheFiles() const {
+  Strings finishedCaches() const {
     Strings names;
     std::error_code ignored;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ignored)) {
       std::string name = entry.path().filename().string();
-      if (name != ".lock") names.push_back(name);
+      if (name.ends_with(".jsa") && name.find(".making.") == std::string::npos) names.push_back(name);
     }
-    std::sort(names.begin(), names.end());
     return names;
   }
 
-  std::string cacheSuffix() const { return GetParam() == kJdk25 ? ".aot" : ".jsa"; }
-
-  static bool contains(const Strings& lines, const std::string& text) {
-    return std::any_of(lines.begin(), lines.end(),
-                       [&](const std::string& line) { return line.find(text) != std::string::npos; });
-  }
-
-  static TempDir* build;
   TempDir dir;
-  AppBundle app;
+  std::string work = dir / "work";
   std::string cacheHome = dir / "cache";
-  std::string folder = cacheHome + "/kestrovel/com.example.cached";
-  std::string reference;
+  std::string folder = cacheHome + "/kestrovel/com.example.probe";
 };
 
-TempDir* StartupCacheOnRealJdk::build = nullptr;
+struct DifferentialCase {
+  const char* what;
+  Strings args;
+  // Whether the cache is made and used on 17 and on 25.
+  bool cached17;
+  bool cached25;
+  // Runs the start in a plain image of java.base, without a base archive.
+  bool plainImage = false;
+  // A program and its arguments that the start runs under.
+  Strings wrapper = {};
+};
 
-TEST_P(StartupCacheOnRealJdk, TheFirstStartMakesTheCacheAndTheSecondUsesIt) {
-  Strings first = tracedCacheLines();
-  EXPECT_TRUE(contains(first, "making " + folder + "/")) << testing::PrintToString(first);
-  Strings files = cacheFiles();
-  ASSERT_EQ(files.size(), 1u) << testing::PrintToString(files);
-  const std::string cache = folder + "/" + files[0];
-  EXPECT_TRUE(files[0].ends_with(cacheSuffix())) << files[0];
-  EXPECT_TRUE(contains(first, "made " + cache)) << testing::PrintToString(first);
-
-  Strings second = tracedCacheLines();
-  EXPECT_EQ(second, Strings{"using " + cache + " (" +
-                            (GetParam() == kJdk25 ? "ahead-of-time cache" : "dynamic archive") + ")"});
-  EXPECT_EQ(cacheFiles(), files);
-
-  ProgramResult quiet = run({"--exit=7"});
-  EXPECT_EQ(quiet.status, 7);
-  EXPECT_EQ(quiet.err, "");
+void expectSame(const Outcome& with, const Outcome& without, const std::string& what) {
+  EXPECT_EQ(with.status, without.status) << what;
+  EXPECT_EQ(with.out, without.out) << what;
+  EXPECT_EQ(with.err, without.err) << what;
+  EXPECT_EQ(with.files, without.files) << what;
 }
 
-TEST_P(StartupCacheOnRealJdk, AChangedJarOrOptionMakesANewCacheAndTheOldOneGoes) {
-  struct Change {
-    const char* what;
-    Strings args;
-    std::function<void()> apply;
+TEST_P(StartupCacheOnRealJdk, EveryStartEndsAsItWouldWithoutTheCache) {
+  const std::string work = this->work;
+  const std::string agentOption = "-J-javaagent:" + jars->agent;
+  fs::create_directories(dir / "patch");
+  std::vector<DifferentialCase> cases = {
+      {"a plain start", {"hello"}, true, true},
+      {"an exception in main", {"throw"}, true, true},
+      {"System.exit(7)", {"exit=7"}, true, true},
+      {"a runtime without a base archive", {"exit=3"}, true, true, true},
+      {"-Xmx1k", {"-J-Xmx1k"}, false, false},
+      {"-XX:MaxMetaspaceSize=1k", {"-J-XX:MaxMetaspaceSize=1k"}, false, false},
+      {"-Djava.security.manager=allow", {"-J-Djava.security.manager=allow"}, true, true},
+      {"a flight recording", {"-J-XX:StartFlightRecording:filename=" + work + "/rec.jfr"}, true, false},
+      {"a gc log", {"-J-Xlog:gc*:file=" + work + "/gc.log"}, true, true},
+      {"an agent", {agentOption}, true, false},
+      {"--patch-module", {"-J--patch-module=java.base=" + dir / "patch"}, false, false},
+      {"-XX:-UseCompressedClassPointers", {"-J-XX:-UseCompressedClassPointers"}, false, false},
+      {"the cache folder removed during the start", {"delete=" + cacheHome + "/kestrovel", "exit=7"}, false, false},
   };
-  const std::string jar = app.appRoot + "/lib/demo.jar";
-  const Change changes[] = {
-      {"a jar rebuilt", {}, [&] { fs::last_write_time(jar, fs::last_write_time(jar) + std::chrono::seconds(5)); }},
-      {"an option", {"-J-Xss4m"}, [] {}},
-  };
-  tracedCacheLines();
-  for (const Change& change : changes) {
-    Strings before = cacheFiles();
-    ASSERT_EQ(before.size(), 1u) << change.what;
-    change.apply();
-    Strings lines = tracedCacheLines(change.args);
-    EXPECT_TRUE(contains(lines, "removed " + folder + "/" + before[0])) << change.what << testing::PrintToString(lines);
-    Strings after = cacheFiles();
-    ASSERT_EQ(after.size(), 1u) << change.what << testing::PrintToString(after);
-    EXPECT_NE(after, before) << change.what;
-    EXPECT_EQ(tracedCacheLines(change.args), Strings{"using " + folder + "/" + after[0] + " (" +
-                                                     (GetParam() == kJdk25 ? "ahead-of-time cache" : "dynamic archive") + ")"})
-        << change.what;
+  if (geteuid() == 0 && fs::exists("/usr/bin/unshare")) {
+    cases.push_back({"a full file system for the cache",
+                     {"exit=5"},
+                     false,
+                     false,
+                     false,
+                     {"/usr/bin/unshare", "-m", "/bin/sh", "-c",
+                      "mount -t tmpfs -o size=16k tmpfs \"$0\" && exec \"$@\"", cacheHome}});
+  }
+  for (const DifferentialCase& c : cases) {
+    fs::remove_all(cacheHome);
+    if (!c.wrapper.empty()) fs::create_directories(cacheHome);
+    std::string runtime = c.plainImage ? jars->plainImage(GetParam()) : GetParam();
+    AppBundle off = layOut("off", false, runtime);
+    AppBundle on = layOut("on", true, runtime);
+    Outcome without = start(off, c.args, c.wrapper);
+    Outcome making = start(on, c.args, c.wrapper);
+    expectSame(making, without, std::string(c.what) + ", the start that makes the cache");
+    bool cached = is25() ? c.cached25 : c.cached17;
+    EXPECT_EQ(finishedCaches().size(), cached ? 1u : 0u) << c.what;
+    Outcome using_ = start(on, c.args, c.wrapper);
+    expectSame(using_, without, std::string(c.what) + ", a start with the cache");
+    if (cached) {
+      EXPECT_NE(traceOf(on, c.args).find("startup cache: using " + folder + "/"), std::string::npos) << c.what;
+    }
   }
 }
 
-TEST_P(StartupCacheOnRealJdk, ATruncatedCacheChangesNothingTheUserSees) {
-  ASSERT_EQ(run().status, 0);
-  Strings files = cacheFiles();
-  ASSERT_EQ(files.size(), 1u);
-  const std::string cache = folder + "/" + files[0];
-  fs::permissions(cache, fs::perms::owner_write, fs::perm_options::add);
-  fs::resize_file(cache, fs::file_size(cache) / 2);
+TEST_P(StartupCacheOnRealJdk, AJarReplacedWithTheSameSizeAndTimeNeverRunsOldClasses) {
+  AppBundle app = layOut("on", true, GetParam());
+  const std::string jar = app.appRoot + "/lib/probe.jar";
+  ASSERT_EQ(start(app, {}).out.find("probe build A"), 0u);
+  ASSERT_EQ(finishedCaches().size(), 1u);
 
-  ProgramResult result = run();
+  // The same class with another text of the same length, in a jar of the same size.
+  std::string source = readFileOrMissing(kFixtures + "/Probe.java");
+  source.replace(source.find("\"build A\""), 9, "\"build B\"");
+  writeFile(dir / "b/Probe.java", source);
+  mustRun(kJdk17 + "/bin/javac", {"--release", "17", "-d", dir / "b/classes", dir / "b/Probe.java"});
+  mustRun(kJdk17 + "/bin/jar", {"cf0", dir / "b/probe.jar", "-C", dir / "b/classes", "."});
+  ASSERT_EQ(fs::file_size(dir / "b/probe.jar"), fs::file_size(jar));
+  // As cp -p does: written over in place, with the old time put back.
+  fs::file_time_type time = fs::last_write_time(jar);
+  fs::copy_file(dir / "b/probe.jar", jar, fs::copy_options::overwrite_existing);
+  fs::last_write_time(jar, time);
 
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.err, "");
-  EXPECT_EQ(result.out, outputWithoutCache());
-  // It was not used, and a whole one took its place.
-  Strings now = cacheFiles();
-  ASSERT_EQ(now.size(), 1u);
-  EXPECT_NE(now, files);
-  EXPECT_EQ(run().err, "");
-}
-
-TEST_P(StartupCacheOnRealJdk, ACacheFolderThatCannotBeWrittenChangesNothingTheUserSees) {
-  // A file where the cache folder should go stops even a privileged user.
-  writeFile(dir / "blocked", "");
-  cacheHome = dir / "blocked";
-  ProgramResult blocked = run();
-  EXPECT_EQ(blocked.status, 0);
-  EXPECT_EQ(blocked.err, "");
-  EXPECT_EQ(blocked.out, outputWithoutCache());
-
-  if (geteuid() == 0) return;  // permissions do not stop the superuser
-  cacheHome = dir / "cache";
-  fs::create_directories(folder);
-  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-  ProgramResult readOnly = run();
-  fs::permissions(folder, fs::perms::owner_all);
-  EXPECT_EQ(readOnly.status, 0);
-  EXPECT_EQ(readOnly.err, "");
-  EXPECT_EQ(readOnly.out, outputWithoutCache());
-  EXPECT_EQ(cacheFiles(), Strings{});
+  EXPECT_EQ(start(app, {}).out.find("probe build B"), 0u);
+  EXPECT_EQ(start(app, {}).out.find("probe build B"), 0u) << "and with the new cache";
 }
 
 TEST_P(StartupCacheOnRealJdk, FourFirstStartsAtOnceAllSucceedAndOneMakesTheCache) {
-  const std::string& expectedOutput = outputWithoutCache();
+  AppBundle app = layOut("on", true, GetParam());
+  AppBundle off = layOut("off", false, GetParam());
+  const Outcome without = start(off, {});
   std::vector<std::unique_ptr<RunningProgram>> starts;
   for (int i = 0; i < 4; ++i) starts.push_back(std::make_unique<RunningProgram>(app.executable, Strings{}, options(false)));
-  for (std::unique_ptr<RunningProgram>& start : starts) {
-    ProgramResult result = start->wait();
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.out, expectedOutput);
+  for (std::unique_ptr<RunningProgram>& running : starts) {
+    ProgramResult result = running->wait();
+    EXPECT_EQ(result.status, without.status);
+    EXPECT_EQ(result.err, without.err);
+    EXPECT_EQ(result.out, without.out);
   }
-  Strings files = cacheFiles();
-  ASSERT_EQ(files.size(), 1u) << testing::PrintToString(files);
-  EXPECT_TRUE(contains(tracedCacheLines(), "using " + folder + "/" + files[0]));
+  waitForBuild(folder);
+  EXPECT_EQ(finishedCaches().size(), 1u);
 }
 
-TEST_P(StartupCacheOnRealJdk, AStartKilledWhileItWritesTheCacheLeavesNothingALaterStartUses) {
-  // The runtime writes at exit; the moment its file appears, the start is killed.
-  RunningProgram start(app.executable, {}, options(false));
-  std::string making;
-  for (int waited = 0; making.empty() && waited < 60000; ++waited) {
-    for (const std::string& name : cacheFiles()) {
-      if (name.find(".making.") != std::string::npos) making = name;
-    }
-    if (making.empty()) usleep(1000);
+TEST_P(StartupCacheOnRealJdk, AStartKilledWhileItRecordsLeavesNothingThatHarmsALaterStart) {
+  AppBundle app = layOut("on", true, GetParam());
+  AppBundle off = layOut("off", false, GetParam());
+  const Outcome without = start(off, {});
+  RunningProgram running(app.executable, {}, options(false));
+  usleep(50 * 1000);
+  kill(running.pid(), SIGKILL);
+  running.wait();
+  waitForBuild(folder);
+  for (int i = 0; i < 2; ++i) {
+    Outcome later = start(app, {});
+    expectSame(later, without, "a start after the killed one");
   }
-  ASSERT_FALSE(making.empty()) << "the runtime wrote nothing to kill it over";
-  kill(start.pid(), SIGKILL);
-  EXPECT_EQ(start.wait().status, 128 + SIGKILL);
-
-  Strings lines = tracedCacheLines();
-  EXPECT_FALSE(contains(lines, "using")) << testing::PrintToString(lines);
-  EXPECT_TRUE(contains(lines, "making")) << testing::PrintToString(lines);
-  Strings files = cacheFiles();
-  EXPECT_EQ(std::count_if(files.begin(), files.end(),
-                          [](const std::string& name) { return name.find(".making.") == std::string::npos; }),
-            1)
-      << testing::PrintToString(files);
-}
-
-TEST_P(StartupCacheOnRealJdk, AUsersXshareOffWins) {
-  ProgramResult result = runProgram(app.executable, {"-J-Xshare:off"}, options(true));
-  EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_NE(result.err.find("startup cache: none; the options decide class-data sharing themselves: -Xshare:off"),
-            std::string::npos)
-      << result.err;
-  for (const char* added : {"arg -XX:SharedArchiveFile", "arg -XX:ArchiveClassesAtExit", "arg -XX:AOT", "arg -Xlog"}) {
-    EXPECT_EQ(result.err.find(added), std::string::npos) << added;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    EXPECT_EQ(entry.path().string().find(".making."), std::string::npos) << entry.path();
   }
-  EXPECT_EQ(cacheFiles(), Strings{});
 }
 
 INSTANTIATE_TEST_SUITE_P(Runtimes, StartupCacheOnRealJdk, ::testing::Values(kJdk17, kJdk25),
@@ -283,39 +306,23 @@ INSTANTIATE_TEST_SUITE_P(Runtimes, StartupCacheOnRealJdk, ::testing::Values(kJdk
                            return info.param == kJdk17 ? std::string("Jdk17") : std::string("Jdk25");
                          });
 
-TEST(StartupCacheAcrossRuntimes, AnotherRuntimeMakesItsOwnCacheAndTheOldOneGoes) {
-  if (!fs::exists(kJdk17 + "/bin/javac") || !hasRuntime(kJdk25)) GTEST_SKIP() << "needs JDK 17 and JDK 25";
-  TempDir dir;
-  writeFile(dir / "Hello.java", "public class Hello { public static void main(String[] a) { System.out.println(\"hello\"); } }\n");
-  ASSERT_EQ(runProgram(kJdk17 + "/bin/javac", {"-d", dir / "classes", dir / "Hello.java"}).status, 0);
-  ASSERT_EQ(runProgram(kJdk17 + "/bin/jar", {"cf", dir / "hello.jar", "-C", dir / "classes", "."}).status, 0);
-  RunOptions options;
-  options.env = {{"ASAN_OPTIONS", "detect_leaks=0:handle_segv=0"}, {"KESTROVEL_LOG", std::nullopt},
-                 {"XDG_CACHE_HOME", dir / "cache"}, {"JAVA_TOOL_OPTIONS", std::nullopt},
-                 {"_JAVA_OPTIONS", std::nullopt}, {"CLASSPATH", std::nullopt}};
-  const std::string folder = dir / "cache/kestrovel/com.example.hello";
-  Strings seen;
-  for (const std::string& jdk : {kJdk17, kJdk25}) {
-    AppBundle app = layOutApp(dir.path(), "Hello",
-                              dict({{"CFBundleIdentifier", str("com.example.hello")},
-                                    {"kvx.startupCache", plist::Value::boolean(true)},
-                                    {"JavaVM", dict({{"MainClass", str("Hello")},
-                                                     {"ClassPath", str(dir / "hello.jar")},
-                                                     {"SearchSequence", strings({"R" + jdk})}})}}));
-    ProgramResult result = runProgram(app.executable, {}, options);
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "hello\n");
-    EXPECT_EQ(result.err, "");
-    Strings files;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-      if (entry.path().filename() != ".lock") files.push_back(entry.path().filename().string());
-    }
-    ASSERT_EQ(files.size(), 1u) << jdk << testing::PrintToString(files);
-    EXPECT_TRUE(files[0].ends_with(jdk == kJdk25 ? ".aot" : ".jsa")) << files[0];
-    seen.push_back(files[0]);
+// One application started alternately on two runtimes keeps a cache for each.
+class StartupCacheAcrossRuntimes : public StartupCacheOnRealJdk {};
+
+TEST_P(StartupCacheAcrossRuntimes, AlternatingRuntimesKeepACacheEach) {
+  if (!hasRuntime(kJdk25)) GTEST_SKIP() << "needs JDK 25 beside 17";
+  AppBundle on17 = layOut("on17", true, kJdk17);
+  AppBundle on25 = layOut("on25", true, kJdk25);
+  start(on17, {});
+  start(on25, {});
+  ASSERT_EQ(finishedCaches().size(), 2u);
+  for (const AppBundle* app : {&on17, &on25, &on17, &on25}) {
+    EXPECT_NE(traceOf(*app, {}).find("startup cache: using "), std::string::npos) << app->path;
   }
-  EXPECT_NE(seen[0], seen[1]);
+  EXPECT_EQ(finishedCaches().size(), 2u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Runtimes, StartupCacheAcrossRuntimes, ::testing::Values(kJdk17));
 
 }  // namespace
 }  // namespace kvx::test

@@ -20,13 +20,12 @@ platform::FileStatus status(uint64_t size, int64_t modified) {
 const std::string kKey = "0123456789abcdef";
 
 TEST(CacheFileNames, AFinishedCacheIsFoundByItsKeyAndTrustedOnlyWhileUnchanged) {
-  std::string name = finishedCacheName(kKey, status(1000, 5), ".jsa");
+  std::string name = finishedCacheName(kKey, status(1000, 5));
   std::vector<std::string> names = {".lock", "fedcba9876543210-" + sealOf(status(1000, 5)) + ".jsa",
-                                    kKey + ".77.making.jsa", kKey + "-" + sealOf(status(1, 1)) + ".aot",
-                                    name};
-  EXPECT_EQ(findFinishedCache(names, kKey, ".jsa"), name);
-  EXPECT_EQ(findFinishedCache(names, "ffffffffffffffff", ".jsa"), std::nullopt);
-  EXPECT_EQ(findFinishedCache({kKey + ".77.making.jsa"}, kKey, ".jsa"), std::nullopt);
+                                    kKey + ".77.making.jsa", failedMarkerName(kKey), name};
+  EXPECT_EQ(findFinishedCache(names, kKey), name);
+  EXPECT_EQ(findFinishedCache(names, "ffffffffffffffff"), std::nullopt);
+  EXPECT_EQ(findFinishedCache({kKey + ".77.making.jsa", failedMarkerName(kKey)}, kKey), std::nullopt);
 
   EXPECT_TRUE(sealMatches(name, status(1000, 5)));
   EXPECT_FALSE(sealMatches(name, status(999, 5))) << "truncated";
@@ -35,27 +34,40 @@ TEST(CacheFileNames, AFinishedCacheIsFoundByItsKeyAndTrustedOnlyWhileUnchanged) 
 }
 
 TEST(CacheFileNames, OnlyTheLaunchersOwnFilesCountAsCaches) {
-  for (const std::string& name : {finishedCacheName(kKey, status(1, 2), ".aot"),
-                                  makingFileName(kKey, 4242, ".aotconf"), kKey + ".4242.making.aot"}) {
+  for (const std::string& name : {finishedCacheName(kKey, status(1, 2)), makingFileName(kKey, 4242, ".classlist"),
+                                  kKey + ".4242.making.jsa", failedMarkerName(kKey)}) {
     EXPECT_TRUE(isCacheFileName(name)) << name;
   }
   for (const std::string& name : {std::string(kLockFileName), std::string("notes.txt"), kKey,
                                   std::string("0123456789ABCDEF-x.jsa"), std::string("0123456789abcdeg.1.jsa")}) {
     EXPECT_FALSE(isCacheFileName(name)) << name;
   }
+  EXPECT_TRUE(isMakingFileName(makingFileName(kKey, 1, ".jsa")));
+  EXPECT_FALSE(isMakingFileName(finishedCacheName(kKey, status(1, 2))));
+  EXPECT_FALSE(isMakingFileName(failedMarkerName(kKey)));
 }
 
-TEST(CacheFolder, RemovingCachesLeavesTheLockAndOtherFiles) {
-  TempDir dir;
-  std::vector<std::string> names = {".lock", "readme.txt", finishedCacheName(kKey, status(1, 2), ".jsa"),
-                                    makingFileName(kKey, 99, ".aotconf")};
-  for (const std::string& name : names) test::writeFile(dir / name, "x");
-  std::vector<std::string> removed = removeCacheFiles(dir.path(), names);
-  std::sort(removed.begin(), removed.end());
-  EXPECT_EQ(removed, (std::vector<std::string>{dir / names[2], dir / names[3]}));
-  EXPECT_TRUE(std::filesystem::exists(dir / ".lock"));
-  EXPECT_TRUE(std::filesystem::exists(dir / "readme.txt"));
-  EXPECT_FALSE(std::filesystem::exists(dir / names[2]));
+TEST(CacheEviction, KeepsTheMostRecentlyUsedWithinCountAndBytes) {
+  constexpr uint64_t kMiB = 1024 * 1024;
+  struct Case {
+    const char* what;
+    std::vector<FinishedCache> caches;
+    std::string keep;
+    std::vector<std::string> evicted;
+  } cases[] = {
+      {"within bounds", {{"a", kMiB, 1}, {"b", kMiB, 2}}, "a", {}},
+      {"one too many: the least recently used goes",
+       {{"a", kMiB, 5}, {"b", kMiB, 1}, {"c", kMiB, 3}, {"d", kMiB, 4}, {"e", kMiB, 2}}, "a", {"b"}},
+      {"the one just made stays though never used",
+       {{"new", kMiB, 0}, {"b", kMiB, 9}, {"c", kMiB, 8}, {"d", kMiB, 7}, {"e", kMiB, 6}}, "new", {"e"}},
+      {"too many bytes", {{"a", 300 * kMiB, 5}, {"b", 300 * kMiB, 4}}, "a", {"b"}},
+      {"one alone larger than the bound goes too", {{"huge", 600 * kMiB, 1}}, "huge", {"huge"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> evicted = cachesToEvict(c.caches, c.keep);
+    std::sort(evicted.begin(), evicted.end());
+    EXPECT_EQ(evicted, c.evicted) << c.what;
+  }
 }
 
 class ApplicationFolder : public ::testing::Test {
@@ -95,9 +107,18 @@ TEST_F(ApplicationFolder, IsTheBundleIdentifierElseTheLauncherNameWithItsPlace) 
   EXPECT_FALSE(why.empty());
 }
 
-TEST(ApplicationCacheFolder, LiesUnderTheUsersCacheDirectory) {
-  test::ScopedEnv cache("XDG_CACHE_HOME", "/var/tmp/user-cache");
-  EXPECT_EQ(applicationCacheFolder("com.example.foo"), "/var/tmp/user-cache/kestrovel/com.example.foo");
+TEST(ApplicationCacheFolder, LiesUnderTheUsersCacheDirectoryAndIsPrivate) {
+  TempDir dir;
+  test::ScopedEnv cache("XDG_CACHE_HOME", dir / "cache");
+  std::string why;
+  std::optional<platform::PrivateFolder> folder = openApplicationCacheFolder("com.example.foo", &why);
+  ASSERT_TRUE(folder) << why;
+  EXPECT_EQ(folder->path(), dir / "cache/kestrovel/com.example.foo");
+  for (const char* made : {"cache", "cache/kestrovel", "cache/kestrovel/com.example.foo"}) {
+    EXPECT_EQ(std::filesystem::status(dir / made).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all)
+        << made;
+  }
 }
 
 }  // namespace

@@ -22,14 +22,11 @@ class CacheKey : public ::testing::Test {
     writeFile(dir / "jdk/lib/modules", "image");
     writeFile(dir / "lib/app.jar", "app classes");
     writeFile(dir / "lib/util.jar", "util classes");
-    writeFile(dir / "mods/m.jar", "module");
   }
 
   CacheKeyInputs inputs() const {
     return {{dir / "jdk", dir / "jdk", "17.0.15", 17},
             dir / "lib/app.jar:" + dir / "lib/util.jar",
-            dir / "mods",
-            {},
             "app.Main",
             {"-Xmx1g"},
             {}};
@@ -60,14 +57,18 @@ TEST_F(CacheKey, IsTheSameForTheSameStartAndChangesWithAnythingTheCacheWasMadeFo
   const std::pair<const char*, std::function<void(CacheKeyInputs&)>> changes[] = {
       {"a jar's contents", [&](CacheKeyInputs&) { writeFile(dir / "lib/util.jar", "util classes, v2"); }},
       {"a jar's time", [&](CacheKeyInputs&) { setModified(dir / "lib/app.jar", 1000000); }},
-      {"a module archive", [&](CacheKeyInputs&) { writeFile(dir / "mods/m.jar", "module v2"); }},
-      {"a new module archive", [&](CacheKeyInputs&) { writeFile(dir / "mods/n.jar", "another"); }},
+      {"a jar copied over with its old size and time",
+       [&](CacheKeyInputs&) {
+         auto time = std::filesystem::last_write_time(dir / "lib/app.jar");
+         writeFile(dir / "lib/app.jar", "app CLASSES");
+         std::filesystem::last_write_time(dir / "lib/app.jar", time);
+       }},
       {"the runtime's image", [&](CacheKeyInputs&) { writeFile(dir / "jdk/lib/modules", "rebuilt"); }},
+      {"the runtime's machine", [&](CacheKeyInputs&) { writeFile(dir / "jdk/lib/server/libjvm.so", "new"); }},
       {"the runtime's version", [](CacheKeyInputs& in) { in.runtime.version = "17.0.16"; }},
       {"the runtime's path", [&](CacheKeyInputs& in) { in.runtime.path = dir / "other-jdk"; }},
       {"the order of the class path",
        [&](CacheKeyInputs& in) { in.classPath = dir / "lib/util.jar:" + dir / "lib/app.jar"; }},
-      {"the boot class path", [&](CacheKeyInputs& in) { in.bootClassPathAppends = {dir / "lib/util.jar"}; }},
       {"the main class", [](CacheKeyInputs& in) { in.mainClass = "app.Other"; }},
       {"an option", [](CacheKeyInputs& in) { in.options = {"-Xmx2g"}; }},
       {"an option variable", [](CacheKeyInputs& in) { in.variableOptions = {"-javaagent:/a.jar"}; }},
@@ -93,15 +94,10 @@ TEST_F(CacheKey, AMissingEntryIsKeyedSoThatItsArrivalMakesANewCache) {
 
 TEST_F(CacheKey, EntriesTheRuntimeCannotArchiveFromGiveNoKey) {
   std::filesystem::create_directories(dir / "classes");
-  writeFile(dir / "exploded/module-info.class", "module");
-  std::filesystem::create_directories(dir / "nested/inner");
   const std::pair<const char*, std::function<void(CacheKeyInputs&)>> refused[] = {
       {"a directory on the class path", [&](CacheKeyInputs& in) { in.classPath += ":" + dir / "classes"; }},
       {"an empty class path entry", [&](CacheKeyInputs& in) { in.classPath += "::"; }},
       {"the current directory", [](CacheKeyInputs& in) { in.classPath = "."; }},
-      {"a directory on the boot class path", [&](CacheKeyInputs& in) { in.bootClassPathAppends = {dir / "classes"}; }},
-      {"an unpacked module", [&](CacheKeyInputs& in) { in.modulePath = dir / "exploded"; }},
-      {"modules in folders", [&](CacheKeyInputs& in) { in.modulePath = dir / "nested"; }},
   };
   for (const auto& [what, change] : refused) {
     CacheKeyInputs in = inputs();

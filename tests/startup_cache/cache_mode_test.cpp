@@ -18,57 +18,37 @@ TEST(RuntimeMajorVersion, ReadsEveryWayRuntimesWriteTheirVersion) {
   for (const auto& [version, major] : cases) EXPECT_EQ(majorVersionOf(version), major) << version;
 }
 
-struct ModeCase {
-  int major;
-  CacheMode mode;
-  Options making;
-  Options using_;
-};
-
-TEST(CacheModeByRuntimeVersion, EachRangeGetsItsOwnCacheAndOptions) {
-  const std::string written = "/c/k.1.making";
-  const std::string cache = "/c/k-s";
-  const ModeCase cases[] = {
+TEST(CacheModeByRuntimeVersion, EachRangeGetsItsOwnArchiveAndOnlyTheUsingStartIsQuieted) {
+  const std::string list = "/c/k.1.making.classlist";
+  const std::string cache = "/c/k-s.jsa";
+  const std::string output = "/c/k.1.making.jsa";
+  const Options classArchiveBuild{"-Xshare:dump", "-XX:SharedClassListFile=" + list,
+                                  "-XX:SharedArchiveFile=" + output};
+  Options linkedBuild = classArchiveBuild;
+  linkedBuild.push_back("-XX:+AOTClassLinking");
+  const struct {
+    int major;
+    CacheMode mode;
+    Options using_;
+    Options build;
+  } cases[] = {
       {8, CacheMode::None, {}, {}},
-      {12, CacheMode::None, {}, {}},
-      {13, CacheMode::ArchiveAtExit, {"-Xlog:cds*=off", "-XX:ArchiveClassesAtExit=" + written},
-       {"-Xlog:cds*=off", "-XX:SharedArchiveFile=" + cache}},
-      {18, CacheMode::ArchiveAtExit, {"-Xlog:cds*=off", "-XX:ArchiveClassesAtExit=" + written},
-       {"-Xlog:cds*=off", "-XX:SharedArchiveFile=" + cache}},
-      {19, CacheMode::AutoCreatedArchive,
-       {"-Xlog:cds*=off", "-XX:+AutoCreateSharedArchive", "-XX:SharedArchiveFile=" + written},
-       {"-Xlog:cds*=off", "-XX:SharedArchiveFile=" + cache}},
-      {24, CacheMode::AutoCreatedArchive,
-       {"-Xlog:cds*=off", "-XX:+AutoCreateSharedArchive", "-XX:SharedArchiveFile=" + written},
-       {"-Xlog:cds*=off", "-XX:SharedArchiveFile=" + cache}},
-      {25, CacheMode::AheadOfTime,
-       {"-Xlog:aot*=off,cds*=off", "-XX:+UnlockDiagnosticVMOptions", "-XX:-DisplayVMOutput",
-        "-XX:AOTMode=record", "-XX:AOTConfiguration=" + written},
-       {"-Xlog:aot*=off,cds*=off", "-XX:AOTCache=" + cache}},
-      {31, CacheMode::AheadOfTime,
-       {"-Xlog:aot*=off,cds*=off", "-XX:+UnlockDiagnosticVMOptions", "-XX:-DisplayVMOutput",
-        "-XX:AOTMode=record", "-XX:AOTConfiguration=" + written},
-       {"-Xlog:aot*=off,cds*=off", "-XX:AOTCache=" + cache}},
+      {16, CacheMode::None, {}, {}},
+      {17, CacheMode::ClassArchive, {"-Xlog:cds*=off", "-XX:SharedArchiveFile=" + cache}, classArchiveBuild},
+      {24, CacheMode::ClassArchive, {"-Xlog:cds*=off", "-XX:SharedArchiveFile=" + cache}, classArchiveBuild},
+      {25, CacheMode::LinkedClassArchive, {"-Xlog:aot*=off,cds*=off", "-XX:SharedArchiveFile=" + cache}, linkedBuild},
+      {31, CacheMode::LinkedClassArchive, {"-Xlog:aot*=off,cds*=off", "-XX:SharedArchiveFile=" + cache}, linkedBuild},
   };
-  for (const ModeCase& c : cases) {
+  for (const auto& c : cases) {
     CacheMode mode = cacheModeFor(c.major);
     EXPECT_EQ(mode, c.mode) << c.major;
-    Options making = quietOptions(mode, true);
-    for (const std::string& option : makingOptions(mode, written)) making.push_back(option);
-    Options using_ = quietOptions(mode, false);
-    for (const std::string& option : usingOptions(mode, cache)) using_.push_back(option);
-    EXPECT_EQ(making, c.making) << c.major;
-    EXPECT_EQ(using_, c.using_) << c.major;
+    if (mode == CacheMode::None) continue;
+    EXPECT_EQ(usingOptions(mode, cache), c.using_) << c.major;
+    EXPECT_EQ(buildOptions(mode, list, output), c.build) << c.major;
   }
-}
-
-TEST(CacheModeByRuntimeVersion, TheAheadOfTimeCacheIsAssembledFromTheRecordedConfiguration) {
-  EXPECT_EQ(assemblyOptions("/c/k.aotconf", "/c/k.aot"),
-            (Options{"-XX:AOTMode=create", "-XX:AOTConfiguration=/c/k.aotconf", "-XX:AOTCache=/c/k.aot"}));
-  EXPECT_EQ(cacheSuffix(CacheMode::AheadOfTime), ".aot");
-  EXPECT_EQ(writtenSuffix(CacheMode::AheadOfTime), ".aotconf");
-  EXPECT_EQ(cacheSuffix(CacheMode::ArchiveAtExit), ".jsa");
-  EXPECT_EQ(writtenSuffix(CacheMode::AutoCreatedArchive), ".jsa");
+  // Listing classes is all the start that makes a cache adds: nothing that
+  // quiets, unlocks or could refuse.
+  EXPECT_EQ(recordingOptions(list), Options{"-XX:DumpLoadedClassList=" + list});
 }
 
 }  // namespace

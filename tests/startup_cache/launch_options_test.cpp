@@ -50,14 +50,6 @@ TEST(EffectiveClassPath, TheLastOptionWinsThenTheVariableThenTheCurrentDirectory
   for (const auto& c : cases) EXPECT_EQ(effectiveClassPath(c.options, c.variable), c.expected) << c.expected;
 }
 
-TEST(ModuleAndBootPaths, AreReadInAllTheirForms) {
-  EXPECT_EQ(modulePath({"-p", "/m1", "--module-path=/m2"}), "/m2");
-  EXPECT_EQ(modulePath({"--module-path", "/m3"}), "/m3");
-  EXPECT_EQ(modulePath({"-Xmx1g"}), std::nullopt);
-  EXPECT_EQ(bootClassPathAppends({"-Xbootclasspath/a:/b1.jar", "-Xmx1g", "-Xbootclasspath/a:/b2.jar"}),
-            (Options{"/b1.jar", "/b2.jar"}));
-}
-
 TEST(KeyedOptions, KeepWhatTheRuntimeChecksAndDropWhatItDoesNot) {
   Options options = {"-Dapp.theme=dark", "-Djdk.module.addmods=x", "-Djava.system.class.loader=L",
                      "-Djava.class.path=/a.jar", "-Xlog:gc", "-verbose:class", "-splash:/s.png",
