@@ -71,15 +71,16 @@ bool isMakingFileName(std::string_view name) {
   return isCacheFileName(name) && name.find(kMaking) != std::string_view::npos;
 }
 
-std::optional<std::string> findFinishedCache(const std::vector<std::string>& names, const std::string& key) {
+std::vector<std::string> findFinishedCaches(const std::vector<std::string>& names, const std::string& key) {
+  std::vector<std::string> found;
   for (const std::string& name : names) {
     std::string_view view = name;
     if (view.size() == 2 * kKeyLength + 1 + kCacheSuffix.size() && view.starts_with(key + "-") &&
         isHexName(view.substr(kKeyLength + 1, kKeyLength)) && view.ends_with(kCacheSuffix)) {
-      return name;
+      found.push_back(name);
     }
   }
-  return std::nullopt;
+  return found;
 }
 
 bool sealMatches(std::string_view finishedName, const platform::FileStatus& status) {

@@ -55,8 +55,9 @@ bool isCacheFileName(std::string_view name);
 // Whether name is a file of a start or build that is not finished.
 bool isMakingFileName(std::string_view name);
 
-// The finished cache for key among the folder's names, or nullopt.
-std::optional<std::string> findFinishedCache(const std::vector<std::string>& names, const std::string& key);
+// The finished caches for key among the folder's names: normally one, but a
+// file planted or damaged under such a name must not hide the real one.
+std::vector<std::string> findFinishedCaches(const std::vector<std::string>& names, const std::string& key);
 // Whether the finished cache's file is still the one that was finished.
 bool sealMatches(std::string_view finishedName, const platform::FileStatus& status);
 

@@ -105,12 +105,12 @@ StringList useCache(const platform::PrivateFolder& folder, const CachePlan& plan
 // this user's own, or nullopt.
 std::optional<std::string> usableCache(const platform::PrivateFolder& folder, const StringList& names,
                                        const CachePlan& plan) {
-  std::optional<std::string> finished = findFinishedCache(names, plan.key);
-  if (!finished) return std::nullopt;
-  std::optional<platform::FileStatus> status = folder.statusOf(*finished);
-  if (folder.holdsOwnFile(*finished) && status && sealMatches(*finished, *status)) return finished;
-  KVX_TRACE("startup cache: %@ has changed since it was made, or is not this user's own; not used",
-            folder.pathOf(*finished).c_str());
+  for (const std::string& finished : findFinishedCaches(names, plan.key)) {
+    std::optional<platform::FileStatus> status = folder.statusOf(finished);
+    if (folder.holdsOwnFile(finished) && status && sealMatches(finished, *status)) return finished;
+    KVX_TRACE("startup cache: %@ has changed since it was made, or is not this user's own; not used",
+              folder.pathOf(finished).c_str());
+  }
   return std::nullopt;
 }
 

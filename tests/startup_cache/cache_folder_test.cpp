@@ -23,9 +23,9 @@ TEST(CacheFileNames, AFinishedCacheIsFoundByItsKeyAndTrustedOnlyWhileUnchanged) 
   std::string name = finishedCacheName(kKey, status(1000, 5));
   std::vector<std::string> names = {".lock", "fedcba9876543210-" + sealOf(status(1000, 5)) + ".jsa",
                                     kKey + ".77.making.jsa", failedMarkerName(kKey), name};
-  EXPECT_EQ(findFinishedCache(names, kKey), name);
-  EXPECT_EQ(findFinishedCache(names, "ffffffffffffffff"), std::nullopt);
-  EXPECT_EQ(findFinishedCache({kKey + ".77.making.jsa", failedMarkerName(kKey)}, kKey), std::nullopt);
+  EXPECT_EQ(findFinishedCaches(names, kKey), std::vector<std::string>{name});
+  EXPECT_EQ(findFinishedCaches(names, "ffffffffffffffff"), std::vector<std::string>{});
+  EXPECT_EQ(findFinishedCaches({kKey + ".77.making.jsa", failedMarkerName(kKey)}, kKey), std::vector<std::string>{});
 
   EXPECT_TRUE(sealMatches(name, status(1000, 5)));
   EXPECT_FALSE(sealMatches(name, status(999, 5))) << "truncated";
