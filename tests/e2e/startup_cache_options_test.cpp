@@ -10,6 +10,7 @@
 
 #include "test_support/app_bundle.h"
 #include "test_support/run_program.h"
+#include "test_support/startup_cache_wait.h"
 #include "test_support/temp_dir.h"
 
 namespace kvx::test {
@@ -41,6 +42,7 @@ class StartupCacheOptions : public ::testing::Test {
                    {"CLASSPATH", std::nullopt}};
     fs::remove(record);  // the library adds to what it finds
     ProgramResult result = runProgram(app.executable, {}, options);
+    waitForCacheBuild(folder);
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
     Strings vector = recordedVector(recordLines(record));

@@ -3,10 +3,8 @@
 // ends with the same output, errors, status and files as the same start
 // without it. Each case runs without the cache, then making it (and waiting
 // for the build in the background), then using it.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +18,7 @@
 
 #include "test_support/app_bundle.h"
 #include "test_support/run_program.h"
+#include "test_support/startup_cache_wait.h"
 #include "test_support/temp_dir.h"
 
 namespace kvx::test {
@@ -67,15 +66,6 @@ struct Jars {
 };
 
 Jars* jars = nullptr;
-
-// Holds until no build of the folder's application runs: the build holds
-// the lock until it has finished.
-void waitForBuild(const std::string& folder) {
-  int fd = open((folder + "/.lock").c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return;
-  for (int waited = 0; waited < 6000 && flock(fd, LOCK_EX | LOCK_NB) != 0; ++waited) usleep(50 * 1000);
-  close(fd);
-}
 
 // Lines that differ between any two runs of the same program: times and
 // process ids.
@@ -151,7 +141,7 @@ class StartupCacheOnRealJdk : public ::testing::TestWithParam<std::string> {
     all.push_back(app.executable);
     all.insert(all.end(), args.begin(), args.end());
     ProgramResult result = runProgram(all[0], Strings(all.begin() + 1, all.end()), options(false));
-    waitForBuild(folder);
+    waitForCacheBuild(folder);
     Outcome outcome{result.status, withoutTimes(result.out), withoutTimes(result.err), {}};
     for (const fs::directory_entry& entry : fs::directory_iterator(work)) {
       outcome.files[entry.path().filename().string()] = fs::file_size(entry.path()) > 0;
@@ -279,7 +269,7 @@ TEST_P(StartupCacheOnRealJdk, FourFirstStartsAtOnceAllSucceedAndOneMakesTheCache
     EXPECT_EQ(result.err, without.err);
     EXPECT_EQ(result.out, without.out);
   }
-  waitForBuild(folder);
+  waitForCacheBuild(folder);
   EXPECT_EQ(finishedCaches().size(), 1u);
 }
 
@@ -291,7 +281,7 @@ TEST_P(StartupCacheOnRealJdk, AStartKilledWhileItRecordsLeavesNothingThatHarmsAL
   usleep(50 * 1000);
   kill(running.pid(), SIGKILL);
   running.wait();
-  waitForBuild(folder);
+  waitForCacheBuild(folder);
   for (int i = 0; i < 2; ++i) {
     Outcome later = start(app, {});
     expectSame(later, without, "a start after the killed one");

@@ -13,6 +13,7 @@
 
 #include "test_support/app_bundle.h"
 #include "test_support/run_program.h"
+#include "test_support/startup_cache_wait.h"
 #include "test_support/temp_dir.h"
 
 namespace kvx::test {
@@ -51,6 +52,7 @@ class StartupCacheTrust : public ::testing::Test {
                                                                                   ? std::nullopt
                                                                                   : std::optional(cacheHome)}};
     ProgramResult result = runProgram(app.executable, {}, options);
+    waitForCacheBuild(folder);
     EXPECT_EQ(result.status, 0) << result.err;
     std::string lines;
     for (size_t at = result.err.find("startup cache: "); at != std::string::npos;
