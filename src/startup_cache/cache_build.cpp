@@ -26,7 +26,7 @@ bool beginsWithMagic(const platform::PrivateFolder& folder, const std::string& n
 
 bool hasRecordedClasses(const platform::PrivateFolder& folder, const std::string& name) {
   std::optional<platform::FileStatus> status = folder.statusOf(name);
-  return folder.holdsOwnFile(name) && status->size > 0;
+  return status && status->size > 0 && folder.holdsOwnFile(name);
 }
 
 // The build must see the class path and nothing of the user's environment:
