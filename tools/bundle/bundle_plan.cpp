@@ -86,6 +86,8 @@ bool planRuntime(const BundleOptions& options, BundlePlan& plan, const StepLog& 
     case RuntimeSource::Jlink:
       plan.jdk = findJdk(options.jdk, error);
       if (!plan.jdk) return false;
+      // Its tools run in the directory the application is made in.
+      plan.jdk->home = platform::absolutePath(plan.jdk->home).value_or(plan.jdk->home);
       log.note("JDK: " + plan.jdk->home + " (" + plan.jdk->version + ")");
       return checkRuntimeRelease(plan.jdk->version, "the JDK at " + plan.jdk->home, plan, error);
     case RuntimeSource::Image:
