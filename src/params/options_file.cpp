@@ -39,6 +39,14 @@ std::string withoutEnclosingQuotes(std::string path) {
   return path;
 }
 
+// The file an include names, once its variables are replaced: a relative
+// name is taken from base, a directory the launcher derived itself, which is
+// used as it is (a folder may be named "~" or "${…}").
+std::string includedFile(const std::string& named, const std::string& base) {
+  std::string path = replaceEveryTilde(withoutEnclosingQuotes(named));
+  return platform::isAbsolutePath(path) ? path : platform::joinPath(base, path);
+}
+
 }  // namespace
 
 // Acts on one line of an options file that is neither blank nor a comment.
@@ -54,9 +62,8 @@ void JavaParameters::applyOptionLine(const std::string& line, const std::string&
   } else if (text.starts_with(kAppendClassPath)) {
     classPath.append(text.substr(kAppendClassPath.size()));
   } else if (text.starts_with(kIncludeOptions)) {
-    std::string included = withoutEnclosingQuotes(std::string(text.substr(kIncludeOptions.size())));
-    if (!platform::isAbsolutePath(included)) included = platform::joinPath(fileDirectory, included);
-    readOptionsFileInto(included, options, classPath);
+    readOptionsFileAt(includedFile(std::string(text.substr(kIncludeOptions.size())), fileDirectory), options,
+                      classPath);
   } else {
     options.push_back(std::move(expanded));
   }
@@ -102,11 +109,8 @@ void JavaParameters::addPredefinedOptionsTo(const std::optional<StringList>& lis
       continue;
     }
     const std::string named = element.substr(kIncludeOptions.size());
-    std::string included = withoutEnclosingQuotes(replaceVariables(named).value_or(named));
-    if (!platform::isAbsolutePath(included)) {
-      included = platform::joinPath(run_.launcherDirInApp.value_or(""), included);
-    }
-    readOptionsFileInto(included, options, classPath);
+    readOptionsFileAt(includedFile(replaceVariables(named).value_or(named), run_.launcherDirInApp.value_or("")),
+                      options, classPath);
   }
 }
 

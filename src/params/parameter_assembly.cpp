@@ -128,10 +128,12 @@ OptString JavaParameters::addOptionSources(StringList& options, OptString start,
         run_.javaVMValue("VersionSpecificVMOptions"), runtime_.javaVersion, runtime_.javaMajorVersion);
     if (versionOptions) addPredefinedOptionsTo(versionOptions, options, classPath);
   }
+  // Paths the launcher derived from where it lies: read as they are, never
+  // for variables, which a folder name may look like.
   if (run_.guiLauncher) {
-    readOptionsFileInto(besideLauncher(run_, ".app/Contents/vmoptions.txt"), options, classPath);
+    if (OptString file = besideLauncher(run_, ".app/Contents/vmoptions.txt")) readOptionsFileAt(*file, options, classPath);
   }
-  readOptionsFileInto(besideLauncher(run_, ".vmoptions"), options, classPath);
+  if (OptString file = besideLauncher(run_, ".vmoptions")) readOptionsFileAt(*file, options, classPath);
   if (std::optional<std::string> userFile = userOptionsFile()) readOptionsFileAt(*userFile, options, classPath);
   return classPath.joined();
 }

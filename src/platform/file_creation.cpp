@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,19 +39,13 @@ bool copyBytes(int from, int to) {
   }
 }
 
-// The permission bits a plain mkdir gives: everything the umask leaves.
-mode_t directoryModeByUmask() {
-  // The only way to read the umask sets it; it is put back at once.
-  mode_t mask = umask(0);
-  umask(mask);
-  return 0777 & ~mask;
-}
 
 }  // namespace
 
-std::optional<std::vector<std::string>> createDirectories(const std::string& path, std::string* error) {
+std::optional<std::vector<std::string>> createDirectories(const FilePlace& place, std::string* error) {
   std::vector<std::string> made;
-  std::string prefix = !path.empty() && path[0] == '/' ? "/" : "";
+  const std::string path = place.path();
+  std::string prefix = path[0] == '/' ? "/" : "";
   size_t start = 0;
   while (start <= path.size()) {
     size_t slash = path.find('/', start);
@@ -60,53 +55,60 @@ std::optional<std::vector<std::string>> createDirectories(const std::string& pat
     if (part.empty() || part == ".") continue;
     prefix = joinPath(prefix, part);
     struct stat st;
-    if (stat(prefix.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) continue;
-    if (mkdir(prefix.c_str(), 0777) != 0) {
-      fail(error, prefix, "cannot be made", errno);
+    if (fstatat(place.directory(), prefix.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode)) continue;
+    if (mkdirat(place.directory(), prefix.c_str(), 0777) != 0) {
+      fail(error, place.withPath(prefix).shown(), "cannot be made", errno);
       return std::nullopt;
     }
-    made.push_back(prefix);
+    made.push_back(place.withPath(prefix).shown());
   }
   return made;
 }
 
-std::optional<std::string> createUniqueDirectory(const std::string& parent, const std::string& prefix,
-                                                 std::string* error) {
-  std::string path = joinPath(parent, prefix + "XXXXXX");
-  if (!mkdtemp(path.data())) {
-    fail(error, parent, "cannot hold a new directory", errno);
-    return std::nullopt;
+std::optional<FilePlace> createUniqueDirectory(const FilePlace& parent, const std::string& prefix,
+                                               std::string* error) {
+  constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    unsigned char random[6];
+    if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) break;
+    std::string name = prefix;
+    for (unsigned char byte : random) name += kLetters[byte % (sizeof kLetters - 1)];
+    FilePlace place = parent.child(name);
+    // The umask gives the permissions, as it does to a plain mkdir.
+    if (mkdirat(place.directory(), place.path().c_str(), 0777) == 0) return place;
+    if (errno != EEXIST) break;
   }
-  if (chmod(path.c_str(), directoryModeByUmask()) != 0) {
-    fail(error, path, "cannot be made", errno);
-    rmdir(path.c_str());
-    return std::nullopt;
-  }
-  return path;
+  fail(error, parent.shown(), "cannot hold a new directory", errno);
+  return std::nullopt;
 }
 
-bool renameWithoutReplacing(const std::string& from, const std::string& to, std::string* error) {
-  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) return fail(error, to, "cannot be made", errno);
+bool renameWithoutReplacing(const FilePlace& from, const FilePlace& to, std::string* error) {
+  if (renameat2(from.directory(), from.path().c_str(), to.directory(), to.path().c_str(), RENAME_NOREPLACE) == 0) {
+    return true;
+  }
+  if (errno != EINVAL && errno != ENOSYS) return fail(error, to.shown(), "cannot be made", errno);
   // A file system without the flag: look first; the window is as small as it gets there.
   struct stat st;
-  if (lstat(to.c_str(), &st) == 0) return fail(error, to, "cannot be made", EEXIST);
-  return rename(from.c_str(), to.c_str()) == 0 || fail(error, to, "cannot be made", errno);
+  if (fstatat(to.directory(), to.path().c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    return fail(error, to.shown(), "cannot be made", EEXIST);
+  }
+  return renameat(from.directory(), from.path().c_str(), to.directory(), to.path().c_str()) == 0 ||
+         fail(error, to.shown(), "cannot be made", errno);
 }
 
-bool writeNewFile(const std::string& path, std::string_view bytes, uint32_t mode, std::string* error) {
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) return fail(error, path, "cannot be written", errno);
+bool writeNewFile(const FilePlace& place, std::string_view bytes, uint32_t mode, std::string* error) {
+  int fd = openat(place.directory(), place.path().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return fail(error, place.shown(), "cannot be written", errno);
   bool written = detail::writeAll(fd, bytes) && fchmod(fd, static_cast<mode_t>(mode)) == 0;
   int code = errno;
   if (close(fd) != 0 && written) {
     written = false;
     code = errno;
   }
-  return written || fail(error, path, "cannot be written", code);
+  return written || fail(error, place.shown(), "cannot be written", code);
 }
 
-bool copyNewFile(const std::string& from, const std::string& to, std::string* error) {
+bool copyNewFile(const std::string& from, const FilePlace& to, std::string* error) {
   int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat st;
   if (in < 0 || fstat(in, &st) != 0) {
@@ -114,11 +116,11 @@ bool copyNewFile(const std::string& from, const std::string& to, std::string* er
     if (in >= 0) close(in);
     return fail(error, from, "cannot be read", code);
   }
-  int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  int out = openat(to.directory(), to.path().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (out < 0) {
     int code = errno;
     close(in);
-    return fail(error, to, "cannot be written", code);
+    return fail(error, to.shown(), "cannot be written", code);
   }
   bool copied = copyBytes(in, out) && fchmod(out, st.st_mode & 0777) == 0;
   int code = errno;
@@ -127,11 +129,12 @@ bool copyNewFile(const std::string& from, const std::string& to, std::string* er
     copied = false;
     code = errno;
   }
-  return copied || fail(error, to, "cannot be written", code);
+  return copied || fail(error, to.shown(), "cannot be written", code);
 }
 
-bool createSymbolicLink(const std::string& target, const std::string& path, std::string* error) {
-  return symlink(target.c_str(), path.c_str()) == 0 || fail(error, path, "cannot be made", errno);
+bool createSymbolicLink(const std::string& target, const FilePlace& place, std::string* error) {
+  return symlinkat(target.c_str(), place.directory(), place.path().c_str()) == 0 ||
+         fail(error, place.shown(), "cannot be made", errno);
 }
 
 }  // namespace kvx::platform

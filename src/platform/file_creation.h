@@ -9,28 +9,32 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/directory_handle.h"
+
 namespace kvx::platform {
 
-// Makes path and every missing directory above it. Gives the directories it
-// made, uppermost first, so that a caller can take them away again.
-std::optional<std::vector<std::string>> createDirectories(const std::string& path, std::string* error);
+// Makes place and every missing directory above it (inside an opened
+// directory: every one below it). Gives the directories it made as shown(),
+// uppermost first, so that a caller can take them away again.
+std::optional<std::vector<std::string>> createDirectories(const FilePlace& place, std::string* error);
 
 // A new directory in parent named prefix and six characters that no other
-// entry there has, with the permissions a plain mkdir would give it.
-std::optional<std::string> createUniqueDirectory(const std::string& parent, const std::string& prefix,
-                                                 std::string* error);
+// entry there has, with the permissions a plain mkdir would give it. Gives
+// its place as parent.child(name) would.
+std::optional<FilePlace> createUniqueDirectory(const FilePlace& parent, const std::string& prefix,
+                                               std::string* error);
 
 // Renames from to to; fails when anything is at to, an empty directory
 // included, rather than replacing it.
-bool renameWithoutReplacing(const std::string& from, const std::string& to, std::string* error);
+bool renameWithoutReplacing(const FilePlace& from, const FilePlace& to, std::string* error);
 
 // A new file holding bytes, with the permission bits in mode.
-bool writeNewFile(const std::string& path, std::string_view bytes, uint32_t mode, std::string* error);
+bool writeNewFile(const FilePlace& place, std::string_view bytes, uint32_t mode, std::string* error);
 
 // A new file with the content and permission bits of from (links followed).
-bool copyNewFile(const std::string& from, const std::string& to, std::string* error);
+bool copyNewFile(const std::string& from, const FilePlace& to, std::string* error);
 
-// A new symbolic link at path whose text is target.
-bool createSymbolicLink(const std::string& target, const std::string& path, std::string* error);
+// A new symbolic link at place whose text is target.
+bool createSymbolicLink(const std::string& target, const FilePlace& place, std::string* error);
 
 }  // namespace kvx::platform

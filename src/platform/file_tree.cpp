@@ -1,5 +1,7 @@
 #include "platform/file_tree.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -111,34 +113,41 @@ std::optional<std::string> linkTarget(const std::string& path) {
 
 struct TreeCopy {
   std::string root;
-  const InterruptionGuard* interruptions;
+  const TreeCopyOptions& options;
   std::vector<DirectoryId> above;
   std::string* error;
 };
 
-bool copyEntry(TreeCopy& copy, const std::string& relative, const std::string& to);
+bool copyEntry(TreeCopy& copy, const std::string& relative, const FilePlace& to);
 
-bool copyDirectory(TreeCopy& copy, const std::string& relative, const std::string& to,
-                   const struct stat& st) {
+bool copyDirectory(TreeCopy& copy, const std::string& relative, const FilePlace& to, const struct stat& st) {
   std::string from = joinPath(copy.root, relative);
   if (!enterDirectory(copy.above, st, from, copy.error)) return false;
-  if (mkdir(to.c_str(), 0700) != 0) return fail(copy.error, to, "cannot be made", errno);
+  if (mkdirat(to.directory(), to.path().c_str(), 0700) != 0) {
+    return fail(copy.error, to.shown(), "cannot be made", errno);
+  }
   std::optional<std::vector<std::string>> names = entryNames(from, copy.error);
   if (!names) return false;
   for (const std::string& name : *names) {
-    if (!copyEntry(copy, joinPath(relative, name), joinPath(to, name))) return false;
+    if (!copyEntry(copy, joinPath(relative, name), to.child(name))) return false;
   }
   copy.above.pop_back();
   // The owner keeps the right to change what was made, so it can be removed again.
-  if (chmod(to.c_str(), (st.st_mode & 0777) | 0700) != 0) {
-    return fail(copy.error, to, "cannot be made", errno);
+  if (fchmodat(to.directory(), to.path().c_str(), (st.st_mode & 0777) | 0700, 0) != 0) {
+    return fail(copy.error, to.shown(), "cannot be made", errno);
   }
   return true;
 }
 
-bool copyEntry(TreeCopy& copy, const std::string& relative, const std::string& to) {
-  if (copy.interruptions && copy.interruptions->heldSignal() != 0) {
-    return failPlain(copy.error, to, "interrupted by " + signalName(copy.interruptions->heldSignal()));
+bool danglingLink(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) != 0 && errno == ENOENT;
+}
+
+bool copyEntry(TreeCopy& copy, const std::string& relative, const FilePlace& to) {
+  const InterruptionGuard* interruptions = copy.options.interruptions;
+  if (interruptions && interruptions->heldSignal() != 0) {
+    return failPlain(copy.error, to.shown(), "interrupted by " + signalName(interruptions->heldSignal()));
   }
   std::string from = joinPath(copy.root, relative);
   struct stat st;
@@ -146,30 +155,87 @@ bool copyEntry(TreeCopy& copy, const std::string& relative, const std::string& t
   if (S_ISLNK(st.st_mode)) {
     std::optional<std::string> target = linkTarget(from);
     if (!target) return fail(copy.error, from, "cannot be read", errno);
-    if (!statFollowing(from, &st, copy.error)) return false;
-    if (linkStaysInside(relative, *target)) {
-      return symlink(target->c_str(), to.c_str()) == 0 || fail(copy.error, to, "cannot be made", errno);
+    if (copy.options.skippedLinks && danglingLink(from)) {
+      copy.options.skippedLinks->push_back(relative);
+      return true;
     }
+    if (!statFollowing(from, &st, copy.error)) return false;
+    if (linkStaysInside(relative, *target)) return createSymbolicLink(*target, to, copy.error);
   }
   if (S_ISDIR(st.st_mode)) return copyDirectory(copy, relative, to, st);
   if (S_ISREG(st.st_mode)) return copyNewFile(from, to, copy.error);
   return failPlain(copy.error, from, "not a file, a directory or a link");
 }
 
-bool removeEntry(const std::string& path, std::string* error) {
+// The entry names of the directory at place, never following a link to it.
+std::optional<std::vector<std::string>> namesAt(const FilePlace& place, std::string* error) {
+  int fd = openat(place.directory(), place.path().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  DIR* directory = fd < 0 ? nullptr : fdopendir(fd);
+  if (!directory) {
+    int code = errno;
+    if (fd >= 0) close(fd);
+    fail(error, place.shown(), "cannot be read", code);
+    return std::nullopt;
+  }
+  std::vector<std::string> names;
+  while (const dirent* entry = readdir(directory)) {
+    std::string_view name = entry->d_name;
+    if (name != "." && name != "..") names.emplace_back(name);
+  }
+  closedir(directory);
+  return names;
+}
+
+bool removeEntry(const FilePlace& place, std::string* error) {
+  const int at = place.directory();
+  const std::string path = place.path();
   struct stat st;
-  if (lstat(path.c_str(), &st) != 0) return errno == ENOENT || fail(error, path, "cannot be removed", errno);
-  if (!S_ISDIR(st.st_mode)) return unlink(path.c_str()) == 0 || fail(error, path, "cannot be removed", errno);
-  if ((st.st_mode & 0700) != 0700) chmod(path.c_str(), st.st_mode | 0700);
-  std::optional<std::vector<std::string>> names = entryNames(path, error);
+  if (fstatat(at, path.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    return errno == ENOENT || fail(error, place.shown(), "cannot be removed", errno);
+  }
+  if (!S_ISDIR(st.st_mode)) {
+    return unlinkat(at, path.c_str(), 0) == 0 || fail(error, place.shown(), "cannot be removed", errno);
+  }
+  if ((st.st_mode & 0700) != 0700) fchmodat(at, path.c_str(), st.st_mode | 0700, 0);
+  std::optional<std::vector<std::string>> names = namesAt(place, error);
   if (!names) return false;
   for (const std::string& name : *names) {
-    if (!removeEntry(joinPath(path, name), error)) return false;
+    if (!removeEntry(place.child(name), error)) return false;
   }
-  return rmdir(path.c_str()) == 0 || fail(error, path, "cannot be removed", errno);
+  return unlinkat(at, path.c_str(), AT_REMOVEDIR) == 0 || fail(error, place.shown(), "cannot be removed", errno);
+}
+
+struct Search {
+  DirectoryId target;
+  std::vector<DirectoryId> above;
+};
+
+// The walk of listInto, looking for one directory; errors end that branch.
+std::optional<std::string> searchInto(Search& search, const std::string& root, const std::string& relative) {
+  std::string ignored;
+  std::optional<std::vector<std::string>> names = entryNames(joinPath(root, relative), &ignored);
+  for (const std::string& name : names.value_or(std::vector<std::string>{})) {
+    std::string inside = joinPath(relative, name);
+    struct stat st;
+    if (stat(joinPath(root, inside).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
+    if (DirectoryId{st.st_dev, st.st_ino} == search.target) return inside;
+    if (!enterDirectory(search.above, st, inside, &ignored)) continue;
+    std::optional<std::string> found = searchInto(search, root, inside);
+    search.above.pop_back();
+    if (found) return found;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
+
+std::optional<std::string> pathIntoDirectory(const std::string& root, const std::string& target) {
+  struct stat rootStatus, targetStatus;
+  if (stat(root.c_str(), &rootStatus) != 0 || stat(target.c_str(), &targetStatus) != 0) return std::nullopt;
+  Search search{{targetStatus.st_dev, targetStatus.st_ino}, {{rootStatus.st_dev, rootStatus.st_ino}}};
+  if (search.above.front() == search.target) return "";
+  return searchInto(search, root, "");
+}
 
 std::optional<std::vector<std::string>> listFilesInTree(const std::string& root, std::string* error) {
   Listing listing{{}, {}, error};
@@ -185,15 +251,14 @@ std::optional<std::vector<std::string>> listFilesInTree(const std::string& root,
   return std::move(listing.files);
 }
 
-bool copyTree(const std::string& from, const std::string& to, std::string* error,
-              const InterruptionGuard* interruptions) {
-  TreeCopy copy{from, interruptions, {}, error};
+bool copyTree(const std::string& from, const FilePlace& to, std::string* error, const TreeCopyOptions& options) {
+  TreeCopy copy{from, options, {}, error};
   struct stat st;
   if (!statFollowing(from, &st, error)) return false;
   if (!S_ISDIR(st.st_mode)) return failPlain(error, from, "not a directory");
   return copyDirectory(copy, "", to, st);
 }
 
-bool removeTree(const std::string& path, std::string* error) { return removeEntry(path, error); }
+bool removeTree(const FilePlace& place, std::string* error) { return removeEntry(place, error); }
 
 }  // namespace kvx::platform

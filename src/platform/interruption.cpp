@@ -14,10 +14,19 @@ namespace {
 
 constexpr int kHeld[3] = {SIGINT, SIGHUP, SIGTERM};
 
+// A signal the caller set to be ignored (nohup, a shell's background job)
+// was meant never to stop us: it stays ignored rather than held.
+bool ignoredByCaller(int signal) {
+  struct sigaction current = {};
+  return sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+}
+
 sigset_t heldSet() {
   sigset_t set;
   sigemptyset(&set);
-  for (int signal : kHeld) sigaddset(&set, signal);
+  for (int signal : kHeld) {
+    if (!ignoredByCaller(signal)) sigaddset(&set, signal);
+  }
   return set;
 }
 

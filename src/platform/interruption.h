@@ -10,8 +10,9 @@ namespace kvx::platform {
 
 class InterruptionGuard {
  public:
-  // Holds the three signals back from now on. nullopt, with the system's
-  // reason in *error, when the process's signal mask cannot be changed.
+  // Holds the three signals back from now on, except those this process
+  // ignores already: they stay ignored. nullopt, with the system's reason in
+  // *error, when the process's signal mask cannot be changed.
   static std::optional<InterruptionGuard> begin(std::string* error);
 
   // Lets the signals through again: one that arrived meanwhile then takes

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/directory_handle.h"
+
 namespace kvx::platform {
 
 // How a child ended: by exiting with a status, or killed by a signal.
@@ -30,29 +32,73 @@ enum class ChildStreams {
   Shared,
   // /dev/null: for work of our own whose output nobody asked for.
   Discarded,
+  // Input from /dev/null; output and error into pipes that we read
+  // (outputDescriptor(), errorDescriptor()).
+  Captured,
+};
+
+struct ChildOptions {
+  ChildStreams streams = ChildStreams::Shared;
+  // The child starts with no signal held back, whatever this process holds,
+  // and with SIGPIPE and the interruptions (SIGINT, SIGHUP, SIGTERM) at their
+  // default; one that this process ignores stays ignored, as its caller
+  // meant it for everything started under it.
+  bool freshSignals = false;
+  // The child's working directory: the opened directory rather than any
+  // name for it. Ours when null.
+  const DirectoryHandle* workingDirectory = nullptr;
 };
 
 // A started child, identified by its process id until it has been waited for.
+//
+// From its start until it has been waited for, SIGCHLD is at its default
+// even when our parent left it ignored: the kernel would otherwise reap the
+// child itself and the wait would fail although it ran. Children are started
+// and waited for one at a time.
 class ChildProcess {
  public:
   // Starts program with the given arguments after its own path, which the
   // child sees as its argument 0.
   static std::optional<ChildProcess> start(const std::string& program,
                                            const std::vector<std::string>& arguments,
-                                           std::string* error,
-                                           ChildStreams streams = ChildStreams::Shared);
+                                           std::string* error, const ChildOptions& options = {});
+
+  ~ChildProcess();
+  ChildProcess(ChildProcess&& other) noexcept;
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+  ChildProcess& operator=(ChildProcess&&) = delete;
 
   int pid() const { return pid_; }
+  // With ChildStreams::Captured, the read ends of the child's standard
+  // output and error, until waited for; -1 otherwise.
+  int outputDescriptor() const { return output_; }
+  int errorDescriptor() const { return errors_; }
+
   // Blocks until the child has ended; interrupted waits are resumed. Once it
   // has ended, later calls give the same answer. Without a status (the
   // system would not say) there is no answer: either would be a guess.
   std::optional<Termination> waitUntilExit(std::string* error);
+  // Asks the child to end (SIGTERM) and waits; one that has not ended after
+  // graceMilliseconds is killed (SIGKILL), which no program can ignore.
+  std::optional<Termination> stop(int graceMilliseconds, std::string* error);
 
  private:
-  explicit ChildProcess(int pid, std::string program) : pid_(pid), program_(std::move(program)) {}
+  ChildProcess(int pid, std::string program, bool childSignalWasIgnored, int output, int errors)
+      : pid_(pid),
+        program_(std::move(program)),
+        childSignalWasIgnored_(childSignalWasIgnored),
+        output_(output),
+        errors_(errors) {}
+  void finish();
 
   int pid_;
   std::string program_;
+  // Whether SIGCHLD was ignored before the start, and is ignored again once
+  // the child has been waited for.
+  bool childSignalWasIgnored_;
+  int output_;
+  int errors_;
   std::optional<Termination> termination_;
 };
 

@@ -49,25 +49,6 @@ class GrowthCap {
   bool limitedByPass_;
 };
 
-// Every occurrence, left to right, without overlap; the replacement is not
-// searched again.
-void replaceAll(std::string& text, std::string_view pattern, std::string_view replacement,
-                const GrowthCap& cap) {
-  size_t pos = text.find(pattern);
-  if (pos == std::string::npos) return;
-  std::string result;
-  size_t start = 0;
-  for (; pos != std::string::npos; pos = text.find(pattern, start)) {
-    result.append(text, start, pos - start);
-    // Checked before each piece is added, so the cap bounds the memory too.
-    cap.check(result.size() + replacement.size() + (text.size() - pos - pattern.size()), pattern);
-    result.append(replacement);
-    start = pos + pattern.size();
-  }
-  result.append(text, start, std::string::npos);
-  text = std::move(result);
-}
-
 // The home the runtime's own tools see: a nested jre when there is one.
 std::string javaHome(const std::string& javaBundlePath) {
   std::string home = platform::runtimeHome(javaBundlePath);
@@ -75,65 +56,111 @@ std::string javaHome(const std::string& javaBundlePath) {
   return platform::fileExists(jre) ? jre : home;
 }
 
-// Of the environment variables text names, the one that comes first in the
-// environment's order, counting from position `from` of that order.
-const Variable* firstNamedFrom(std::string_view text, const EnvironmentVariables& environment,
-                               size_t from) {
-  const Variable* first = nullptr;
-  for (size_t open = text.find("${"); open != std::string_view::npos; open = text.find("${", open + 1)) {
-    // A name may hold "}" itself: every "}" close enough to end a known name counts.
-    const size_t nameStart = open + 2;
-    const std::string_view window = text.substr(nameStart, environment.longestName() + 1);
+// A variable found in a text: its whole "${…}" and the value that replaces it.
+struct Found {
+  std::string pattern;
+  std::string value;
+};
+
+// What one text's substitution reads: the launcher's paths, the runtime,
+// and the environment, the last taken only once a text needs it.
+class Sources {
+ public:
+  Sources(const RunState& run, const OptString& javaBundlePath, SubstitutionPass* pass)
+      : run_(run), javaBundlePath_(javaBundlePath), pass_(pass) {}
+
+  // The variable whose "${" stands at open in text, if any has a value.
+  std::optional<Found> at(std::string_view text, size_t open) {
+    std::string_view rest = text.substr(open);
+    if (std::optional<Found> found = launcherVariable(rest)) return found;
+    return environmentVariable(rest);
+  }
+
+ private:
+  std::optional<Found> launcherVariable(std::string_view rest) const {
+    // The two directories are only absent before the launcher paths are fixed;
+    // their variables then stay as written.
+    const std::pair<std::string_view, std::optional<std::string> (Sources::*)() const> variables[] = {
+        {"${launcher:sys.appRootDir}", &Sources::appRootDir},
+        {"${launcher:sys.mainBundle}", &Sources::mainBundle},
+        {"${launcher:sys.launcherDirectory}", &Sources::launcherDirectory},
+        {"${launcher:sys.pathlistSeparator}", &Sources::pathlistSeparator},
+        {"${launcher:sys.tempDir}", &Sources::tempDir},
+        {kJvmHome, &Sources::jvmHome},
+    };
+    for (const auto& [pattern, value] : variables) {
+      if (!rest.starts_with(pattern)) continue;
+      if (std::optional<std::string> text = (this->*value)()) return Found{std::string(pattern), std::move(*text)};
+      return std::nullopt;
+    }
+    return std::nullopt;
+  }
+
+  std::optional<std::string> appRootDir() const { return run_.appRootDir; }
+  std::optional<std::string> mainBundle() const { return run_.mainBundlePath.value_or(""); }
+  std::optional<std::string> launcherDirectory() const { return run_.launcherDirInApp; }
+  std::optional<std::string> pathlistSeparator() const { return ":"; }
+  std::optional<std::string> tempDir() const { return platform::temporaryDirectory(); }
+  // Looked up on the disk, so only for a text that names it; before the
+  // search has found a runtime it stays as written.
+  std::optional<std::string> jvmHome() const {
+    if (!javaBundlePath_) return std::nullopt;
+    return javaHome(*javaBundlePath_);
+  }
+
+  // A name may hold "}" itself: every "}" close enough to end a known name
+  // counts, and of several the variable first in the environment's order wins.
+  std::optional<Found> environmentVariable(std::string_view rest) {
+    const EnvironmentVariables& environment = this->environment();
+    const std::string_view window = rest.substr(2, environment.longestName() + 1);
+    const Variable* first = nullptr;
     for (size_t close = window.find('}'); close != std::string_view::npos; close = window.find('}', close + 1)) {
       const Variable* named = environment.find(window.substr(0, close));
-      if (named && named->order >= from && (!first || named->order < first->order)) first = named;
+      if (named && (!first || named->order < first->order)) first = named;
     }
+    if (!first) return std::nullopt;
+    return Found{"${" + first->name + "}", first->value};
   }
-  return first;
-}
 
-// The same outcome as replacing each variable of the environment in its
-// order, where text brought in by one is open to the later ones only; but
-// the work grows with the variables the text names, not with the
-// environment's size.
-void replaceEnvironmentVariables(std::string& text, const EnvironmentVariables& environment,
-                                 const GrowthCap& cap) {
-  size_t from = 0;
-  while (const Variable* next = firstNamedFrom(text, environment, from)) {
-    replaceAll(text, "${" + next->name + "}", next->value, cap);
-    from = next->order + 1;
+  const EnvironmentVariables& environment() {
+    if (pass_) return pass_->environment;
+    if (!ownEnvironment_) ownEnvironment_ = EnvironmentVariables::current();
+    return *ownEnvironment_;
   }
-}
+
+  const RunState& run_;
+  const OptString& javaBundlePath_;
+  SubstitutionPass* pass_;
+  std::optional<EnvironmentVariables> ownEnvironment_;
+};
 
 // pass is null when the value belongs to none: the environment is then read
-// here, and only if needed.
+// here, and only if needed. The text is read once from left to right, and a
+// value is inserted as it is: a path that holds "${" (an application
+// installed under a folder named so) is never taken for variables again.
 std::string substitute(const RunState& run, const OptString& javaBundlePath, const std::string& input,
                        SubstitutionPass* pass) {
   // Every variable begins so; most options name none.
-  if (input.find("${") == std::string::npos) return input;
+  size_t open = input.find("${");
+  if (open == std::string::npos) return input;
   const GrowthCap cap(input, pass ? std::optional<size_t>(pass->growthLeft) : std::nullopt);
-  std::string text = input;
-  // The two directories are only absent before the launcher paths are fixed;
-  // their variables then stay as written.
-  if (run.appRootDir) replaceAll(text, "${launcher:sys.appRootDir}", *run.appRootDir, cap);
-  replaceAll(text, "${launcher:sys.mainBundle}", run.mainBundlePath.value_or(""), cap);
-  if (run.launcherDirInApp) replaceAll(text, "${launcher:sys.launcherDirectory}", *run.launcherDirInApp, cap);
-  replaceAll(text, "${launcher:sys.pathlistSeparator}", ":", cap);
-  if (OptString tempDir = platform::temporaryDirectory()) {
-    replaceAll(text, "${launcher:sys.tempDir}", *tempDir, cap);
-  }
-  // The runtime's home is looked up on the disk, so only for a text that names it.
-  if (javaBundlePath && text.find(kJvmHome) != std::string::npos) {
-    replaceAll(text, kJvmHome, javaHome(*javaBundlePath), cap);
-  }
-  // Nothing more can match without "${"; the environment need not be read.
-  if (text.find("${") != std::string::npos) {
-    if (pass) {
-      replaceEnvironmentVariables(text, pass->environment, cap);
-    } else {
-      replaceEnvironmentVariables(text, EnvironmentVariables::current(), cap);
+  Sources sources(run, javaBundlePath, pass);
+  std::string text;
+  size_t copied = 0;
+  for (; open != std::string::npos; open = input.find("${", open)) {
+    std::optional<Found> found = sources.at(input, open);
+    if (!found) {
+      ++open;
+      continue;
     }
+    text.append(input, copied, open - copied);
+    // Checked before each value is added, so the cap bounds the memory too.
+    const size_t after = open + found->pattern.size();
+    cap.check(text.size() + found->value.size() + (input.size() - after), found->pattern);
+    text += found->value;
+    copied = open = after;
   }
+  text.append(input, copied, std::string::npos);
   if (pass && text.size() > input.size()) pass->growthLeft -= text.size() - input.size();
   return text;
 }

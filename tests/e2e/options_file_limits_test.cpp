@@ -100,8 +100,9 @@ TEST_F(OptionsFileLimits, IncludesThatMultiplyEndWithinThePassBudget) {
   EXPECT_EQ(*(before + 1), "-Dafter=1");
 }
 
-// 440 bytes of environment would otherwise grow one option to 16 GiB.
-TEST_F(OptionsFileLimits, ASubstitutionThatExplodesEndsTheStartWithAMessage) {
+// 440 bytes of environment, expanded again and again, would grow one option
+// to 16 GiB; read once, each value is inserted as it is.
+TEST_F(OptionsFileLimits, VariablesNamingVariablesAreNotExpandedAgain) {
   // Taken before the variables it names, as the environment lists it first.
   Env env = {{"KVX_TEST_VALUE", "${KVX_BOMB_0}"}};
   for (int i = 0; i < 8; ++i) {
@@ -113,11 +114,9 @@ TEST_F(OptionsFileLimits, ASubstitutionThatExplodesEndsTheStartWithAMessage) {
 
   ProgramResult result = start(env);
 
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err,
-            "Foo: The application could not be started because its configuration cannot be used: the variable "
-            "${KVX_BOMB_5} makes \"-Dconfigured=${KVX_TEST_VALUE}\" grow by more than 1 MiB when it is substituted\n");
-  EXPECT_FALSE(fs::exists(record));
+  ASSERT_EQ(result.status, 23) << result.err;
+  Strings vector = recordedVector(recordLines(record));
+  EXPECT_NE(std::find(vector.begin(), vector.end(), "-Dconfigured=${KVX_BOMB_0}"), vector.end());
 }
 
 }  // namespace

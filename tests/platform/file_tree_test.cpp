@@ -124,15 +124,72 @@ TEST(FileCreation, DirectoriesComeWithWhatWasMadeAndTheUmasksPermissions) {
   mode_t old = umask(027);
   std::string error;
   std::optional<std::vector<std::string>> made = createDirectories(dir / "a/b/c", &error);
-  std::optional<std::string> unique = createUniqueDirectory(dir / "a", ".stage-", &error);
+  std::optional<FilePlace> unique = createUniqueDirectory(dir / "a", ".stage-", &error);
   umask(old);
   ASSERT_TRUE(made) << error;
   EXPECT_EQ(*made, (std::vector<std::string>{dir / "a", dir / "a/b", dir / "a/b/c"}));
   EXPECT_EQ(createDirectories(dir / "a/b", &error).value_or(std::vector<std::string>{"?"}),
             std::vector<std::string>{});
   ASSERT_TRUE(unique) << error;
-  EXPECT_EQ(fs::path(*unique).filename().string().substr(0, 7), ".stage-");
-  EXPECT_EQ(modeOf(*unique), 0750u);
+  EXPECT_EQ(fs::path(unique->shown()).filename().string().substr(0, 7), ".stage-");
+  EXPECT_EQ(modeOf(unique->shown()), 0750u);
+}
+
+TEST(FilePlaces, WorkThroughAHandleReachesTheDirectoryOpenedWhenItsNameLeadsElsewhere) {
+  TempDir dir;
+  fs::create_directories(dir / "first");
+  fs::create_directories(dir / "second");
+  writeFile(dir / "tree/file", "x");
+  fs::create_symlink("first", dir / "dest");
+  std::string error;
+  std::optional<DirectoryHandle> dest = DirectoryHandle::open(dir / "dest", &error);
+  ASSERT_TRUE(dest) << error;
+  fs::remove(dir / "dest");
+  fs::create_symlink("second", dir / "dest");
+
+  FilePlace stage(*dest, "stage");
+  EXPECT_TRUE(createDirectories(stage.child("a/b"), &error)) << error;
+  EXPECT_TRUE(writeNewFile(stage.child("a/b/new"), "y", 0644, &error)) << error;
+  EXPECT_TRUE(copyNewFile(dir / "tree/file", stage.child("copied"), &error)) << error;
+  EXPECT_TRUE(createSymbolicLink("copied", stage.child("link"), &error)) << error;
+  EXPECT_TRUE(copyTree(dir / "tree", stage.child("tree"), &error)) << error;
+  EXPECT_TRUE(renameWithoutReplacing(stage, FilePlace(*dest, "done"), &error)) << error;
+  EXPECT_EQ(readFileOrMissing(dir / "first/done/a/b/new"), "y");
+  EXPECT_EQ(readFileOrMissing(dir / "first/done/link"), "x");
+  EXPECT_EQ(readFileOrMissing(dir / "first/done/tree/file"), "x");
+  EXPECT_TRUE(fs::is_empty(dir / "second"));
+  // Messages name the place by the path the handle was opened by.
+  EXPECT_FALSE(writeNewFile(FilePlace(*dest, "done/copied"), "z", 0644, &error));
+  EXPECT_EQ(error, dir / "dest/done/copied: cannot be written: File exists");
+
+  EXPECT_TRUE(removeTree(FilePlace(*dest, "done"), &error)) << error;
+  EXPECT_TRUE(fs::is_empty(dir / "first"));
+}
+
+TEST(FileTree, ACopyMayLeaveOutLinksToNothingAndSaysWhich) {
+  TempDir dir;
+  writeFile(dir / "from/lib/kept", "x");
+  fs::create_symlink("../../nowhere", dir / "from/lib/src.zip");
+  std::string error;
+  EXPECT_FALSE(copyTree(dir / "from", dir / "strict", &error));
+  EXPECT_EQ(error, dir / "from/lib/src.zip: a link to nothing");
+  std::vector<std::string> skipped;
+  ASSERT_TRUE(copyTree(dir / "from", dir / "lenient", &error, {nullptr, &skipped})) << error;
+  EXPECT_EQ(skipped, std::vector<std::string>{"lib/src.zip"});
+  EXPECT_EQ(readFileOrMissing(dir / "lenient/lib/kept"), "x");
+  EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "lenient/lib/src.zip")));
+}
+
+TEST(FileTree, FindsTheWayATreeLeadsIntoADirectory) {
+  TempDir dir;
+  fs::create_directories(dir / "input/sub");
+  fs::create_directories(dir / "out/dest");
+  fs::create_directories(dir / "elsewhere");
+  fs::create_symlink(dir / "out", dir / "input/sub/up");
+  EXPECT_EQ(pathIntoDirectory(dir / "input", dir / "out/dest"), "sub/up/dest");
+  EXPECT_EQ(pathIntoDirectory(dir / "input", dir / "out"), "sub/up");
+  EXPECT_EQ(pathIntoDirectory(dir / "input", dir / "elsewhere"), std::nullopt);
+  EXPECT_EQ(pathIntoDirectory(dir / "input", dir / "missing"), std::nullopt);
 }
 
 }  // namespace

@@ -42,6 +42,13 @@ TEST(BundleOptions, ValuesFollowOrJoinTheirOptionAndRepeatsKeepTheirOrder) {
   std::optional<BundleOptions> help = parseBundleOptions({"--help"}, &error);
   ASSERT_TRUE(help) << error;
   EXPECT_TRUE(help->help);
+  std::optional<BundleOptions> version = parseBundleOptions({"--version"}, &error);
+  ASSERT_TRUE(version) << error;
+  EXPECT_TRUE(version->version);
+  // Paths are only read and written, never stored: they may be any bytes.
+  std::optional<BundleOptions> oddPaths =
+      parseBundleOptions({"--name", "Caf\xc3\xa9", "--input", "in\xff", "--dest", "out\xfe"}, &error);
+  ASSERT_TRUE(oddPaths) << error;
 }
 
 TEST(BundleOptions, EachMistakeIsOneLineNamingTheOption) {
@@ -61,8 +68,24 @@ TEST(BundleOptions, EachMistakeIsOneLineNamingTheOption) {
       {{"--name", "../up", "--input", "in", "--dest", "out"},
        "--name \"../up\": a name may not hold \"/\" nor begin with \".\""},
       {withRequired({"--identifier", "com example"}),
-       "--identifier \"com example\": only letters, digits, \"-\" and \".\" (a reverse domain name such as "
-       "com.example.hello)"},
+       "--identifier \"com example\": only letters, digits, \"-\" and \".\", not first (a reverse domain name "
+       "such as com.example.hello)"},
+      // Names the launcher would pass over, or hide, for the user's options file and cache folder.
+      {withRequired({"--identifier", ".."}),
+       "--identifier \"..\": only letters, digits, \"-\" and \".\", not first (a reverse domain name "
+       "such as com.example.hello)"},
+      {withRequired({"--identifier", ".hidden"}),
+       "--identifier \".hidden\": only letters, digits, \"-\" and \".\", not first (a reverse domain name "
+       "such as com.example.hello)"},
+      // What enters the configuration must be UTF-8; the launcher would refuse it at every start.
+      {{"--name", "Caf\xe9", "--input", "in", "--dest", "out"},
+       "--name \"Caf\\xe9\": not UTF-8, which the launcher reads its configuration as"},
+      {withRequired({"--java-options", "-Dx=\xff\xfe"}),
+       "--java-options \"-Dx=\\xff\\xfe\": not UTF-8, which the launcher reads its configuration as"},
+      {withRequired({"--arguments", "\xc3("}),
+       "--arguments \"\\xc3(\": not UTF-8, which the launcher reads its configuration as"},
+      {withRequired({"--description", "half \xe2\x82"}),
+       "--description \"half \\xe2\\x82\": not UTF-8, which the launcher reads its configuration as"},
       {withRequired({"--no-runtime", "--runtime-image", "jre"}), "--no-runtime and --runtime-image exclude each other"},
       {withRequired({"--runtime-image", "jre", "--jdk", "/jdk"}),
        "--jdk is for a runtime made with jlink; it does not go with --runtime-image"},

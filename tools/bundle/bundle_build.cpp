@@ -22,9 +22,9 @@ struct Build {
   const platform::InterruptionGuard* interruptions;
   std::string* error;
 
-  std::string at(const std::string& relative) const { return staging.path(relative); }
+  platform::FilePlace at(const std::string& relative) const { return staging.place(relative); }
   bool makeParentOf(const std::string& relative) const {
-    return platform::createDirectories(platform::deletingLastPathComponent(at(relative)), error).has_value();
+    return platform::createDirectories(at(relative).parent(), error).has_value();
   }
   bool interrupted() const {
     if (!interruptions || interruptions->heldSignal() == 0) return false;
@@ -33,7 +33,20 @@ struct Build {
   }
   bool copy(const std::string& from, const std::string& relative) const {
     StepLog::Step step = log.begin("copy", from + " to " + relative);
-    if (!makeParentOf(relative) || !platform::copyTree(from, at(relative), error, interruptions)) return false;
+    if (!makeParentOf(relative) || !platform::copyTree(from, at(relative), error, {interruptions})) return false;
+    step.done();
+    return true;
+  }
+  // A runtime as it is, but for links to nothing: a runtime cannot need
+  // what is not there, and a distribution's own runtime has some (lib/src.zip
+  // leads to a package of sources that is seldom installed).
+  bool copyRuntime(const std::string& from, const std::string& relative) const {
+    StepLog::Step step = log.begin("copy", from + " to " + relative);
+    std::vector<std::string> skipped;
+    if (!makeParentOf(relative) || !platform::copyTree(from, at(relative), error, {interruptions, &skipped})) {
+      return false;
+    }
+    for (const std::string& link : skipped) log.note("left out " + platform::joinPath(from, link) + ": a link to nothing");
     step.done();
     return true;
   }
@@ -65,8 +78,9 @@ bool writeLauncher(const Build& b) {
       applicationConfiguration({b.options, layout, b.plan.main, b.plan.jars, icon});
   if (!b.makeParentOf(layout.executable)) return false;
   if (b.options.type == BundleType::Cli) {
-    return embed::embedDictionary(b.plan.stub, configuration, "the configuration", b.at(layout.executable),
-                                  b.error);
+    std::optional<embed::FilledLauncher> launcher =
+        embed::launcherWithDictionary(b.plan.stub, configuration, "the configuration", b.error);
+    return launcher && platform::writeNewFile(b.at(layout.executable), launcher->bytes, launcher->permissions, b.error);
   }
   return platform::writeNewFile(b.at(layout.infoPlist), plist::writeXml(configuration), 0644, b.error) &&
          platform::copyNewFile(b.plan.stub, b.at(layout.executable), b.error);
@@ -86,20 +100,22 @@ bool writeDesktopEntry(const Build& b) {
 bool makeRuntimeWithJlink(const Build& b) {
   std::vector<std::string> jars;
   for (const std::string& jar : b.plan.jars) jars.push_back(platform::joinPath(b.options.input, jar));
-  RuntimeRequest request{*b.plan.jdk, jars, b.options.addModules, b.at(b.plan.layout.runtimeHome)};
+  RuntimeRequest request{*b.plan.jdk, jars, b.options.addModules, b.plan.layout.runtimeHome,
+                         b.staging.directory()};
   if (!b.makeParentOf(b.plan.layout.runtimeHome) || !makeRuntime(request, b.log, b.interruptions, b.error)) {
     return false;
   }
   if (b.options.type == BundleType::Cli) return true;
-  std::optional<RuntimeDescription> description = describeRuntime(request.home, b.error);
+  // jlink gives the runtime the JDK's release file and the JDK's layout.
+  std::optional<RuntimeDescription> description = describeRuntime(b.plan.jdk->home, b.error);
   return description && completeRuntimeBundle(b.at(b.plan.layout.runtime), *description, b.options.identifier, b.error);
 }
 
 bool shipPreparedRuntime(const Build& b) {
   const PreparedRuntime& image = *b.plan.image;
-  if (b.options.type == BundleType::Cli) return b.copy(image.home, b.plan.layout.runtimeHome);
-  if (image.isBundle) return b.copy(image.directory, b.plan.layout.runtime);
-  return b.copy(image.home, b.plan.layout.runtimeHome) &&
+  if (b.options.type == BundleType::Cli) return b.copyRuntime(image.home, b.plan.layout.runtimeHome);
+  if (image.isBundle) return b.copyRuntime(image.directory, b.plan.layout.runtime);
+  return b.copyRuntime(image.home, b.plan.layout.runtimeHome) &&
          completeRuntimeBundle(b.at(b.plan.layout.runtime), image.description, b.options.identifier, b.error);
 }
 

@@ -29,7 +29,7 @@ bool makeBundle(const BundleOptions& options, const platform::InterruptionGuard*
   }
   std::optional<StagingArea> staging = StagingArea::create(options.dest, plan->layout.top, error);
   if (!staging) return false;
-  log.note("building in " + staging->path());
+  log.note("building in " + staging->place().shown());
   if (!buildBundle(options, *plan, *staging, log, interruptions, error) || !staging->commit(error)) {
     return failAfterDiscarding(*staging, error);
   }

@@ -4,6 +4,9 @@
 #include <set>
 #include <string_view>
 
+#include "base/utf.h"
+#include "shown_bytes.h"
+
 namespace kvx::bundle {
 namespace {
 
@@ -56,7 +59,17 @@ constexpr OptionForm kOptions[] = {
     {"--stub", Kind::Once, [](BundleOptions& o, std::string&& v) { o.stub = std::move(v); }},
     {"--verbose", Kind::Flag, [](BundleOptions& o, std::string&&) { o.verbose = true; }},
     {"--help", Kind::Flag, [](BundleOptions& o, std::string&&) { o.help = true; }},
+    {"--version", Kind::Flag, [](BundleOptions& o, std::string&&) { o.version = true; }},
 };
+
+// Options whose values are only paths kvx-bundle reads or writes, never
+// written into the configuration; every other value is.
+constexpr std::string_view kPathOnlyOptions[] = {"--input", "--dest",    "--jdk",  "--runtime-image",
+                                                 "--icon",  "--messages", "--stub"};
+
+bool entersConfiguration(std::string_view option) {
+  return std::find(std::begin(kPathOnlyOptions), std::end(kPathOnlyOptions), option) == std::end(kPathOnlyOptions);
+}
 
 const OptionForm* findOption(std::string_view name) {
   for (const OptionForm& option : kOptions) {
@@ -104,6 +117,10 @@ bool readOption(const std::vector<std::string>& args, size_t& i, BundleOptions& 
   if (holdsControlCharacter(value)) {
     return fail(error, std::string(form->name) + ": a value may not hold control characters");
   }
+  if (entersConfiguration(form->name) && !isValidUtf8(value)) {
+    return fail(error, std::string(form->name) + " \"" + shownBytes(value) +
+                           "\": not UTF-8, which the launcher reads its configuration as");
+  }
   if (form->name == "--type" && value != "app" && value != "cli") {
     return fail(error, "--type is app or cli, not \"" + value + "\"");
   }
@@ -115,8 +132,11 @@ bool validName(const std::string& name) {
   return !name.empty() && name.find('/') == std::string::npos && name.front() != '.';
 }
 
+// The launcher names the user's options file and the startup cache's folder
+// after the identifier; it passes over one that is no file name ("." or
+// ".."), and one beginning with "." would make them hidden.
 bool validIdentifier(const std::string& identifier) {
-  return !identifier.empty() && std::all_of(identifier.begin(), identifier.end(), [](char c) {
+  return !identifier.empty() && identifier.front() != '.' && std::all_of(identifier.begin(), identifier.end(), [](char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
            c == '.';
   });
@@ -131,7 +151,7 @@ bool checkRequired(const BundleOptions& o, std::string* error) {
   }
   if (o.identifier && !validIdentifier(*o.identifier)) {
     return fail(error, "--identifier \"" + *o.identifier +
-                           "\": only letters, digits, \"-\" and \".\" (a reverse domain name such as com.example.hello)");
+                           "\": only letters, digits, \"-\" and \".\", not first (a reverse domain name such as com.example.hello)");
   }
   return true;
 }
@@ -160,7 +180,7 @@ std::optional<BundleOptions> parseBundleOptions(const std::vector<std::string>& 
   for (size_t i = 0; i < args.size(); ++i) {
     if (!readOption(args, i, options, seen, error)) return std::nullopt;
   }
-  if (options.help) return options;
+  if (options.help || options.version) return options;
   if (!checkRequired(options, error) || !checkRuntimeChoice(options, error)) return std::nullopt;
   if (options.icon && options.type == BundleType::Cli) {
     *error = "--icon goes only with --type app: a command-line application shows no icon";

@@ -45,6 +45,7 @@ struct BundleOptions {
   bool startupCache = true;
   bool verbose = false;
   bool help = false;
+  bool version = false;
 };
 
 // The options of a command line whose @FILE arguments have been expanded.
@@ -52,7 +53,8 @@ struct BundleOptions {
 // nullopt and puts one line into *error saying which option and why: an
 // unknown option, a missing value, an option given twice that may be given
 // once, a required option left out, or options that exclude each other.
-// --help alone is always accepted.
+// --help and --version alone are always accepted. A value that becomes part
+// of the application's configuration must be UTF-8, as the launcher reads it.
 std::optional<BundleOptions> parseBundleOptions(const std::vector<std::string>& args, std::string* error);
 
 }  // namespace kvx::bundle

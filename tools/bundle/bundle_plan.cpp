@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "icon_file.h"
+#include "base/utf.h"
 #include "java_version.h"
 #include "messages_bundle.h"
 #include "platform/file_tree.h"
@@ -11,6 +12,7 @@
 #include "platform/process.h"
 #include "shared/embed_command.h"
 #include "shared/stub_location.h"
+#include "shown_bytes.h"
 
 namespace kvx::bundle {
 namespace {
@@ -32,6 +34,11 @@ bool planInput(const BundleOptions& options, BundlePlan& plan, std::string* erro
   std::optional<std::vector<std::string>> files = platform::listFilesInTree(options.input, error);
   if (!files) return false;
   for (const std::string& file : *files) {
+    // The launcher reads the application's paths as UTF-8.
+    if (!isValidUtf8(file)) {
+      return fail(error, shownBytes(platform::joinPath(options.input, file)) +
+                             ": a file name that is not UTF-8; the application could not name it");
+    }
     if (file.ends_with(".jar")) plan.jars.push_back(file);
     if (file.starts_with(".kestrovel/Messages.bundle/")) plan.inputHasMessages = true;
   }
@@ -70,6 +77,14 @@ bool planTarget(const BundleOptions& options, BundlePlan& plan, std::string* err
     return fail(error, "--dest " + options.dest + " lies inside --input " + options.input +
                            ": each application would be copied into the next");
   }
+  // A link in the input to DEST, or to a directory above it, would have the
+  // copy of the input reach the application being made, and copy it into itself.
+  std::string reached = dest;
+  while (!platform::isDirectory(reached) && reached != "/" && !reached.empty()) reached = platform::deletingLastPathComponent(reached);
+  if (std::optional<std::string> link = platform::pathIntoDirectory(options.input, reached)) {
+    return fail(error, "--input " + options.input + ": " + platform::joinPath(options.input, *link) +
+                           " leads to --dest " + options.dest + " or above it: the application would be copied into itself");
+  }
   return true;
 }
 
@@ -86,6 +101,8 @@ bool planRuntime(const BundleOptions& options, BundlePlan& plan, const StepLog& 
     case RuntimeSource::Jlink:
       plan.jdk = findJdk(options.jdk, error);
       if (!plan.jdk) return false;
+      // Its tools run in the directory the application is made in.
+      plan.jdk->home = platform::absolutePath(plan.jdk->home).value_or(plan.jdk->home);
       log.note("JDK: " + plan.jdk->home + " (" + plan.jdk->version + ")");
       return checkRuntimeRelease(plan.jdk->version, "the JDK at " + plan.jdk->home, plan, error);
     case RuntimeSource::Image:

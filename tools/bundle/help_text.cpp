@@ -64,6 +64,7 @@ const char kHelp[] =
     "                         kvx-bundle, ../libexec/kestrovel/kvx-launcher)\n"
     "  --verbose              show each step (jdeps, jlink, copy) and how long it took\n"
     "  --help                 show this text\n"
+    "  --version              show kvx-bundle's version\n"
     "  @FILE                  read more arguments from FILE, separated by blanks or line\n"
     "                         ends, \"quoted\" when they hold blanks, # for comments\n"
     "\n"

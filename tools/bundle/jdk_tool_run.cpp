@@ -46,11 +46,11 @@ std::string complaintOf(const platform::CapturedRun& run) {
 
 std::optional<std::string> runJdkTool(const std::string& name, const std::string& program,
                                       const std::vector<std::string>& arguments, const StepLog& log,
-                                      const platform::InterruptionGuard* interruptions, std::string* error) {
+                                      const platform::CaptureOptions& options, std::string* error) {
   StepLog::Step step = log.begin(name, commandLine(program, arguments));
   std::string reason;
   std::optional<platform::CapturedRun> run =
-      platform::runCapturingOutput(program, arguments, &reason, interruptions);
+      platform::runCapturingOutput(program, arguments, &reason, options);
   if (!run) {
     *error = reason.starts_with("interrupted") ? reason : name + " failed: " + reason;
     return std::nullopt;

@@ -17,7 +17,7 @@ namespace kvx::bundle {
 // arrived; with --verbose, all it printed is shown too.
 std::optional<std::string> runJdkTool(const std::string& name, const std::string& program,
                                       const std::vector<std::string>& arguments, const StepLog& log,
-                                      const platform::InterruptionGuard* interruptions, std::string* error);
+                                      const platform::CaptureOptions& options, std::string* error);
 
 // The one line of what a tool printed that says what went wrong: its first
 // "Error: …" line (without that word), else its first line, standard error

@@ -32,6 +32,10 @@ int main(int argc, char** argv) {
   }
   std::optional<BundleOptions> options = parseBundleOptions(*args, &error);
   if (!options) return refuse(error);
+  if (options->version) {
+    (void)printf("kvx-bundle %s\n", KVX_VERSION);
+    return 0;
+  }
   if (options->help) {
     (void)fputs(kUsage, stdout);
     (void)fputs(kHelp, stdout);

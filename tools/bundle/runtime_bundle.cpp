@@ -20,16 +20,14 @@ std::string runtimeInfoPlist(const RuntimeDescription& runtime, const std::optio
   return plist::writeXml(plist::Value::dictionary(std::move(info)));
 }
 
-bool completeRuntimeBundle(const std::string& bundle, const RuntimeDescription& runtime,
+bool completeRuntimeBundle(const platform::FilePlace& bundle, const RuntimeDescription& runtime,
                            const std::optional<std::string>& identifier, std::string* error) {
-  std::string contents = platform::joinPath(bundle, "Contents");
-  std::string macos = platform::joinPath(contents, "MacOS");
+  platform::FilePlace contents = bundle.child("Contents");
+  platform::FilePlace macos = contents.child("MacOS");
   std::string library = platform::lastPathComponent(runtime.launchLibrary);
-  return platform::writeNewFile(platform::joinPath(contents, "Info.plist"), runtimeInfoPlist(runtime, identifier), 0644,
-                      error) &&
+  return platform::writeNewFile(contents.child("Info.plist"), runtimeInfoPlist(runtime, identifier), 0644, error) &&
          platform::createDirectories(macos, error) &&
-         platform::createSymbolicLink("../Home/" + runtime.launchLibrary, platform::joinPath(macos, library),
-                                      error);
+         platform::createSymbolicLink("../Home/" + runtime.launchLibrary, macos.child(library), error);
 }
 
 }  // namespace kvx::bundle

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/directory_handle.h"
 #include "runtime_home.h"
 
 namespace kvx::bundle {
@@ -17,7 +18,7 @@ std::string runtimeInfoPlist(const RuntimeDescription& runtime, const std::optio
 // Completes bundle, whose Contents/Home holds the runtime already: writes
 // Contents/Info.plist and makes Contents/MacOS/<launch library> a relative
 // link to the library in the home, so the bundle can be moved.
-bool completeRuntimeBundle(const std::string& bundle, const RuntimeDescription& runtime,
+bool completeRuntimeBundle(const platform::FilePlace& bundle, const RuntimeDescription& runtime,
                            const std::optional<std::string>& identifier, std::string* error);
 
 }  // namespace kvx::bundle

@@ -34,7 +34,7 @@ std::optional<std::vector<std::string>> modulesNeeded(const RuntimeRequest& requ
                                         std::to_string(featureRelease(request.jdk.version))};
   arguments.insert(arguments.end(), request.jars.begin(), request.jars.end());
   std::optional<std::string> output =
-      runJdkTool("jdeps", request.jdk.tool("jdeps"), withShortRunFlags(arguments), log, interruptions, error);
+      runJdkTool("jdeps", request.jdk.tool("jdeps"), withShortRunFlags(arguments), log, {interruptions}, error);
   if (!output) return std::nullopt;
   std::vector<std::string> modules = modulesOfJdepsOutput(*output);
   log.note("modules the jars need: " + joined(modules, ','));
@@ -65,12 +65,15 @@ bool makeRuntime(const RuntimeRequest& request, const StepLog& log,
   if (!modules) return false;
   std::vector<std::string> jlink = {"--add-modules", joined(*modules, ','), "--output", request.home,
                                     "--strip-debug", "--no-man-pages", "--no-header-files"};
-  if (!runJdkTool("jlink", request.jdk.tool("jlink"), withShortRunFlags(jlink), log, interruptions, error)) {
+  // Both run inside the opened directory and are handed paths relative to
+  // it: its name could meanwhile lead elsewhere.
+  platform::CaptureOptions inside{interruptions, &request.workingDirectory};
+  if (!runJdkTool("jlink", request.jdk.tool("jlink"), withShortRunFlags(jlink), log, inside, error)) {
     return false;
   }
   // The archive goes where the virtual machine looks for its default one.
-  std::string java = platform::joinPath(request.home, "bin/java");
-  return runJdkTool("java -Xshare:dump", java, {"-Xshare:dump"}, log, interruptions, error).has_value();
+  std::string java = "./" + platform::joinPath(request.home, "bin/java");
+  return runJdkTool("java -Xshare:dump", java, {"-Xshare:dump"}, log, inside, error).has_value();
 }
 
 }  // namespace kvx::bundle

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "jdk_location.h"
+#include "platform/directory_handle.h"
 #include "platform/interruption.h"
 #include "step_log.h"
 
@@ -15,7 +16,10 @@ struct RuntimeRequest {
   const Jdk& jdk;
   std::vector<std::string> jars;        // the application's jars, to be analysed
   std::vector<std::string> addModules;  // --add-modules
-  std::string home;                     // where the runtime goes; must not exist yet
+  // Where the runtime goes, relative to workingDirectory; must not exist yet.
+  std::string home;
+  // The directory jlink and the new runtime's java run in.
+  const platform::DirectoryHandle& workingDirectory;
 };
 
 // The modules jdeps found, from its --print-module-deps output (one line of

@@ -6,22 +6,42 @@
 #include "platform/paths.h"
 
 namespace kvx::bundle {
+namespace {
+
+void removeMade(const std::vector<std::string>& made) {
+  // Only directories this run made, and only while they are empty.
+  for (auto it = made.rbegin(); it != made.rend(); ++it) platform::removeDirectory(*it);
+}
+
+}  // namespace
 
 std::optional<StagingArea> StagingArea::create(const std::string& dest, const std::string& top,
                                                std::string* error) {
   std::optional<std::vector<std::string>> made = platform::createDirectories(dest, error);
   if (!made) return std::nullopt;
-  std::optional<std::string> directory = platform::createUniqueDirectory(dest, "." + top + ".partial-", error);
-  if (!directory) {
-    for (auto it = made->rbegin(); it != made->rend(); ++it) platform::removeDirectory(*it);
+  std::optional<platform::DirectoryHandle> destDirectory = platform::DirectoryHandle::open(dest, error);
+  std::optional<platform::FilePlace> staging;
+  if (destDirectory) staging = platform::createUniqueDirectory({*destDirectory, ""}, "." + top + ".partial-", error);
+  if (!staging) {
+    removeMade(*made);
     return std::nullopt;
   }
-  return StagingArea(*directory, platform::joinPath(dest, top), std::move(*made));
+  std::string name = staging->path();
+  std::optional<platform::DirectoryHandle> opened = platform::DirectoryHandle::openInside(*destDirectory, name, error);
+  if (!opened) {
+    std::string ignored;
+    platform::removeTree(*staging, &ignored);
+    removeMade(*made);
+    return std::nullopt;
+  }
+  return StagingArea(std::move(*destDirectory), std::move(*opened), name, top, std::move(*made));
 }
 
 StagingArea::StagingArea(StagingArea&& other) noexcept
-    : directory_(std::move(other.directory_)),
-      target_(std::move(other.target_)),
+    : dest_(std::move(other.dest_)),
+      staging_(std::move(other.staging_)),
+      name_(std::move(other.name_)),
+      top_(std::move(other.top_)),
       madeAbove_(std::move(other.madeAbove_)),
       finished_(other.finished_) {
   other.finished_ = true;
@@ -32,21 +52,18 @@ StagingArea::~StagingArea() {
   if (!finished_) discard(&ignored);
 }
 
-std::string StagingArea::path(const std::string& relative) const {
-  return platform::joinPath(directory_, relative);
-}
+platform::FilePlace StagingArea::place(const std::string& relative) const { return {staging_, relative}; }
 
 bool StagingArea::commit(std::string* error) {
-  if (!platform::renameWithoutReplacing(directory_, target_, error)) return false;
+  if (!platform::renameWithoutReplacing({dest_, name_}, {dest_, top_}, error)) return false;
   finished_ = true;
   return true;
 }
 
 bool StagingArea::discard(std::string* error) {
   finished_ = true;
-  bool removed = platform::removeTree(directory_, error);
-  // Only directories this run made, and only while they are empty.
-  for (auto it = madeAbove_.rbegin(); it != madeAbove_.rend(); ++it) platform::removeDirectory(*it);
+  bool removed = platform::removeTree({dest_, name_}, error);
+  removeMade(madeAbove_);
   return removed;
 }
 

@@ -61,19 +61,27 @@ std::optional<StubFile> readStub(const std::string& path, std::string* message) 
   return StubFile{std::move(*bytes), *permissions, *region};
 }
 
-bool embedList(const std::string& stubPath, const std::string& list, const std::string& configName,
-               const std::string& output, std::string* message) {
+std::optional<FilledLauncher> filledWithList(const std::string& stubPath, const std::string& list,
+                                             const std::string& configName, std::string* message) {
   std::optional<StubFile> stub = readStub(stubPath, message);
-  if (!stub) return false;
+  if (!stub) return std::nullopt;
   std::optional<std::string> filled = fillConfigRegion(stub->region.size, list);
   if (!filled) {
-    return fail(message, configName,
-                "too large: " + std::to_string(list.size()) + " bytes stored, the stub holds at most " +
-                    std::to_string(configCapacity(stub->region.size)));
+    fail(message, configName,
+         "too large: " + std::to_string(list.size()) + " bytes stored, the stub holds at most " +
+             std::to_string(configCapacity(stub->region.size)));
+    return std::nullopt;
   }
   stub->bytes.replace(stub->region.offset, stub->region.size, *filled);
+  return FilledLauncher{std::move(stub->bytes), stub->permissions};
+}
+
+bool embedList(const std::string& stubPath, const std::string& list, const std::string& configName,
+               const std::string& output, std::string* message) {
+  std::optional<FilledLauncher> launcher = filledWithList(stubPath, list, configName, message);
+  if (!launcher) return false;
   std::string error;
-  if (!platform::replaceFile(output, stub->bytes, stub->permissions, &error)) {
+  if (!platform::replaceFile(output, launcher->bytes, launcher->permissions, &error)) {
     return fail(message, output, "cannot be written: " + error);
   }
   return true;
@@ -94,6 +102,11 @@ bool embedConfiguration(const EmbedRequest& request, std::string* message) {
 bool embedDictionary(const std::string& stub, const plist::Value& dictionary,
                      const std::string& configName, const std::string& output, std::string* message) {
   return embedList(stub, plist::writeBinary(dictionary), configName, output, message);
+}
+
+std::optional<FilledLauncher> launcherWithDictionary(const std::string& stub, const plist::Value& dictionary,
+                                                     const std::string& configName, std::string* message) {
+  return filledWithList(stub, plist::writeBinary(dictionary), configName, message);
 }
 
 bool checkPlainStub(const std::string& stub, std::string* message) {

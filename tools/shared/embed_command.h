@@ -1,6 +1,8 @@
 // Writing a configuration into a copy of a launcher stub.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "plist/plist.h"
@@ -21,6 +23,16 @@ bool embedConfiguration(const EmbedRequest& request, std::string* message);
 // configuration in a message that it is too large.
 bool embedDictionary(const std::string& stub, const plist::Value& dictionary,
                      const std::string& configName, const std::string& output, std::string* message);
+
+struct FilledLauncher {
+  std::string bytes;
+  uint32_t permissions = 0;
+};
+
+// A copy of stub carrying dictionary, for the caller to write where it
+// will; nullopt with *message set as embedDictionary sets it.
+std::optional<FilledLauncher> launcherWithDictionary(const std::string& stub, const plist::Value& dictionary,
+                                                     const std::string& configName, std::string* message);
 
 // Whether stub is a launcher stub that carries no configuration yet, as the
 // executable of an application bundle must be: one that carries one would
