@@ -15,7 +15,9 @@ namespace {
 
 const char kUsage[] =
     "usage: kvx-embed [--stub STUB] CONFIG OUTPUT\n"
-    "       kvx-embed STUB CONFIG OUTPUT\n";
+    "       kvx-embed STUB CONFIG OUTPUT\n"
+    "       kvx-embed --print LAUNCHER\n"
+    "       kvx-embed --version\n";
 
 const char kHelp[] =
     "\n"
@@ -39,6 +41,9 @@ const char kHelp[] =
     "or its note is outside every loadable segment), when CONFIG is too large for\n"
     "the note, when no stub is named and none is found, or when OUTPUT cannot be\n"
     "written. CONFIG and STUB must be regular files.\n"
+    "\n"
+    "--print writes the configuration a command-line launcher carries to standard\n"
+    "output, as an XML property list: what the launcher reads, without starting it.\n"
     "\n"
     "A temporary file left beside OUTPUT by a kvx-embed that was stopped before its\n"
     "rename (OUTPUT.kvx-partial-XXXXXX) is removed by the next one that writes\n"
@@ -65,12 +70,25 @@ int refuse(const std::string& message) {
   return 2;
 }
 
+int printCarried(const std::string& launcher) {
+  std::string message;
+  std::optional<kvx::plist::Value> configuration = kvx::embed::carriedConfiguration(launcher, &message);
+  if (!configuration) return refuse(message);
+  (void)fputs(kvx::plist::writeXml(*configuration).c_str(), stdout);
+  return 0;
+}
+
 int embed(int argc, char** argv) {
   if (argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
     (void)fputs(kUsage, stdout);
     (void)fputs(kHelp, stdout);
     return 0;
   }
+  if (argc == 2 && strcmp(argv[1], "--version") == 0) {
+    (void)printf("kvx-embed %s\n", KVX_VERSION);
+    return 0;
+  }
+  if (argc == 3 && strcmp(argv[1], "--print") == 0) return printCarried(argv[2]);
   std::optional<std::string> namedStub;
   std::optional<kvx::embed::EmbedRequest> request =
       requestOf(std::vector<std::string>(argv + 1, argv + argc), &namedStub);

@@ -42,4 +42,18 @@ std::optional<std::string> fillConfigRegion(uint64_t regionSize, std::string_vie
   return region;
 }
 
+std::optional<std::string> storedListOfRegion(std::string_view region, std::string* error) {
+  if (region.size() < kNoteHead + 4) {
+    *error = "the configuration note is cut short";
+    return std::nullopt;
+  }
+  uint32_t length = 0;
+  for (int i = 3; i >= 0; --i) length = (length << 8) | static_cast<unsigned char>(region[kNoteHead + i]);
+  if (length > region.size() - kNoteHead - 4) {
+    *error = "the configuration's length runs past its note";
+    return std::nullopt;
+  }
+  return std::string(region.substr(kNoteHead + 4, length));
+}
+
 }  // namespace kvx::embed

@@ -1,4 +1,4 @@
-// The bytes of a filled configuration region.
+// The bytes of a filled configuration region, written and read back.
 #pragma once
 
 #include <cstdint>
@@ -16,5 +16,9 @@ uint64_t configCapacity(uint64_t regionSize);
 // rest, so that the unused space does not read as a run of empty notes.
 // nullopt when the list does not fit.
 std::optional<std::string> fillConfigRegion(uint64_t regionSize, std::string_view list);
+
+// The list a filled region carries, as fillConfigRegion wrote it; nullopt
+// with *error when its length runs past the region.
+std::optional<std::string> storedListOfRegion(std::string_view region, std::string* error);
 
 }  // namespace kvx::embed

@@ -109,6 +109,21 @@ std::optional<FilledLauncher> launcherWithDictionary(const std::string& stub, co
   return filledWithList(stub, plist::writeBinary(dictionary), configName, message);
 }
 
+std::optional<plist::Value> carriedConfiguration(const std::string& launcher, std::string* message) {
+  std::optional<StubFile> file = readStub(launcher, message);
+  if (!file) return std::nullopt;
+  if (!file->region.holdsConfiguration) {
+    fail(message, launcher, "carries no configuration (the plain stub)");
+    return std::nullopt;
+  }
+  std::string error;
+  std::optional<std::string> list =
+      storedListOfRegion(std::string_view(file->bytes).substr(file->region.offset, file->region.size), &error);
+  std::optional<plist::Value> configuration = list ? plist::parse(*list, &error) : std::nullopt;
+  if (!configuration) fail(message, launcher, "its configuration cannot be read: " + error);
+  return configuration;
+}
+
 bool checkPlainStub(const std::string& stub, std::string* message) {
   std::optional<StubFile> file = readStub(stub, message);
   if (!file) return false;

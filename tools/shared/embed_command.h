@@ -39,4 +39,9 @@ std::optional<FilledLauncher> launcherWithDictionary(const std::string& stub, co
 // read it instead of the bundle's Info.plist.
 bool checkPlainStub(const std::string& stub, std::string* message);
 
+// The configuration a command-line launcher carries, as it was embedded;
+// nullopt with *message naming the file when it is no launcher stub, carries
+// none, or what it carries is no property list.
+std::optional<plist::Value> carriedConfiguration(const std::string& launcher, std::string* message);
+
 }  // namespace kvx::embed
