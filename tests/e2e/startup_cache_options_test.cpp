@@ -71,7 +71,8 @@ TEST_F(StartupCacheOptions, AConfigurationThatDoesNotAskGetsNoneAndNoFolder) {
 }
 
 TEST_F(StartupCacheOptions, TheStartThatMakesACacheOnlyListsTheClassesItLoads) {
-  for (const std::string& version : {"11.0.22", "16.0.2", "17.0.2", "21.0.1", "25.0.1"}) {
+  for (const char* versionText : {"11.0.22", "16.0.2", "17.0.2", "21.0.1", "25.0.1"}) {
+    const std::string version = versionText;
     std::string home = layOutFakeRuntime(dir / ("jdk-" + version), version);
     writeFile(home + "/bin/java", "");  // what would build the archive afterwards
     AppBundle app = layOut({{"kvx.startupCache", plist::Value::boolean(true)}}, "R" + home);
