@@ -13,5 +13,6 @@ inline constexpr const char* kLauncherLocationErrorKey = "kvx.LauncherLocationEr
 // The runtime ended the application with a failure; infos: the status, and
 // the last lines the runtime and the application wrote to standard error.
 inline constexpr const char* kRuntimeFailedKey = "kvx.RuntimeFailedError";
+inline constexpr const char* kRuntimeCrashedKey = "kvx.RuntimeCrashedError";
 
 }  // namespace kvx

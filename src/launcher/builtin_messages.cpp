@@ -29,6 +29,7 @@ constexpr BuiltInText kTexts[] = {
      "its folder cannot be written. Please start the application once as a user who may change it.",
      ""},
     {kRuntimeFailedKey, "The application ended with an error (status %@):\n\n%@", ""},
+    {kRuntimeCrashedKey, "The application's Java runtime crashed. Its report is in %@.\n\n%@", ""},
     {kConfigurationErrorKey, "The application could not be started because its configuration cannot be used: %@",
      "The application could not be started because it has no configuration."},
     {kLauncherLocationErrorKey,

@@ -16,6 +16,15 @@
 namespace kvx {
 namespace {
 
+// The user's own interrupt, a termination request or the session's end is
+// no error to report; and a failure that left no words has nothing in it a
+// person could act on.
+bool isWorthANotice(int status, const std::string& lastLines) {
+  constexpr int kHangUp = 128 + 1, kInterrupt = 128 + 2, kTerminate = 128 + 15;
+  if (status == kHangUp || status == kInterrupt || status == kTerminate) return false;
+  return !lastLines.empty();
+}
+
 // A desktop user who started the application from a menu never sees its
 // standard error: when the runtime ends it with a failure (a main class it
 // cannot find, an option it refuses, an exception out of main), its last
@@ -27,8 +36,12 @@ void showRuntimeFailuresToDesktopUsers(const RunState& run) {
   }
   constexpr size_t kLinesShown = 12;
   std::string error;
-  auto show = [&run](int status, const std::string& lastLines) {
-    displayError(run, kRuntimeFailedKey, std::to_string(status), lastLines);
+  auto show = [&run](const platform::FailedExit& end) {
+    if (end.crashReport) {
+      displayError(run, kRuntimeCrashedKey, *end.crashReport, end.lastLines);
+    } else if (end.status && isWorthANotice(*end.status, end.lastLines)) {
+      displayError(run, kRuntimeFailedKey, std::to_string(*end.status), end.lastLines);
+    }
   };
   if (!platform::watchErrorOutput(kLinesShown, show, &error)) KVX_TRACE("%@", error.c_str());
 }

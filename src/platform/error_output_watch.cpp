@@ -3,14 +3,19 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <deque>
 #include <optional>
 
+#include "base/utf.h"
 #include "platform/descriptor_io.h"
+#include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/system_error.h"
 
 namespace kvx::platform {
@@ -26,6 +31,20 @@ int g_forwardedChannel = -1;
 constexpr int kForwardWaitMilliseconds = 2000;
 
 void sendStatus(int status, void* /*unused*/) { reportExitStatus(status); }
+
+// A line cut at its byte limit may end inside a character, and what a program
+// wrote need not be UTF-8 at all; a dialog program refuses either. The cut
+// character goes, malformed bytes become U+FFFD.
+std::string wholeCharacters(std::string_view line) {
+  std::string text;
+  while (!line.empty()) {
+    DecodedCharacter c = decodeUtf8(line);
+    if (!c.valid && line.size() < 4 && (static_cast<unsigned char>(line[0]) & 0xC0) == 0xC0) break;
+    appendUtf8(text, c.valid ? c.codePoint : U'\uFFFD');
+    line.remove_prefix(c.length);
+  }
+  return text;
+}
 
 // The last lines written, at most count of them and kLimit bytes each.
 class LastLines {
@@ -45,7 +64,7 @@ class LastLines {
   std::string text() {
     finishLine();
     std::string joined;
-    for (const std::string& line : lines_) joined += (joined.empty() ? "" : "\n") + line;
+    for (const std::string& line : lines_) joined += (joined.empty() ? "" : "\n") + wholeCharacters(line);
     return joined;
   }
 
@@ -94,8 +113,26 @@ std::optional<int32_t> readStatus(int statusFd) {
   return status;
 }
 
+// The runtime's crash report for the process, where the runtime writes it
+// by default: the working directory, else the temporary one.
+std::optional<std::string> crashReportOf(int pid) {
+  const std::string name = "hs_err_pid" + std::to_string(pid) + ".log";
+  std::optional<std::string> here = absolutePath(name);
+  for (const std::optional<std::string>& place : {here, std::optional<std::string>(joinPath("/tmp", name))}) {
+    if (place && fileExists(*place)) return place;
+  }
+  return std::nullopt;
+}
+
+// The watcher outlives every write of the process it watches: an interrupt
+// or hang-up for the whole process group must not end it first, nor a
+// reader of standard error that went away.
+void outliveTheGroup() {
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) ::signal(signal, SIG_IGN);
+}
+
 [[noreturn]] void watch(int dataFd, int statusFd, int forwardedFd, int outputFd, size_t lastLineCount,
-                        const OnFailedExit& onFailedExit) {
+                        int watchedPid, const OnFailedExit& onFailedExit) {
   LastLines lines(lastLineCount);
   bool open = true;
   std::optional<int32_t> status;
@@ -119,9 +156,41 @@ std::optional<int32_t> readStatus(int statusFd) {
   ssize_t ignored = write(forwardedFd, &done, 1);
   (void)ignored;
   close(forwardedFd);
-  if (status && *status != 0) onFailedExit(*status, lines.text());
+  // Whatever still holds the pipe (a program the process started) is heard
+  // to its end before a crash report is looked for: the runtime writes it
+  // while it dies.
+  if (status && *status != 0) onFailedExit(FailedExit{status, lines.text(), std::nullopt});
   while (open) open = forwardAvailable(dataFd, outputFd, lines, true);
+  if (!status) onFailedExit(FailedExit{std::nullopt, lines.text(), crashReportOf(watchedPid)});
   _exit(0);
+}
+
+// A pipe whose ends are both above 2: a process started with a standard
+// stream closed would otherwise get the pipe on that number, where its own
+// writes (or /dev/null put over it) would land.
+bool pipeAboveStandardStreams(int fds[2]) {
+  int made[2];
+  if (pipe2(made, O_CLOEXEC) != 0) return false;
+  for (int i = 0; i < 2; ++i) {
+    fds[i] = made[i] > STDERR_FILENO ? made[i] : fcntl(made[i], F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    if (fds[i] != made[i]) close(made[i]);
+  }
+  return fds[0] >= 0 && fds[1] >= 0;
+}
+
+bool sameDestination(int a, int b) {
+  struct stat first, second;
+  return fstat(a, &first) == 0 && fstat(b, &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+}
+
+void pointAtNull(int fd) {
+  int null = open("/dev/null", O_RDWR | O_CLOEXEC);
+  if (null < 0) return;
+  if (null != fd) {
+    dup2(null, fd);
+    close(null);
+  }
 }
 
 }  // namespace
@@ -129,8 +198,10 @@ std::optional<int32_t> readStatus(int statusFd) {
 bool watchErrorOutput(size_t lastLineCount, OnFailedExit onFailedExit, std::string* error) {
   int data[2] = {-1, -1}, status[2] = {-1, -1}, forwarded[2] = {-1, -1};
   pid_t pid = -1;
-  if (pipe2(data, O_CLOEXEC) != 0 || pipe2(status, O_CLOEXEC) != 0 || pipe2(forwarded, O_CLOEXEC) != 0 ||
-      (pid = fork()) < 0) {
+  const int watchedPid = getpid();
+  const bool outputSharesErrors = sameDestination(STDOUT_FILENO, STDERR_FILENO);
+  if (!pipeAboveStandardStreams(data) || !pipeAboveStandardStreams(status) ||
+      !pipeAboveStandardStreams(forwarded) || (pid = fork()) < 0) {
     *error = "cannot watch standard error: " + systemErrorText(errno);
     for (int fd : {data[0], data[1], status[0], status[1], forwarded[0], forwarded[1]}) {
       if (fd >= 0) close(fd);
@@ -138,18 +209,15 @@ bool watchErrorOutput(size_t lastLineCount, OnFailedExit onFailedExit, std::stri
     return false;
   }
   if (pid == 0) {
+    outliveTheGroup();
     close(data[1]);
     close(status[1]);
     close(forwarded[0]);
     // The watcher keeps its own way to standard error as it was, and lets go
     // of everything else a reader of the process's output waits on.
-    int null = open("/dev/null", O_RDWR | O_CLOEXEC);
-    if (null >= 0) {
-      dup2(null, STDIN_FILENO);
-      dup2(null, STDOUT_FILENO);
-      close(null);
-    }
-    watch(data[0], status[0], forwarded[1], STDERR_FILENO, lastLineCount, onFailedExit);
+    pointAtNull(STDIN_FILENO);
+    pointAtNull(STDOUT_FILENO);
+    watch(data[0], status[0], forwarded[1], STDERR_FILENO, lastLineCount, watchedPid, onFailedExit);
   }
   close(data[0]);
   close(status[0]);
@@ -158,6 +226,8 @@ bool watchErrorOutput(size_t lastLineCount, OnFailedExit onFailedExit, std::stri
   // Programs this process starts write to the pipe too, so it must be
   // inherited by them: fd 2 is the one copy without close-on-exec.
   dup2(data[1], STDERR_FILENO);
+  // Output and errors into one pipe keep the order they were written in.
+  if (outputSharesErrors) dup2(data[1], STDOUT_FILENO);
   close(data[1]);
   g_statusChannel = status[1];
   on_exit(sendStatus, nullptr);

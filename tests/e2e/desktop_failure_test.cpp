@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "test_support/app_bundle.h"
+#include "base/utf.h"
 #include "test_support/dialog_standin.h"
 #include "test_support/run_program.h"
 #include "test_support/temp_dir.h"
@@ -62,6 +63,35 @@ class XServer {
   std::string display_;
 };
 
+// Ways for an application to end, chosen by its first argument.
+const char kModes[] = R"(
+public class Modes {
+  public static void main(String[] a) throws Exception {
+    switch (a[0]) {
+      case "silent" -> System.exit(1);
+      case "accented" -> throw new IllegalStateException("\u00e9".repeat(400));
+      case "order" -> {
+        for (int i = 0; i < 20; i++) { System.out.println("out " + i); System.err.println("err " + i); }
+      }
+      case "hook" -> {
+        Runtime.getRuntime().addShutdownHook(new Thread(() -> {
+          try { Thread.sleep(300); } catch (InterruptedException e) { }
+          System.err.println("the hook ran");
+        }));
+        System.out.println("ready");
+        Thread.sleep(20000);
+      }
+      case "crash" -> {
+        java.lang.reflect.Field f = sun.misc.Unsafe.class.getDeclaredField("theUnsafe");
+        f.setAccessible(true);
+        ((sun.misc.Unsafe) f.get(null)).putAddress(0, 0);
+      }
+      default -> throw new IllegalStateException(a[0]);
+    }
+  }
+}
+)";
+
 class DesktopFailure : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -71,7 +101,9 @@ class DesktopFailure : public ::testing::Test {
               "public class Greeter { public static void main(String[] a) {"
               " System.out.println(\"out \" + a.length); System.err.println(\"err line\");"
               " if (a.length > 0) throw new IllegalStateException(a[0]); } }\n");
-    ProgramResult javac = runProgram(kJdk17 + "/bin/javac", {"-d", classes->path(), *classes / "Greeter.java"});
+    writeFile(*classes / "Modes.java", kModes);
+    ProgramResult javac = runProgram(kJdk17 + "/bin/javac", {"-d", classes->path(), *classes / "Greeter.java",
+                                                             *classes / "Modes.java"});
     ASSERT_EQ(javac.status, 0) << javac.err;
   }
   static void TearDownTestSuite() {
@@ -187,6 +219,80 @@ TEST_F(DesktopFailure, AStaleDisplayFallsBackToStandardError) {
     err = readFileOrMissing(log);
   }
   EXPECT_NE(err.find(expected), std::string::npos) << err;
+}
+
+// What the notice gets, or nothing: it appears only when a person can act on
+// it, and with text any dialog program takes.
+TEST_F(DesktopFailure, ANoticeComesOnlyWithSomethingToActOnAndInWholeCharacters) {
+  XServer x;
+  if (!x.running()) GTEST_SKIP() << "no Xvfb to start";
+  std::string record = writeDialogStandin(dir / "bin", "zenity");
+  const std::string path = dir / "bin" + ":/usr/bin:/bin";
+  const struct {
+    const char* what;
+    std::vector<std::string> args;
+    int status;
+    std::string shown;  // empty: no notice
+  } cases[] = {
+      {"status 1 with nothing written", {"silent"}, 1, ""},
+      {"a crash of the runtime", {"crash"}, 134, "The application's Java runtime crashed. Its report is in " + dir.path()},
+      {"a long line of accented letters", {"accented"}, 1, "IllegalStateException: \u00e9\u00e9"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove(record);
+    AppBundle app = layOut("Modes");
+    std::vector<std::string> args = {"-c", "cd '" + dir.path() + "' && exec \"$0\" \"$@\" 2>err.log", app.executable};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    RunOptions options;
+    options.env = {{"DISPLAY", x.display()}, {"WAYLAND_DISPLAY", std::nullopt}, {"PATH", path},
+                   {"KESTROVEL_LOG", std::nullopt}, {"ASAN_OPTIONS", "detect_leaks=0:handle_segv=0"}};
+    ProgramResult result = runProgram("/bin/sh", args, options);
+    EXPECT_EQ(result.status, c.status);
+    if (c.shown.empty()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+      EXPECT_FALSE(fs::exists(record)) << readFileOrMissing(record);
+      continue;
+    }
+    std::string dialog = waitForFile(record);
+    EXPECT_NE(dialog.find(c.shown), std::string::npos) << dialog;
+    EXPECT_TRUE(isValidUtf8(dialog)) << dialog;
+  }
+}
+
+// Signals to the whole process group, closed standard streams and one pipe
+// for output and errors: nothing written is lost or reordered, and the
+// user's own interrupt is no error.
+TEST_F(DesktopFailure, NothingWrittenIsLostUnderSignalsClosedStreamsOrOneSharedPipe) {
+  XServer x;
+  if (!x.running()) GTEST_SKIP() << "no Xvfb to start";
+  std::string record = writeDialogStandin(dir / "bin", "zenity");
+  RunOptions options;
+  options.env = {{"DISPLAY", x.display()}, {"WAYLAND_DISPLAY", std::nullopt}, {"PATH", dir / "bin" + ":/usr/bin:/bin"},
+                 {"KESTROVEL_LOG", std::nullopt}, {"ASAN_OPTIONS", "detect_leaks=0:handle_segv=0"},
+                 {"LAUNCHER", layOut("Modes").executable}, {"WORK", dir.path()}};
+
+  ProgramResult group = runProgram(
+      "/bin/sh", {"-c", "cd \"$WORK\"; setsid \"$LAUNCHER\" hook >out.txt 2>err.txt & "
+                        "while ! grep -q ready out.txt 2>/dev/null; do sleep 0.05; done; "
+                        "kill -TERM -$!; wait $!; echo status $?; sleep 1; cat err.txt"},
+      options);
+  EXPECT_EQ(group.out, "status 143\nthe hook ran\n") << group.err;
+
+  ProgramResult closed = runProgram(
+      "/bin/sh", {"-c", "cd \"$WORK\"; exec 0<&- 1>&-; exec \"$LAUNCHER\" broken 2>closed.txt"}, options);
+  EXPECT_EQ(closed.status, 1);
+  std::string dialog = waitForFile(record);
+  EXPECT_NE(dialog.find("IllegalStateException: broken"), std::string::npos) << dialog;
+  EXPECT_NE(readFileOrMissing(dir / "closed.txt").find("IllegalStateException: broken"), std::string::npos);
+  fs::remove(record);
+
+  ProgramResult shared = runProgram("/bin/sh", {"-c", "exec \"$LAUNCHER\" order 2>&1"}, options);
+  std::string expected;
+  for (int i = 0; i < 20; ++i) expected += "out " + std::to_string(i) + "\nerr " + std::to_string(i) + "\n";
+  EXPECT_EQ(shared.out, expected);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(fs::exists(record)) << "the interrupt and the success were no errors";
 }
 
 }  // namespace
