@@ -48,6 +48,14 @@ class PlatformException : public std::exception {
   std::vector<std::string> callStack_;
 };
 
+// A value of the configuration (or of a file read as one) of another type
+// than the key needs: the packager's mistake, reported as a configuration
+// that cannot be used rather than as a fault of the launcher.
+class ValueTypeError : public PlatformException {
+ public:
+  using PlatformException::PlatformException;
+};
+
 // A failure the user is told about by a message key of the application's
 // messages, with up to two infos for its placeholders.
 class MessageError : public std::exception {

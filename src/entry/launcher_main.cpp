@@ -13,6 +13,7 @@
 #include "launcher/messages.h"
 #include "platform/paths.h"
 #include "run/diagnostic_log.h"
+#include "base/message_keys.h"
 #include "run/globals.h"
 
 namespace kvx {
@@ -45,6 +46,9 @@ int runEmbeddedConfiguration(RunState& run, const unsigned char* data, int size)
     return 1;
   }
   if (!list->isDictionary()) {
+    // A configuration is embedded, so this is the command-line road, and its
+    // errors go to standard error even before the configuration is installed.
+    g_cli = true;
     throw PlatformException("NSInvalidArgumentException",
                             "The embedded configuration's root is not a dictionary.");
   }
@@ -78,6 +82,9 @@ int runConfiguredRoad(RunState& run) {
     return runBundleRoad(run);
   } catch (const MessageError& e) {
     displayError(run, e.key(), e.info1(), e.info2());
+  } catch (const ValueTypeError& e) {
+    traceStack(e);
+    displayError(run, kConfigurationErrorKey, e.reason());
   } catch (const PlatformException& e) {
     KVX_ALWAYS_LOG("%s: %s", e.name().c_str(), e.reason().c_str());
     traceStack(e);

@@ -49,7 +49,7 @@ int64_t saturate(double d, int64_t min, int64_t max) {
 }
 
 [[noreturn]] void noReading(const Value& v, const char* reading) {
-  throw PlatformException("NSInvalidArgumentException",
+  throw ValueTypeError("NSInvalidArgumentException",
                           std::string("A property-list ") + typeName(v.type()) + " has no " +
                               reading + " reading.");
 }
@@ -109,7 +109,7 @@ int64_t integerValue(const Value& v) {
 std::optional<std::string> stringValue(const Value* v, std::string_view key) {
   if (v == nullptr) return std::nullopt;
   if (!v->isString()) {
-    throw PlatformException("NSInvalidArgumentException",
+    throw ValueTypeError("NSInvalidArgumentException",
                             "The value of \"" + std::string(key) + "\" is " +
                                 typeName(v->type()) + ", not a string.");
   }
@@ -119,7 +119,7 @@ std::optional<std::string> stringValue(const Value* v, std::string_view key) {
 std::optional<std::vector<std::string>> stringArrayValue(const Value* v, std::string_view key) {
   if (v == nullptr) return std::nullopt;
   if (!v->isArray()) {
-    throw PlatformException("NSInvalidArgumentException",
+    throw ValueTypeError("NSInvalidArgumentException",
                             "The value of \"" + std::string(key) + "\" is " +
                                 typeName(v->type()) + ", not an array of strings.");
   }
@@ -128,7 +128,7 @@ std::optional<std::vector<std::string>> stringArrayValue(const Value* v, std::st
   for (size_t i = 0; i < v->items().size(); ++i) {
     const Value& item = v->items()[i];
     if (!item.isString()) {
-      throw PlatformException("NSInvalidArgumentException",
+      throw ValueTypeError("NSInvalidArgumentException",
                               "Element " + std::to_string(i) + " of \"" + std::string(key) +
                                   "\" is " + typeName(item.type()) + ", not a string.");
     }

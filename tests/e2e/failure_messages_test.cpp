@@ -95,6 +95,11 @@ const FailureCase kCases[] = {
     {"Info.plist that is no dictionary", "<plist><array/></plist>", true, false,
      "Foo: The application could not be started because its configuration cannot be used: "
      "$DIR/Foo.app/Contents/Info.plist: the root is not a dictionary"},
+    {"a main class that is a number", R"(<plist><dict><key>CFBundleName</key><string>Foo Viewer</string>
+       <key>JavaVM</key><dict><key>MainClass</key><integer>7</integer></dict></dict></plist>)",
+     false, false,
+     "Foo Viewer: The application could not be started because its configuration cannot be used: "
+     "The value of \"MainClass\" is integer, not a string."},
     {"a bare stub", std::nullopt, false, true,
      "stub: The application could not be started because its configuration cannot be used: "
      "$DIR/opt/bin/stub: this launcher lies in no application bundle (Name.app/Contents/MacOS/Name) and "
@@ -129,6 +134,32 @@ TEST_F(FailureMessages, WithADisplayTheDialogShowsTheSameText) {
     EXPECT_EQ(waitForFile(record), "--error\n--no-markup\n--title\n" + line.substr(0, colon) + "\n--text\n" +
                                        line.substr(colon + 2) + "\n");
   }
+}
+
+// An embedded configuration makes a command-line launcher: whatever is wrong
+// with it is told on standard error, also with a graphical session.
+TEST_F(FailureMessages, AnEmbeddedConfigurationThatIsNoDictionaryIsToldOnStandardError) {
+  std::string record = writeDialogStandin(dir / "bin", "zenity");
+  // kvx-embed refuses such a configuration; a launcher written by other
+  // means may still carry one.
+  writeFile(dir / "empty.plist", "<plist><dict/></plist>");
+  ASSERT_EQ(runProgram(KVX_BUILD_DIR "/kvx-embed", {dir / "empty.plist", dir / "tool"}).status, 0);
+  std::string tool = readFileOrMissing(dir / "tool");
+  // Rewrites the embedded empty dictionary (binary, one byte of object: 0xD0)
+  // into an empty array (0xA0) of the same size.
+  const std::string emptyDictionary = std::string("bplist00\xd0", 9);
+  size_t at = tool.find(emptyDictionary);
+  ASSERT_NE(at, std::string::npos);
+  tool[at + 8] = static_cast<char>(0xA0);
+  writeFile(dir / "tool", tool);
+  fs::permissions(dir / "tool", fs::perms::owner_all);
+
+  ProgramResult result = start(dir / "tool", ":99");
+
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("The embedded configuration's root is not a dictionary."), std::string::npos)
+      << result.err;
+  EXPECT_FALSE(fs::exists(record)) << readFileOrMissing(record);
 }
 
 }  // namespace
