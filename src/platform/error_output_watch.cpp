@@ -14,6 +14,7 @@
 
 #include "base/utf.h"
 #include "platform/descriptor_io.h"
+#include "platform/file_identity.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/system_error.h"
@@ -180,8 +181,7 @@ bool pipeAboveStandardStreams(int fds[2]) {
 
 bool sameDestination(int a, int b) {
   struct stat first, second;
-  return fstat(a, &first) == 0 && fstat(b, &second) == 0 && first.st_dev == second.st_dev &&
-         first.st_ino == second.st_ino;
+  return fstat(a, &first) == 0 && fstat(b, &second) == 0 && detail::isSameFile(first, second);
 }
 
 void pointAtNull(int fd) {

@@ -33,17 +33,16 @@ bool decidesSharing(std::string_view option) {
   return false;
 }
 
-// System properties that change which classes are loaded, or how.
-bool isLoadingProperty(std::string_view option) {
-  return option.starts_with("-Djdk.module.") || option.starts_with("-Djava.system.class.loader=");
-}
-
 bool isUncheckedOption(std::string_view option) {
   if (option.starts_with("-D")) return !isLoadingProperty(option);
   return option.starts_with("-Xlog") || option.starts_with("-verbose") || option.starts_with("-splash:");
 }
 
 }  // namespace
+
+bool isLoadingProperty(std::string_view option) {
+  return option.starts_with("-Djdk.module.") || option.starts_with("-Djava.system.class.loader=");
+}
 
 std::optional<std::string> decidingOption(const OptionList& options, const OptionList& variableOptions) {
   for (const OptionList* list : {&options, &variableOptions}) {

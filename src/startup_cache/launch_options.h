@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kvx {
@@ -25,6 +26,10 @@ std::optional<std::string> argumentFileOption(const OptionList& options);
 // ("-Djava.class.path=", "-cp", "-classpath", "--class-path"), else the
 // CLASSPATH variable, else the current directory.
 std::string effectiveClassPath(const OptionList& options, const std::optional<std::string>& classPathVariable);
+
+// Whether a system property changes which classes are loaded, or by which
+// loader ("-Djdk.module.…", "-Djava.system.class.loader=").
+bool isLoadingProperty(std::string_view option);
 
 // The options a cache is made for: every option but system properties
 // (except those that change how modules and classes are loaded), logging and

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/text.h"
+#include "startup_cache/launch_options.h"
 
 namespace kvx {
 namespace {
@@ -44,11 +45,6 @@ bool isHarmlessLog(std::string_view option) {
     }
   }
   return true;
-}
-
-// Properties that change which classes are loaded, or by which loader.
-bool isLoadingProperty(std::string_view option) {
-  return option.starts_with("-Djdk.module.") || option.starts_with("-Djava.system.class.loader=");
 }
 
 // -XX flags whose only effects are on what happens after a failure or on

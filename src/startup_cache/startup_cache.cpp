@@ -107,7 +107,9 @@ std::optional<std::string> usableCache(const platform::PrivateFolder& folder, co
                                        const CachePlan& plan) {
   for (const std::string& finished : findFinishedCaches(names, plan.key)) {
     std::optional<platform::FileStatus> status = folder.statusOf(finished);
-    if (folder.holdsOwnFile(finished) && status && sealMatches(finished, *status)) return finished;
+    if (status && platform::isPrivateTo(*status, platform::effectiveUserId()) && sealMatches(finished, *status)) {
+      return finished;
+    }
     KVX_TRACE("startup cache: %@ has changed since it was made, or is not this user's own; not used",
               folder.pathOf(finished).c_str());
   }
