@@ -63,7 +63,7 @@ TEST(BundleOptions, EachMistakeIsOneLineNamingTheOption) {
       {withRequired({"--name", "Again"}), "--name is given twice"},
       {withRequired({"--main-class"}), "--main-class needs a value"},
       {withRequired({"--verbose=yes"}), "--verbose takes no value"},
-      {withRequired({"--type", "gui"}), "--type is app or cli, not \"gui\""},
+      {withRequired({"--type", "gui"}), "--type is app, cli, deb or rpm, not \"gui\""},
       {withRequired({"--description", "two\nlines"}), "--description: a value may not hold control characters"},
       {{"--name", "../up", "--input", "in", "--dest", "out"},
        "--name \"../up\": a name may not hold \"/\" nor begin with \".\""},

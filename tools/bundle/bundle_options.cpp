@@ -20,6 +20,21 @@ struct OptionForm {
 
 void setType(BundleOptions& o, std::string&& v) {
   o.type = v == "cli" ? BundleType::Cli : BundleType::App;
+  if (v == "deb") o.package.format = PackageFormat::Deb;
+  if (v == "rpm") o.package.format = PackageFormat::Rpm;
+}
+
+// Dependencies, each option a comma-separated list of clauses.
+void addDepends(BundleOptions& o, std::string&& v) {
+  size_t start = 0;
+  while (start <= v.size()) {
+    size_t comma = std::min(v.find(',', start), v.size());
+    std::string clause = v.substr(start, comma - start);
+    clause.erase(0, clause.find_first_not_of(' '));
+    clause.erase(clause.find_last_not_of(' ') + 1);
+    if (!clause.empty()) o.package.extraDepends.push_back(clause);
+    start = comma + 1;
+  }
 }
 
 // Module names, each option a comma-separated list.
@@ -57,6 +72,22 @@ constexpr OptionForm kOptions[] = {
     {"--icon", Kind::Once, [](BundleOptions& o, std::string&& v) { o.icon = std::move(v); }},
     {"--messages", Kind::Once, [](BundleOptions& o, std::string&& v) { o.messages = std::move(v); }},
     {"--stub", Kind::Once, [](BundleOptions& o, std::string&& v) { o.stub = std::move(v); }},
+    {"--package-tree", Kind::Once, [](BundleOptions& o, std::string&& v) { o.package.cliTree = v == "cli"; }},
+    {"--install-dir", Kind::Once, [](BundleOptions& o, std::string&& v) { o.package.installDir = std::move(v); }},
+    {"--linux-package-name", Kind::Once,
+     [](BundleOptions& o, std::string&& v) { o.package.packageName = std::move(v); }},
+    {"--linux-app-release", Kind::Once, [](BundleOptions& o, std::string&& v) { o.package.release = std::move(v); }},
+    {"--linux-deb-maintainer", Kind::Once,
+     [](BundleOptions& o, std::string&& v) { o.package.maintainer = std::move(v); }},
+    {"--copyright", Kind::Once, [](BundleOptions& o, std::string&& v) { o.package.copyright = std::move(v); }},
+    {"--license-file", Kind::Once, [](BundleOptions& o, std::string&& v) { o.package.licenseFile = std::move(v); }},
+    {"--linux-rpm-license-type", Kind::Once,
+     [](BundleOptions& o, std::string&& v) { o.package.licenseType = std::move(v); }},
+    {"--about-url", Kind::Once, [](BundleOptions& o, std::string&& v) { o.package.aboutUrl = std::move(v); }},
+    {"--linux-package-deps", Kind::Repeated, addDepends},
+    {"--linux-menu-group", Kind::Once, [](BundleOptions& o, std::string&& v) { o.package.menuGroup = std::move(v); }},
+    {"--linux-app-category", Kind::Once,
+     [](BundleOptions& o, std::string&& v) { o.package.appCategory = std::move(v); }},
     {"--verbose", Kind::Flag, [](BundleOptions& o, std::string&&) { o.verbose = true; }},
     {"--help", Kind::Flag, [](BundleOptions& o, std::string&&) { o.help = true; }},
     {"--version", Kind::Flag, [](BundleOptions& o, std::string&&) { o.version = true; }},
@@ -65,7 +96,7 @@ constexpr OptionForm kOptions[] = {
 // Options whose values are only paths kvx-bundle reads or writes, never
 // written into the configuration; every other value is.
 constexpr std::string_view kPathOnlyOptions[] = {"--input", "--dest",    "--jdk",  "--runtime-image",
-                                                 "--icon",  "--messages", "--stub"};
+                                                 "--icon",  "--messages", "--stub", "--install-dir", "--license-file"};
 
 bool entersConfiguration(std::string_view option) {
   return std::find(std::begin(kPathOnlyOptions), std::end(kPathOnlyOptions), option) == std::end(kPathOnlyOptions);
@@ -121,8 +152,11 @@ bool readOption(const std::vector<std::string>& args, size_t& i, BundleOptions& 
     return fail(error, std::string(form->name) + " \"" + shownBytes(value) +
                            "\": not UTF-8, which the launcher reads its configuration as");
   }
-  if (form->name == "--type" && value != "app" && value != "cli") {
-    return fail(error, "--type is app or cli, not \"" + value + "\"");
+  if (form->name == "--type" && value != "app" && value != "cli" && value != "deb" && value != "rpm") {
+    return fail(error, "--type is app, cli, deb or rpm, not \"" + value + "\"");
+  }
+  if (form->name == "--package-tree" && value != "app" && value != "cli") {
+    return fail(error, "--package-tree is app or cli, not \"" + value + "\"");
   }
   form->apply(options, std::move(value));
   return true;
@@ -181,7 +215,10 @@ std::optional<BundleOptions> parseBundleOptions(const std::vector<std::string>& 
     if (!readOption(args, i, options, seen, error)) return std::nullopt;
   }
   if (options.help || options.version) return options;
-  if (!checkRequired(options, error) || !checkRuntimeChoice(options, error)) return std::nullopt;
+  if (!checkRequired(options, error) || !checkRuntimeChoice(options, error) ||
+      !checkPackageOptions(options, error)) {
+    return std::nullopt;
+  }
   if (options.icon && options.type == BundleType::Cli) {
     *error = "--icon goes only with --type app: a command-line application shows no icon";
     return std::nullopt;

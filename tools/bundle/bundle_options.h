@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "package_options.h"
+
 namespace kvx::bundle {
 
 enum class BundleType { App, Cli };
@@ -40,6 +42,9 @@ struct BundleOptions {
   std::optional<std::string> icon;
   std::optional<std::string> messages;
   std::optional<std::string> stub;
+
+  // With --type deb or rpm: the package around the tree.
+  PackageOptions package;
 
   // Whether the application keeps a startup cache per runtime (kvx.startupCache).
   bool startupCache = true;
