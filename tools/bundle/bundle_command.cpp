@@ -2,6 +2,7 @@
 
 #include "bundle_build.h"
 #include "bundle_plan.h"
+#include "package_build.h"
 #include "staging_area.h"
 #include "step_log.h"
 
@@ -27,6 +28,7 @@ bool makeBundle(const BundleOptions& options, const platform::InterruptionGuard*
     *error = "interrupted by " + platform::signalName(interruptions->heldSignal());
     return false;
   }
+  if (options.package.format != PackageFormat::None) return makePackage(options, *plan, log, interruptions, error);
   std::optional<StagingArea> staging = StagingArea::create(options.dest, plan->layout.top, error);
   if (!staging) return false;
   log.note("building in " + staging->place().shown());

@@ -6,6 +6,7 @@
 #include "base/utf.h"
 #include "java_version.h"
 #include "messages_bundle.h"
+#include "package_build.h"
 #include "platform/file_tree.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -68,6 +69,11 @@ std::string resolvedAsFarAsItExists(const std::string& path) {
 
 bool planTarget(const BundleOptions& options, BundlePlan& plan, std::string* error) {
   plan.target = platform::joinPath(options.dest, plan.layout.top);
+  if (options.package.format != PackageFormat::None) {
+    std::optional<std::string> file = packageFileName(options, plan.stub, error);
+    if (!file) return false;
+    plan.target = platform::joinPath(options.dest, *file);
+  }
   if (platform::entryExists(plan.target)) {
     return fail(error, plan.target + " exists already; kvx-bundle never replaces an application");
   }

@@ -1,0 +1,48 @@
+#include "deb_package.h"
+
+#include "deb_control.h"
+#include "jdk_tool_run.h"
+#include "library_depends.h"
+#include "package_programs.h"
+#include "package_scripts.h"
+#include "platform/archive_tree.h"
+#include "platform/file_creation.h"
+#include "platform/paths.h"
+
+namespace kvx::bundle {
+namespace {
+
+bool writeScripts(const DebRequest& r, const std::string& debian, std::string* error) {
+  bool entry = !r.layout.desktopEntry.empty();
+  bool icon = !r.layout.icon.empty();
+  for (auto [name, text] : {std::pair{"postinst", debPostinst(entry, icon)}, {"postrm", debPostrm(entry, icon)}}) {
+    if (!text.empty() && !platform::writeNewFile(platform::joinPath(debian, name), text, 0755, error)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool packDeb(const DebRequest& r, const StepLog& log, const platform::InterruptionGuard* interruptions,
+             std::string* error) {
+  std::optional<std::string> dpkgDeb = findPackagingProgram("dpkg-deb", "dpkg", error);
+  if (!dpkgDeb) return false;
+  std::string debian = platform::joinPath(r.root, "DEBIAN");
+  if (!platform::createDirectories(debian, error)) return false;
+  std::optional<platform::ArchiveTree> tree = platform::prepareArchiveTree(r.root, r.time, error);
+  if (!tree) return false;
+  std::optional<std::vector<std::string>> depends =
+      debLibraryDepends(r.root, elfFilesIn(r.root, tree->files), r.workDir, log, interruptions, error);
+  if (!depends) return false;
+  depends->insert(depends->end(), r.options.package.extraDepends.begin(), r.options.package.extraDepends.end());
+  if (!platform::writeNewFile(platform::joinPath(debian, "control"),
+                              debControl(r.options, r.layout, *depends, tree->kibibytes), 0644, error) ||
+      !writeScripts(r, debian, error) || !platform::prepareArchiveTree(debian, r.time, error)) {
+    return false;
+  }
+  return runJdkTool("dpkg-deb", *dpkgDeb, {"--root-owner-group", "-Zxz", "--build", r.root, r.output}, log,
+                    interruptions, error)
+      .has_value();
+}
+
+}  // namespace kvx::bundle

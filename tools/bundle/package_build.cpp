@@ -1,0 +1,101 @@
+#include "package_build.h"
+
+#include <chrono>
+
+#include "deb_package.h"
+#include "package_icon.h"
+#include "package_layout.h"
+#include "package_programs.h"
+#include "package_root.h"
+#include "platform/file_creation.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "rpm_package.h"
+#include "staging_area.h"
+
+namespace kvx::bundle {
+namespace {
+
+// SOURCE_DATE_EPOCH as the reproducible-builds convention defines it: whole
+// seconds since 1970. A value that is no such number is refused rather than
+// silently giving a package that differs from run to run.
+bool sourceDateEpoch(std::optional<int64_t>& time, std::string* error) {
+  std::optional<std::string> value = platform::getEnv("SOURCE_DATE_EPOCH");
+  if (!value) return true;
+  bool digits = !value->empty() && value->size() <= 12 &&
+                value->find_first_not_of("0123456789") == std::string::npos;
+  if (!digits) {
+    *error = "SOURCE_DATE_EPOCH \"" + *value + "\" is no number of seconds since 1970";
+    return false;
+  }
+  time = std::stoll(*value);
+  return true;
+}
+
+// The format's tool, looked for before anything is made.
+bool findPackTool(PackageFormat format, std::string* error) {
+  if (!findPackagingProgram("strip", "binutils", error)) return false;
+  if (format == PackageFormat::Deb) {
+    return findPackagingProgram("dpkg-deb", "dpkg", error) &&
+           findPackagingProgram("dpkg-shlibdeps", "dpkg-dev", error);
+  }
+  return findPackagingProgram("rpmbuild", "rpm", error).has_value();
+}
+
+// The packing tools run in folders of their own, so every path they are
+// handed is absolute.
+bool pack(const BundleOptions& options, const PackageLayout& layout, const std::string& work,
+          std::optional<int64_t> time, const StepLog& log, const platform::InterruptionGuard* interruptions,
+          std::string* error) {
+  std::string output = platform::joinPath(work, layout.fileName);
+  std::string root = platform::joinPath(work, "root");
+  if (options.package.format == PackageFormat::Deb) {
+    DebRequest request{options, layout, root, platform::joinPath(work, "shlibdeps"), output, time};
+    return packDeb(request, log, interruptions, error);
+  }
+  RpmRequest request{options, layout, root, platform::joinPath(work, "rpmbuild"), output, time};
+  return packRpm(request, log, interruptions, error);
+}
+
+}  // namespace
+
+std::optional<std::string> packageFileName(const BundleOptions& options, const std::string& stub,
+                                           std::string* error) {
+  std::optional<std::string> architecture = packageArchitecture(options.package.format, stub, error);
+  if (!architecture) return std::nullopt;
+  return packageLayoutFor(options, *architecture, 0).fileName;
+}
+
+bool makePackage(const BundleOptions& options, const BundlePlan& plan, const StepLog& log,
+                 const platform::InterruptionGuard* interruptions, std::string* error) {
+  std::optional<int64_t> time;
+  std::optional<std::string> architecture = packageArchitecture(options.package.format, plan.stub, error);
+  int iconSize = options.icon ? themeIconSize(*options.icon, error) : 0;
+  if (!sourceDateEpoch(time, error) || !architecture || (options.icon && iconSize == 0) ||
+      !findPackTool(options.package.format, error)) {
+    return false;
+  }
+  PackageLayout layout = packageLayoutFor(options, *architecture, iconSize);
+  std::optional<StagingArea> work = StagingArea::create(options.dest, layout.fileName, error);
+  if (!work) return false;
+  log.note("building in " + work->path());
+  int64_t date = time.value_or(std::chrono::duration_cast<std::chrono::seconds>(
+                                   std::chrono::system_clock::now().time_since_epoch())
+                                   .count());
+  std::string base = platform::absolutePath(work->path()).value_or(work->path());
+  PackageRootRequest root{options, plan, layout, platform::joinPath(base, "root"), date};
+  bool made = platform::createDirectories(root.root, error) && fillPackageRoot(root, log, interruptions, error) &&
+              pack(options, layout, base, time, log, interruptions, error) &&
+              platform::renameWithoutReplacing(work->path(layout.fileName), plan.target, error);
+  std::string reason;
+  if (!work->discard(&reason)) {
+    *error = made ? "made " + plan.target + ", but its work folder stays: " + reason
+                  : *error + "; what was made could not be removed: " + reason;
+    return false;
+  }
+  if (made) log.note("made " + plan.target);
+  return made;
+}
+
+}  // namespace kvx::bundle

@@ -1,0 +1,83 @@
+#include "rpm_spec.h"
+
+#include "package_documents.h"
+#include "package_scripts.h"
+
+namespace kvx::bundle {
+namespace {
+
+// A regular expression matching exactly the given names, for rpm's
+// exclusion macros.
+std::string namesPattern(const std::vector<std::string>& names) {
+  std::string pattern;
+  for (const std::string& name : names) {
+    if (!pattern.empty()) pattern += "|";
+    for (char c : name) {
+      if (c == '.' || c == '+') pattern += "\\\\";
+      pattern += c;
+    }
+  }
+  return "^(" + pattern + ")";
+}
+
+std::string header(const RpmSpecParts& parts) {
+  const BundleOptions& options = parts.options;
+  const PackageLayout& layout = parts.layout;
+  std::string spec;
+  spec += "%global debug_package %{nil}\n";
+  // The tree is installed as it was built: no stripping, no build-id links.
+  spec += "%global __os_install_post %{nil}\n";
+  spec += "%global _build_id_links none\n";
+  spec += "%global __provides_exclude_from ^" + layout.installDir + "/.*$\n";
+  if (!parts.bundledLibraries.empty()) spec += "%global __requires_exclude " + namesPattern(parts.bundledLibraries) + "\n";
+  spec += "Name: " + layout.name + "\n";
+  spec += "Version: " + layout.version + "\n";
+  spec += "Release: " + layout.release + "\n";
+  spec += "Summary: " + summaryOf(options) + "\n";
+  spec += "License: " + options.package.licenseType.value_or("Unknown") + "\n";
+  if (options.vendor) spec += "Vendor: " + *options.vendor + "\n";
+  if (options.package.aboutUrl) spec += "URL: " + *options.package.aboutUrl + "\n";
+  if (options.package.appCategory) spec += "Group: " + *options.package.appCategory + "\n";
+  for (const std::string& clause : options.package.extraDepends) spec += "Requires: " + clause + "\n";
+  spec += "\n%description\n" + options.name + " " + layout.version + ", installed in " + layout.installDir + ".\n";
+  return spec;
+}
+
+std::string files(const RpmSpecParts& parts) {
+  const PackageLayout& layout = parts.layout;
+  // Quoted: a command is named after the application, which may hold blanks.
+  std::string list = "\n%files\n%defattr(-,root,root,-)\n" + layout.installDir + "\n";
+  for (const std::string* path : {&layout.desktopEntry, &layout.icon, &layout.command}) {
+    if (!path->empty()) list += "\"/" + *path + "\"\n";
+  }
+  list += "%dir /" + layout.docDir + "\n%license /" + layout.docDir + "/copyright\n";
+  return list;
+}
+
+std::string scripts(const PackageLayout& layout) {
+  std::string update = desktopCacheUpdate(!layout.desktopEntry.empty(), !layout.icon.empty());
+  if (update.empty()) return "";
+  return "\n%post\n" + update + "\n%postun\n" + update;
+}
+
+}  // namespace
+
+std::string rpmChangelogDate(int64_t time) {
+  // "Thu, 01 Jan 1970 …" rearranged.
+  std::string full = rfc5322Date(time);
+  return full.substr(0, 3) + " " + full.substr(8, 3) + " " + full.substr(5, 2) + " " +
+         full.substr(12, full.find(' ', 12) - 12);
+}
+
+std::string rpmSpec(const RpmSpecParts& parts) {
+  std::string spec = header(parts);
+  spec += "\n%install\nmkdir -p %{buildroot}\ncp -a '" + parts.root + "'/. %{buildroot}/\n";
+  spec += files(parts);
+  spec += scripts(parts.layout);
+  spec += "\n%changelog\n* " + rpmChangelogDate(parts.date) + " " + maintainerOf(parts.options) + " - " +
+          parts.layout.version + "-" + parts.layout.release + "\n- " + parts.options.name +
+          " packaged with its launcher.\n";
+  return spec;
+}
+
+}  // namespace kvx::bundle

@@ -1,0 +1,28 @@
+// The spec file rpmbuild reads to pack a filled package root.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bundle_options.h"
+#include "package_layout.h"
+
+namespace kvx::bundle {
+
+struct RpmSpecParts {
+  const BundleOptions& options;
+  const PackageLayout& layout;
+  std::string root;                          // copied whole into the build root
+  std::vector<std::string> bundledLibraries; // file names of the shared libraries the package brings
+  int64_t date;                              // of the changelog entry
+};
+
+// rpmbuild finds the libraries the package needs itself; those it brings
+// are kept out of what it requires and of what it offers to others.
+std::string rpmSpec(const RpmSpecParts& parts);
+
+// A date as an rpm changelog writes it: "Thu Jan 01 1970".
+std::string rpmChangelogDate(int64_t time);
+
+}  // namespace kvx::bundle
