@@ -342,5 +342,17 @@ TEST(GuidePages, EachMarkedBlockIsItsExampleFile) {
   }
 }
 
+TEST_F(GuideExamples, ThePackagesSessionPrintsWhatTheGuideShows) {
+  for (const char* tool : {"dpkg-deb", "dpkg-shlibdeps", "strip"}) {
+    if (runProgram("/bin/sh", {"-c", std::string("command -v ") + tool}).status != 0) {
+      GTEST_SKIP() << tool << " is not installed (scripts/install-deps)";
+    }
+  }
+  std::string work = dir / "work";
+  fs::create_directories(work + "/app");
+  fs::copy_file(helloJar(), work + "/app/hello.jar");
+  EXPECT_EQ(replaySession("bundle/packages.txt", work, kJdk17), example("bundle/packages.txt"));
+}
+
 }  // namespace
 }  // namespace kvx::test
