@@ -9,6 +9,7 @@
 
 #include <cerrno>
 
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/descriptor_io.h"
 #include "platform/system_error.h"
@@ -82,6 +83,17 @@ std::optional<FilePlace> createUniqueDirectory(const FilePlace& parent, const st
   return std::nullopt;
 }
 
+std::optional<std::string> createPrivateTemporaryDirectory(const std::string& prefix, std::string* error) {
+  std::string base = temporaryDirectory().value_or("/tmp/");
+  std::optional<std::string> absolute = absolutePath(base);
+  std::string pattern = joinPath(absolute.value_or(base), prefix + "XXXXXX");
+  if (mkdtemp(pattern.data()) == nullptr) {
+    fail(error, base, "cannot hold a new directory", errno);
+    return std::nullopt;
+  }
+  return pattern;
+}
+
 bool renameWithoutReplacing(const FilePlace& from, const FilePlace& to, std::string* error) {
   if (renameat2(from.directory(), from.path().c_str(), to.directory(), to.path().c_str(), RENAME_NOREPLACE) == 0) {
     return true;
@@ -129,7 +141,10 @@ bool copyNewFile(const std::string& from, const FilePlace& to, std::string* erro
     copied = false;
     code = errno;
   }
-  return copied || fail(error, to.shown(), "cannot be written", code);
+  if (copied) return true;
+  // A half-written copy is never left behind as if it were one.
+  unlinkat(to.directory(), to.path().c_str(), 0);
+  return fail(error, to.shown(), "cannot be written", code);
 }
 
 bool createSymbolicLink(const std::string& target, const FilePlace& place, std::string* error) {

@@ -24,6 +24,12 @@ std::optional<std::vector<std::string>> createDirectories(const FilePlace& place
 std::optional<FilePlace> createUniqueDirectory(const FilePlace& parent, const std::string& prefix,
                                                std::string* error);
 
+// A new directory only this user may enter (0700) in the temporary
+// directory (TMPDIR, else /tmp), named prefix and six random characters.
+// Gives its absolute path: made by mkdtemp, nobody else can put anything in
+// it, so paths inside it are safe to hand to other programs.
+std::optional<std::string> createPrivateTemporaryDirectory(const std::string& prefix, std::string* error);
+
 // Renames from to to; fails when anything is at to, an empty directory
 // included, rather than replacing it.
 bool renameWithoutReplacing(const FilePlace& from, const FilePlace& to, std::string* error);
@@ -32,6 +38,7 @@ bool renameWithoutReplacing(const FilePlace& from, const FilePlace& to, std::str
 bool writeNewFile(const FilePlace& place, std::string_view bytes, uint32_t mode, std::string* error);
 
 // A new file with the content and permission bits of from (links followed).
+// A copy that fails part way is taken away again.
 bool copyNewFile(const std::string& from, const FilePlace& to, std::string* error);
 
 // A new symbolic link at place whose text is target.

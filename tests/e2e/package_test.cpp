@@ -72,8 +72,6 @@ bool onPath(const std::string& program) {
   return runProgram("/bin/sh", {"-c", "command -v " + program}).status == 0;
 }
 
-ProgramResult sh(const std::string& script) { return runProgram("/bin/sh", {"-c", script}); }
-
 // Whether this machine can give a test a private system to install into.
 std::string privateSystemMissing() {
   if (geteuid() != 0) return "installing needs root (for the mount namespace)";

@@ -47,7 +47,7 @@ std::optional<std::vector<std::string>> debLibraryDepends(const std::string& roo
   std::vector<std::string> arguments = {"-c", "cd \"$1\" && shift && exec \"$0\" \"$@\"", *shlibdeps, workDir,
                                         "-O", "--ignore-missing-info"};
   for (const std::string& file : elfFiles) arguments.push_back("-e" + platform::joinPath(root, file));
-  std::optional<std::string> output = runJdkTool("dpkg-shlibdeps", "/bin/sh", arguments, log, interruptions, error);
+  std::optional<std::string> output = runJdkTool("dpkg-shlibdeps", "/bin/sh", arguments, log, {interruptions}, error);
   if (!output) return std::nullopt;
   for (std::string_view line : splitAt(*output, '\n')) {
     constexpr std::string_view kKey = "shlibs:Depends=";

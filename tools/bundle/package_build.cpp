@@ -12,7 +12,8 @@
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "rpm_package.h"
-#include "staging_area.h"
+#include "platform/directory_handle.h"
+#include "platform/file_tree.h"
 
 namespace kvx::bundle {
 namespace {
@@ -67,6 +68,23 @@ std::optional<std::string> packageFileName(const BundleOptions& options, const s
   return packageLayoutFor(options, *architecture, 0).fileName;
 }
 
+// The finished package is copied into DEST under a hidden name and renamed
+// into place only once whole, so a package never appears half written.
+bool deliver(const std::string& made, const std::string& dest, const std::string& fileName, std::string* error) {
+  if (!platform::createDirectories(dest, error)) return false;
+  std::optional<platform::DirectoryHandle> destDirectory = platform::DirectoryHandle::open(dest, error);
+  if (!destDirectory) return false;
+  platform::FilePlace partial{*destDirectory, "." + fileName + ".partial"};
+  if (!platform::copyNewFile(made, partial, error)) return false;
+  if (platform::renameWithoutReplacing(partial, {*destDirectory, fileName}, error)) return true;
+  std::string ignored;
+  platform::removeTree(partial, &ignored);
+  return false;
+}
+
+// The package is put together in a private folder of the temporary
+// directory: the packing tools are handed paths, and paths there cannot be
+// made to lead elsewhere by anyone else.
 bool makePackage(const BundleOptions& options, const BundlePlan& plan, const StepLog& log,
                  const platform::InterruptionGuard* interruptions, std::string* error) {
   std::optional<int64_t> time;
@@ -77,19 +95,18 @@ bool makePackage(const BundleOptions& options, const BundlePlan& plan, const Ste
     return false;
   }
   PackageLayout layout = packageLayoutFor(options, *architecture, iconSize);
-  std::optional<StagingArea> work = StagingArea::create(options.dest, layout.fileName, error);
+  std::optional<std::string> work = platform::createPrivateTemporaryDirectory("kvx-bundle-", error);
   if (!work) return false;
-  log.note("building in " + work->path());
+  log.note("building in " + *work);
   int64_t date = time.value_or(std::chrono::duration_cast<std::chrono::seconds>(
                                    std::chrono::system_clock::now().time_since_epoch())
                                    .count());
-  std::string base = platform::absolutePath(work->path()).value_or(work->path());
-  PackageRootRequest root{options, plan, layout, platform::joinPath(base, "root"), date};
+  PackageRootRequest root{options, plan, layout, platform::joinPath(*work, "root"), date};
   bool made = platform::createDirectories(root.root, error) && fillPackageRoot(root, log, interruptions, error) &&
-              pack(options, layout, base, time, log, interruptions, error) &&
-              platform::renameWithoutReplacing(work->path(layout.fileName), plan.target, error);
+              pack(options, layout, *work, time, log, interruptions, error) &&
+              deliver(platform::joinPath(*work, layout.fileName), options.dest, layout.fileName, error);
   std::string reason;
-  if (!work->discard(&reason)) {
+  if (!platform::removeTree(*work, &reason)) {
     *error = made ? "made " + plan.target + ", but its work folder stays: " + reason
                   : *error + "; what was made could not be removed: " + reason;
     return false;

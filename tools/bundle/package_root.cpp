@@ -33,7 +33,7 @@ bool buildTree(const Root& r) {
   std::string place = r.request.layout.tree.substr(1);
   std::optional<StagingArea> tree = StagingArea::create(r.at(platform::deletingLastPathComponent(place)),
                                                         platform::lastPathComponent(place), r.error);
-  return tree && buildBundle(r.request.options, r.request.plan, *tree, r.log, r.interruptions, r.error) &&
+  return tree && buildBundle(r.request.options, r.request.plan, *tree, r.log, {r.interruptions}, r.error) &&
          tree->commit(r.error);
 }
 
@@ -50,7 +50,7 @@ bool stripBinaries(const Root& r) {
   }
   if (arguments.size() == 2) return true;
   std::optional<std::string> strip = findPackagingProgram("strip", "binutils", r.error);
-  return strip && runJdkTool("strip", *strip, arguments, r.log, r.interruptions, r.error).has_value();
+  return strip && runJdkTool("strip", *strip, arguments, r.log, {r.interruptions}, r.error).has_value();
 }
 
 bool addDesktopEntry(const Root& r) {
@@ -93,7 +93,7 @@ bool addDocuments(const Root& r) {
   // in the header, so that the same history gives the same bytes.
   std::string changelog = layout.docDir + "/changelog.Debian";
   if (!r.write(changelog, debChangelog(options, layout, r.request.date))) return false;
-  if (!runJdkTool("gzip", "/bin/gzip", {"-9n", r.at(changelog)}, r.log, r.interruptions, r.error)) return false;
+  if (!runJdkTool("gzip", "/bin/gzip", {"-9n", r.at(changelog)}, r.log, {r.interruptions}, r.error)) return false;
   // Debian's own packages stay out of /opt; an application installed whole,
   // with its own runtime, belongs there.
   return r.write("usr/share/lintian/overrides/" + layout.name, layout.name + ": dir-or-file-in-opt *\n");

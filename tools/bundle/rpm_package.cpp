@@ -54,7 +54,7 @@ bool packRpm(const RpmRequest& r, const StepLog& log, const platform::Interrupti
   std::string spec = platform::joinPath(r.workDir, r.layout.name + ".spec");
   RpmSpecParts parts{r.options, r.layout, r.root, sharedLibraryNames(r.root, tree->files), date};
   if (!platform::writeNewFile(spec, rpmSpec(parts), 0644, error)) return false;
-  return runJdkTool("rpmbuild", *rpmbuild, rpmbuildArguments(r, spec), log, interruptions, error).has_value();
+  return runJdkTool("rpmbuild", *rpmbuild, rpmbuildArguments(r, spec), log, {interruptions}, error).has_value();
 }
 
 }  // namespace kvx::bundle
