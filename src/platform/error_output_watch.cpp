@@ -22,16 +22,30 @@
 namespace kvx::platform {
 namespace {
 
-// This process's ends of the channels to the watcher, for the exit hook:
-// the only thing an exit handler can be given. -1 once reported, or when no
-// watch runs.
-int g_statusChannel = -1;
-int g_forwardedChannel = -1;
+// This process's ends of the channels to the watcher, handed to the exit
+// hook, which runs once.
+struct ExitChannels {
+  int status;
+  int forwarded;
+};
 
 // How long an ending process waits for the watcher to pass on what it wrote.
 constexpr int kForwardWaitMilliseconds = 2000;
 
-void sendStatus(int status, void* /*unused*/) { reportExitStatus(status); }
+// Tells the watcher how this process ends.
+void sendStatus(int status, void* channels) {
+  const ExitChannels& ends = *static_cast<const ExitChannels*>(channels);
+  const int32_t value = status;
+  ssize_t ignored = write(ends.status, &value, sizeof value);
+  (void)ignored;
+  close(ends.status);
+  // Whoever reads standard error once this process has ended should find
+  // everything it wrote; a watcher that does not answer is not waited for long.
+  pollfd answer{ends.forwarded, POLLIN, 0};
+  while (poll(&answer, 1, kForwardWaitMilliseconds) < 0 && errno == EINTR) {
+  }
+  close(ends.forwarded);
+}
 
 // A line cut at its byte limit may end inside a character, and what a program
 // wrote need not be UTF-8 at all; a dialog program refuses either. The cut
@@ -222,32 +236,15 @@ bool watchErrorOutput(size_t lastLineCount, OnFailedExit onFailedExit, std::stri
   close(data[0]);
   close(status[0]);
   close(forwarded[1]);
-  g_forwardedChannel = forwarded[0];
   // Programs this process starts write to the pipe too, so it must be
   // inherited by them: fd 2 is the one copy without close-on-exec.
   dup2(data[1], STDERR_FILENO);
   // Output and errors into one pipe keep the order they were written in.
   if (outputSharesErrors) dup2(data[1], STDOUT_FILENO);
   close(data[1]);
-  g_statusChannel = status[1];
-  on_exit(sendStatus, nullptr);
+  // The hook's channels live until the process ends; nothing else holds them.
+  on_exit(sendStatus, new ExitChannels{status[1], forwarded[0]});
   return true;
-}
-
-void reportExitStatus(int status) {
-  if (g_statusChannel < 0) return;
-  const int32_t value = status;
-  ssize_t ignored = write(g_statusChannel, &value, sizeof value);
-  (void)ignored;
-  close(g_statusChannel);
-  g_statusChannel = -1;
-  // Whoever reads standard error once this process has ended should find
-  // everything it wrote; a watcher that does not answer is not waited for long.
-  pollfd answer{g_forwardedChannel, POLLIN, 0};
-  while (poll(&answer, 1, kForwardWaitMilliseconds) < 0 && errno == EINTR) {
-  }
-  close(g_forwardedChannel);
-  g_forwardedChannel = -1;
 }
 
 }  // namespace kvx::platform

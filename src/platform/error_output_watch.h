@@ -28,8 +28,8 @@ using OnFailedExit = std::function<void(const FailedExit& end)>;
 // From now on standard error goes through a small process of its own (forked
 // here, so call this while the process has a single thread): it forwards
 // every byte, unchanged and in order, to where standard error went before,
-// and keeps the last lines. When this process ends, through exit or after
-// reportExitStatus, with a status other than 0, or without exiting, it calls
+// and keeps the last lines. When this process ends, through exit or a
+// return from main, with a status other than 0, or without exiting, it calls
 // onFailedExit there. It goes on forwarding as long as anything still holds
 // the pipe (programs this process started), so nobody loses standard error
 // early: signals to the process group (an interrupt at the terminal, a
@@ -39,9 +39,5 @@ using OnFailedExit = std::function<void(const FailedExit& end)>;
 // standard streams closed. False, with
 // the reason in *error and nothing changed, when it cannot be set up.
 bool watchErrorOutput(size_t lastLineCount, OnFailedExit onFailedExit, std::string* error);
-
-// Tells the watching process how this one ends, for a caller that returns
-// rather than exits; later reports, and the one at exit, are not sent.
-void reportExitStatus(int status);
 
 }  // namespace kvx::platform
