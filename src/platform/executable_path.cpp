@@ -87,18 +87,6 @@ Candidate fromExecutedPath(const std::optional<struct stat>& running) {
 
 }  // namespace
 
-int copyExecutablePath(char* buf, uint32_t* size) {
-  int errorNumber = 0;
-  std::optional<std::string> link = readWholeLink("/proc/self/exe", &errorNumber);
-  if (!link) return -1;
-  if (link->size() + 1 > *size) {
-    *size = static_cast<uint32_t>(link->size() + 1);
-    return -1;
-  }
-  memcpy(buf, link->c_str(), link->size() + 1);
-  return 0;
-}
-
 std::optional<std::string> executablePath(std::string* error) {
   struct stat runningStatus;
   std::optional<struct stat> running;
