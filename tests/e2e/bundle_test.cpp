@@ -503,16 +503,14 @@ TEST_F(Bundled, AnInterruptedRunLeavesNothingBehind) {
   EXPECT_FALSE(fs::exists(dir / "dest"));
 }
 
-TEST(BundleTool, HelpExplainsEveryOptionAndNoArgumentsGiveTheUsage) {
+// Which options the help explains is tested against the option table
+// (tests/tools); here, that the program prints all of it.
+TEST(BundleTool, HelpShowsTheWholeTextAndNoArgumentsGiveTheUsage) {
   ProgramResult help = runProgram(kBundle, {"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(help.out.starts_with("usage: kvx-bundle --name NAME --input DIR --dest DIR")) << help.out;
-  for (const char* option :
-       {"--name", "--input", "--dest", "--type", "--main-jar", "--main-class", "--java-options", "--arguments",
-        "--jdk", "--add-modules", "--runtime-image", "--no-runtime", "--min-java", "--max-java", "--app-version",
-        "--identifier", "--description", "--vendor", "--icon", "--messages", "--stub", "--verbose", "@FILE"}) {
-    EXPECT_NE(help.out.find(std::string("\n  ") + option + " "), std::string::npos) << option;
-  }
+  EXPECT_NE(help.out.find("\n  --name NAME "), std::string::npos) << help.out;
+  EXPECT_TRUE(help.out.ends_with("2 with one line naming the problem otherwise.\n")) << help.out;
   ProgramResult none = runProgram(kBundle, {});
   EXPECT_EQ(none.status, 2);
   EXPECT_TRUE(none.err.starts_with("usage: kvx-bundle")) << none.err;

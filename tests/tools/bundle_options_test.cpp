@@ -1,4 +1,5 @@
 #include "bundle/bundle_options.h"
+#include "bundle/help_text.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,21 @@ namespace kvx::bundle {
 namespace {
 
 using Args = std::vector<std::string>;
+
+// Every option the parser reads has its explanation in the help: a line of
+// its own, or a place in a line that names several.
+TEST(BundleHelp, ExplainsEveryOptionOfTheOptionTable) {
+  const std::string help = kHelp;
+  std::vector<std::string_view> names = bundleOptionNames();
+  ASSERT_FALSE(names.empty());
+  for (std::string_view name : names) {
+    const std::string entry = std::string(name) + " ";
+    const bool ownLine = help.find("\n  " + entry) != std::string::npos;
+    const bool shared = help.find(", " + entry) != std::string::npos;
+    EXPECT_TRUE(ownLine || shared) << name;
+  }
+  EXPECT_NE(help.find("\n  @FILE "), std::string::npos);
+}
 
 Args withRequired(Args more) {
   Args args = {"--name", "Hello", "--input", "in", "--dest", "out"};

@@ -226,4 +226,10 @@ std::optional<BundleOptions> parseBundleOptions(const std::vector<std::string>& 
   return options;
 }
 
+std::vector<std::string_view> bundleOptionNames() {
+  std::vector<std::string_view> names;
+  for (const OptionForm& option : kOptions) names.push_back(option.name);
+  return names;
+}
+
 }  // namespace kvx::bundle

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "package_options.h"
@@ -61,5 +62,8 @@ struct BundleOptions {
 // --help and --version alone are always accepted. A value that becomes part
 // of the application's configuration must be UTF-8, as the launcher reads it.
 std::optional<BundleOptions> parseBundleOptions(const std::vector<std::string>& args, std::string* error);
+
+// The names of every option parseBundleOptions reads ("--name", …), for the help to explain.
+std::vector<std::string_view> bundleOptionNames();
 
 }  // namespace kvx::bundle
