@@ -20,6 +20,10 @@ namespace {
 // Enough for a Mach-O or ELF header and the largest fat table we accept.
 constexpr size_t kHeaderBytes = 4096;
 
+// Where an information dictionary names the runtime's version.
+constexpr const char* kJavaVMKey = "JavaVM";
+constexpr const char* kJVMVersionKey = "JVMVersion";
+
 plist::Value emptyDictionary() { return plist::Value::dictionary({}); }
 
 std::shared_ptr<Bundle> openContentsBundle(const std::string& directory) {
@@ -37,7 +41,7 @@ std::shared_ptr<Bundle> openContentsBundle(const std::string& directory) {
 // whose processor is checked is the one that is loaded.
 std::shared_ptr<Bundle> openPlainHome(const std::string& directory, const std::string& version) {
   plist::Value info = plist::Value::dictionary(
-      {{"JavaVM", plist::Value::dictionary({{"JVMVersion", plist::Value::string(version)}})}});
+      {{kJavaVMKey, plist::Value::dictionary({{kJVMVersionKey, plist::Value::string(version)}})}});
   return std::make_shared<Bundle>(directory, std::move(info), launchLibraryPath(directory));
 }
 
@@ -72,20 +76,35 @@ std::optional<std::string> releaseValue(const std::string& home, std::string_vie
   return std::nullopt;
 }
 
-std::string launchLibraryPath(const std::string& runtimePath) {
+std::optional<std::string> Bundle::jvmVersion(std::string* wrongType) const {
+  const plist::Value* javaVM = infoValue(kJavaVMKey);
+  if (!javaVM) return std::nullopt;
+  const plist::Value* version = javaVM->isDictionary() ? javaVM->get(kJVMVersionKey) : nullptr;
+  if (version && version->isString()) return version->str();
+  if (wrongType && !javaVM->isDictionary()) {
+    *wrongType = "\"" + std::string(kJavaVMKey) + "\" is not a dictionary";
+  } else if (wrongType && version) {
+    *wrongType = "The value of \"" + std::string(kJVMVersionKey) + "\" is " + plist::typeName(version->type()) +
+                 ", not a string.";
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> launchLibraryIn(const std::string& runtimePath) {
   // Older runtimes keep the library in a nested jre, newer ones in lib/ or lib/jli/.
-  constexpr std::array<const char*, 4> kLibraryDirectories = {
-      "Contents/Home/jre/lib/jli/",
-      "Contents/Home/lib/jli/",
-      "Contents/Home/lib/",
-      "lib/jli/",
+  constexpr std::array<const char*, 5> kLibraryDirectories = {
+      "Contents/Home/jre/lib/jli/", "Contents/Home/lib/jli/", "Contents/Home/lib/", "lib/jli/", "lib/",
   };
   for (const char* directory : kLibraryDirectories) {
-    std::string candidate = joinPath(runtimePath, std::string(directory) + kLaunchLibraryName);
-    if (fileExists(candidate)) return candidate;
+    std::string candidate = std::string(directory) + kLaunchLibraryName;
+    if (fileExists(joinPath(runtimePath, candidate))) return candidate;
   }
+  return std::nullopt;
+}
+
+std::string launchLibraryPath(const std::string& runtimePath) {
   // Not tested: if it is not there either, opening it reports the failure.
-  return joinPath(runtimePath, std::string("lib/") + kLaunchLibraryName);
+  return joinPath(runtimePath, launchLibraryIn(runtimePath).value_or(std::string("lib/") + kLaunchLibraryName));
 }
 
 std::string runtimeHome(const std::string& runtimePath) {

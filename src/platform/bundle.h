@@ -22,6 +22,11 @@ class Bundle {
   // The information dictionary; an empty dictionary when the bundle has none.
   const plist::Value& infoDictionary() const { return info_; }
   const plist::Value* infoValue(std::string_view key) const { return info_.get(key); }
+  // The runtime's version as its information dictionary names it: "JavaVM"
+  // → "JVMVersion" (a plain home's comes from its release file). nullopt
+  // when it names none, and when a value has the wrong type; then
+  // *wrongType, when given, says which, for a caller that refuses such a runtime.
+  std::optional<std::string> jvmVersion(std::string* wrongType = nullptr) const;
   // The executable's path, or nullopt when the bundle names none.
   const std::optional<std::string>& executablePath() const { return executable_; }
   // The processor types of the executable; nullopt when it has none or
@@ -44,9 +49,13 @@ std::optional<std::string> releaseValue(const std::string& home, std::string_vie
 // JAVA_VERSION of that file.
 std::optional<std::string> releaseJavaVersion(const std::string& home);
 
-// The launch library a runtime is started through: the first of its places
-// that exists, in the order the runtime layouts have used them, else lib/
-// untested. A plain runtime home's executable is this file too.
+// Where a runtime keeps its launch library, relative to runtimePath: the
+// first of its places that exists, in the order the runtime layouts have used
+// them; nullopt when there is none. The launcher and the packaging tool both
+// look here, so that a runtime the tool ships is one the launcher can start.
+std::optional<std::string> launchLibraryIn(const std::string& runtimePath);
+// The launch library a runtime is started through: launchLibraryIn, else
+// lib/ untested. A plain runtime home's executable is this file too.
 std::string launchLibraryPath(const std::string& runtimePath);
 
 // Where a runtime keeps its home: a runtime bundle in Contents/Home, a plain

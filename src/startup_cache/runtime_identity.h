@@ -3,7 +3,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "run/runtime_choice.h"
 
@@ -14,7 +13,7 @@ struct RuntimeIdentity {
   std::string path;
   // Where its bin/ and lib/ are.
   std::string home;
-  // The runtime's own version text, and its major version.
+  // The runtime's own version text, and its major version (-1: it names none).
   std::string version;
   int majorVersion = -1;
 };
@@ -25,9 +24,5 @@ struct RuntimeIdentity {
 // choice's version is only the last resort. nullopt (and *why) when there
 // is no runtime or no version to read.
 std::optional<RuntimeIdentity> identifyRuntime(const RuntimeChoice& runtime, std::string* why);
-
-// The major version of a version text: "17.0.15" and "17" give 17,
-// "1.8.0_392" gives 8, "25-ea" gives 25; -1 when it names none.
-int majorVersionOf(std::string_view version);
 
 }  // namespace kvx

@@ -75,6 +75,36 @@ TEST_F(BundleOpen, APlainHomesExecutableIsTheLibraryTheLaunchOpens) {
     ASSERT_TRUE(bundle) << home;
     EXPECT_EQ(bundle->executablePath(), home + "/" + c.executable) << home;
     EXPECT_EQ(bundle->executablePath(), launchLibraryPath(home)) << home;
+    // The relative place the packaging tool ships; none when nothing is there.
+    EXPECT_EQ(launchLibraryIn(home), c.files.empty() ? std::nullopt : std::optional<std::string>(c.executable))
+        << home;
+  }
+}
+
+// The version a runtime's information dictionary names, and why a value of
+// the wrong type names none.
+TEST_F(BundleOpen, JVMVersionAndValuesOfTheWrongType) {
+  const struct {
+    const char* name;
+    std::string body;
+    std::optional<std::string> version;
+    std::string wrongType;
+  } cases[] = {
+      {"named", "<key>JavaVM</key><dict><key>JVMVersion</key><string>21.0.2+13</string></dict>", "21.0.2+13", ""},
+      {"no JavaVM", "", std::nullopt, ""},
+      {"no JVMVersion", "<key>JavaVM</key><dict/>", std::nullopt, ""},
+      {"JavaVM text", "<key>JavaVM</key><string>17</string>", std::nullopt, "\"JavaVM\" is not a dictionary"},
+      {"JVMVersion number", "<key>JavaVM</key><dict><key>JVMVersion</key><integer>17</integer></dict>", std::nullopt,
+       "The value of \"JVMVersion\" is integer, not a string."},
+  };
+  for (const auto& c : cases) {
+    test::makeRuntimeBundle(dir / c.name, test::xmlPlist(c.body));
+    std::shared_ptr<Bundle> bundle = Bundle::open(dir / c.name);
+    ASSERT_TRUE(bundle) << c.name;
+    std::string wrongType;
+    EXPECT_EQ(bundle->jvmVersion(&wrongType), c.version) << c.name;
+    EXPECT_EQ(wrongType, c.wrongType) << c.name;
+    EXPECT_EQ(bundle->jvmVersion(), c.version) << c.name;
   }
 }
 

@@ -2,21 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "startup_cache/runtime_identity.h"
-
 namespace kvx {
 namespace {
 
 using Options = std::vector<std::string>;
-
-TEST(RuntimeMajorVersion, ReadsEveryWayRuntimesWriteTheirVersion) {
-  const std::pair<const char*, int> cases[] = {
-      {"17.0.15", 17}, {"17", 17},        {"25.0.3", 25},  {"25-ea", 25}, {"21+35", 21},
-      {"1.8.0_392", 8}, {"1.7.0", 7},     {"9", 9},        {"", -1},      {"ea", -1},
-      {"1", 1},         {"100.1", 100},
-  };
-  for (const auto& [version, major] : cases) EXPECT_EQ(majorVersionOf(version), major) << version;
-}
 
 TEST(CacheModeByRuntimeVersion, EachRangeGetsItsOwnArchiveAndOnlyTheUsingStartIsQuieted) {
   const std::string list = "/c/k.1.making.classlist";

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/java_version.h"
 #include "runtime_home.h"
 
 namespace kvx::bundle {
@@ -20,11 +21,7 @@ std::vector<int> versionNumbers(std::string_view version) {
   return numbers;
 }
 
-int featureRelease(std::string_view version) {
-  std::vector<int> numbers = versionNumbers(version);
-  if (numbers.empty()) return 0;
-  return numbers[0] == 1 && numbers.size() > 1 ? numbers[1] : numbers[0];
-}
+int featureRelease(std::string_view version) { return javaMajorVersion(version).value_or(0); }
 
 bool isNewerVersion(std::string_view a, std::string_view b) {
   std::vector<int> first = versionNumbers(a), second = versionNumbers(b);

@@ -13,7 +13,8 @@ namespace kvx::bundle {
 // 1, 8, 0, 202; 21-ea gives 21. The first part that is not a number ends it.
 std::vector<int> versionNumbers(std::string_view version);
 
-// The feature release: 17 for 17.0.2, 8 for 1.8.0_202; 0 when there is none.
+// The feature release, as the launcher reads a runtime's major version: 17
+// for 17.0.2, 8 for 1.8.0_202; 0 when there is none.
 int featureRelease(std::string_view version);
 
 // Whether a names a later release than b, number by number (17.0.10 > 17.0.9).

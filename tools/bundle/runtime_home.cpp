@@ -1,8 +1,6 @@
 #include "runtime_home.h"
 
 #include "java_version.h"
-#include "platform/files.h"
-#include "platform/paths.h"
 #include "platform/bundle.h"
 #include "platform/runtime_names.h"
 
@@ -14,17 +12,8 @@ std::optional<std::string> releaseValue(const std::string& home, std::string_vie
   return value;
 }
 
-std::optional<std::string> launchLibraryIn(const std::string& home) {
-  // The places the launcher tries, in its order, for a home of either kind.
-  for (const char* directory : {"lib/jli/", "lib/"}) {
-    std::string candidate = std::string(directory) + kLaunchLibraryName;
-    if (platform::fileExists(platform::joinPath(home, candidate))) return candidate;
-  }
-  return std::nullopt;
-}
-
 std::optional<RuntimeDescription> describeRuntime(const std::string& home, std::string* error) {
-  std::optional<std::string> library = launchLibraryIn(home);
+  std::optional<std::string> library = platform::launchLibraryIn(home);
   if (!library) {
     *error = "no lib/" + std::string(kLaunchLibraryName) + " (a Java runtime of release 9 or later?)";
     return std::nullopt;

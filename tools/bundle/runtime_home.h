@@ -13,10 +13,6 @@ struct RuntimeDescription {
   std::string launchLibrary;           // relative to the home: lib/libjli.so or lib/jli/libjli.so
 };
 
-// The launch library of the runtime at home, relative to it, where the
-// launcher looks for it; nullopt when there is none.
-std::optional<std::string> launchLibraryIn(const std::string& home);
-
 // The value of a key of a runtime home's release file (IMPLEMENTOR, …);
 // nullopt when it is missing or empty.
 std::optional<std::string> releaseValue(const std::string& home, std::string_view key);

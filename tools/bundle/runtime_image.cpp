@@ -23,10 +23,9 @@ bool sharesAProcessor(const platform::Bundle& runtime, const std::string& stub) 
 // The version the launcher will read: JavaVM → JVMVersion of a bundle's
 // Info.plist, or JAVA_VERSION of a plain home's release file.
 std::optional<std::string> versionOf(const platform::Bundle& runtime) {
-  const plist::Value* javaVM = runtime.infoValue("JavaVM");
-  const plist::Value* version = javaVM && javaVM->isDictionary() ? javaVM->get("JVMVersion") : nullptr;
-  if (!version || !version->isString() || version->str().empty()) return std::nullopt;
-  return version->str();
+  std::optional<std::string> version = runtime.jvmVersion();
+  if (!version || version->empty()) return std::nullopt;
+  return version;
 }
 
 }  // namespace
@@ -41,7 +40,7 @@ std::optional<PreparedRuntime> inspectRuntimeImage(const std::string& directory,
   if (!runtime) return refuse("no such directory");
   std::string home = platform::runtimeHome(directory);
   bool isBundle = home != directory;
-  std::optional<std::string> library = launchLibraryIn(home);
+  std::optional<std::string> library = platform::launchLibraryIn(home);
   if (!library) return refuse("no " + (isBundle ? std::string("Contents/Home/") : "") + "lib/libjli.so");
   std::optional<std::string> version = versionOf(*runtime);
   if (!version) {
