@@ -12,7 +12,7 @@
 #include <map>
 #include <string>
 
-#include "launcher/launcher.h"
+#include "params/java_parameters.h"
 
 namespace {
 
@@ -60,10 +60,10 @@ std::string jarDirectory(int64_t n) {
 void BM_ReadOptionsFile(benchmark::State& state) {
   const std::string path = optionsFile(state.range(0));
   kvx::RunState run;
-  kvx::Launcher launcher{run};
+  const kvx::RuntimeChoice noRuntime;
   for (auto _ : state) {
     kvx::StringList options;
-    kvx::OptString classPath = launcher.readOptionsFile(path, options, std::nullopt);
+    kvx::OptString classPath = kvx::JavaParameters(run, noRuntime).readOptionsFile(path, options, std::nullopt);
     benchmark::DoNotOptimize(classPath);
   }
   state.SetComplexityN(state.range(0));
@@ -77,9 +77,8 @@ BENCHMARK(BM_ReadOptionsFile)
 void BM_ResolveWildcardDirectory(benchmark::State& state) {
   const std::string entry = jarDirectory(state.range(0));
   kvx::RunState run;
-  kvx::Launcher launcher{run};
   for (auto _ : state) {
-    kvx::OptString resolved = launcher.resolveArtifactPath("conf:" + entry);
+    kvx::OptString resolved = kvx::JavaParameters::resolveArtifactPath("conf:" + entry);
     benchmark::DoNotOptimize(resolved);
   }
   state.SetComplexityN(state.range(0));
@@ -102,10 +101,11 @@ std::string generatedFile(const std::string& name, int64_t n, const std::functio
 
 void readOptionsFileRepeatedly(benchmark::State& state, const std::string& path) {
   kvx::RunState run;
-  kvx::Launcher launcher{run};
+  const kvx::RuntimeChoice noRuntime;
   for (auto _ : state) {
     kvx::StringList options;
-    kvx::OptString classPath = launcher.readOptionsFile(path, options, std::string("start"));
+    kvx::OptString classPath =
+        kvx::JavaParameters(run, noRuntime).readOptionsFile(path, options, std::string("start"));
     benchmark::DoNotOptimize(classPath);
   }
   state.SetComplexityN(state.range(0));
@@ -174,10 +174,10 @@ void BM_ReadOptionsFile_IncludeFanOut(benchmark::State& state) {
   }
   std::ofstream(dir / ("level" + std::to_string(levels)), std::ios::binary) << "-Dleaf\n";
   kvx::RunState run;
-  kvx::Launcher launcher{run};
+  const kvx::RuntimeChoice noRuntime;
   for (auto _ : state) {
     kvx::StringList options;
-    launcher.readOptionsFile((dir / "level0").string(), options, std::nullopt);
+    kvx::JavaParameters(run, noRuntime).readOptionsFile((dir / "level0").string(), options, std::nullopt);
     benchmark::DoNotOptimize(options);
   }
   state.SetComplexityN(int64_t{1} << levels);

@@ -18,8 +18,7 @@
 #include "discovery/version_tokens.h"
 #include "platform/files.h"
 #include "discovery/version_strings.h"
-#include "launcher/launcher.h"
-#include "run/globals.h"
+#include "discovery/runtime_search.h"
 
 namespace {
 
@@ -118,13 +117,13 @@ void BM_FindPublicJavaBundle(benchmark::State& state) {
   const std::string max = std::to_string(n - tried + 1);
   const std::string expected = jvms + "/jdk-" + max + ".jdk";
   for (auto _ : state) {
-    launchJavaVersion = nullptr;
     kvx::RunState run;
-    kvx::Launcher launcher{run};
-    launcher.searchRoots.systemRuntimeDirectory = jvms;
-    launcher.searchRoots.pluginPath = jvms + "/no-plugin";
-    launcher.findPublicJavaBundle(std::nullopt, max, false);
-    if (launcher.javaBundlePath != expected || !launchJavaVersion) {
+    kvx::SearchRoots roots;
+    roots.systemRuntimeDirectory = jvms;
+    roots.pluginPath = jvms + "/no-plugin";
+    kvx::RuntimeSearch search(run, roots);
+    search.findPublicJavaBundle(std::nullopt, max, false);
+    if (search.candidate().javaBundlePath != expected || !search.acceptedVersion()) {
       state.SkipWithError("the search did not take the expected runtime");
       break;
     }

@@ -35,7 +35,7 @@ void BM_UnpackNothingLeft(benchmark::State& state) {
   const std::string home = runtime.home.string();
   const std::string jre = (runtime.home / "jre").string();
   for (auto _ : state) {
-    bool ok = kvx::Unpacker::unpack(jre, {}) && kvx::Unpacker::unpack(home, {});
+    bool ok = kvx::Unpacker::unpack(jre) && kvx::Unpacker::unpack(home);
     benchmark::DoNotOptimize(ok);
   }
 }

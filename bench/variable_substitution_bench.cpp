@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "launcher/launcher.h"
+#include "run/variables.h"
 
 namespace {
 
@@ -18,18 +18,16 @@ void setUpLauncherPaths(kvx::RunState& run) {
 void BM_ReplaceVariables_LauncherAndEnvironment(benchmark::State& state) {
   kvx::RunState run;
   setUpLauncherPaths(run);
-  kvx::Launcher launcher{run};
   kvx::OptString text = std::string("-Dapp.home=${launcher:sys.appRootDir}/lib${launcher:sys.pathlistSeparator}${HOME}/.foo");
-  for (auto _ : state) benchmark::DoNotOptimize(launcher.replaceVariables(text));
+  for (auto _ : state) benchmark::DoNotOptimize(kvx::replaceVariables(run, std::nullopt, text));
 }
 BENCHMARK(BM_ReplaceVariables_LauncherAndEnvironment);
 
 void BM_ReplaceVariables_PlainText(benchmark::State& state) {
   kvx::RunState run;
   setUpLauncherPaths(run);
-  kvx::Launcher launcher{run};
   kvx::OptString text = std::string("-Xmx512m");
-  for (auto _ : state) benchmark::DoNotOptimize(launcher.replaceVariables(text));
+  for (auto _ : state) benchmark::DoNotOptimize(kvx::replaceVariables(run, std::nullopt, text));
 }
 BENCHMARK(BM_ReplaceVariables_PlainText);
 
@@ -40,9 +38,8 @@ void BM_ReplaceVariables_VariableAmongMany(benchmark::State& state) {
   for (int i = 0; i < 5000; ++i) setenv(name(i).c_str(), ("value of variable " + std::to_string(i)).c_str(), 1);
   kvx::RunState run;
   setUpLauncherPaths(run);
-  kvx::Launcher launcher{run};
   kvx::OptString text = std::string("-Dapp.home=${HOME}/.foo");
-  for (auto _ : state) benchmark::DoNotOptimize(launcher.replaceVariables(text));
+  for (auto _ : state) benchmark::DoNotOptimize(kvx::replaceVariables(run, std::nullopt, text));
   for (int i = 0; i < 5000; ++i) unsetenv(name(i).c_str());
 }
 BENCHMARK(BM_ReplaceVariables_VariableAmongMany)->Unit(benchmark::kMicrosecond);

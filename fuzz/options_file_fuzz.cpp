@@ -18,7 +18,7 @@
 #include <string_view>
 
 #include "base/exception.h"
-#include "launcher/launcher.h"
+#include "params/java_parameters.h"
 #include "params/options_pass.h"
 #include "run/variables.h"
 
@@ -95,10 +95,11 @@ Outcome readFirstFile() {
   kvx::RunState run;
   run.launcherDirInApp = directory();
   run.appRootDir = directory();
-  kvx::Launcher launcher{run};
+  const kvx::RuntimeChoice noRuntime;
   Outcome outcome;
   try {
-    outcome.classPath = launcher.readOptionsFile(directory() + "/f0", outcome.options, std::string("start"));
+    outcome.classPath = kvx::JavaParameters(run, noRuntime)
+                            .readOptionsFile(directory() + "/f0", outcome.options, std::string("start"));
   } catch (const kvx::MessageError& e) {
     if (e.key() != "kvx.ConfigurationError" || !e.info1() || !e.info1()->starts_with("the variable ${")) abort();
     outcome.error = e.info1();

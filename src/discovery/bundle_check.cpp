@@ -3,12 +3,12 @@
 #include <vector>
 
 #include "base/exception.h"
+#include "base/java_version.h"
 #include "discovery/runtime_search.h"
 #include "discovery/version_strings.h"
 #include "discovery/version_tokens.h"
 #include "image/executable_architectures.h"
 #include "run/diagnostic_log.h"
-#include "run/kept_until_exit.h"
 
 namespace kvx {
 namespace {
@@ -19,12 +19,26 @@ OptString bundleString(const platform::Bundle& bundle, std::string_view key) {
   return plist::stringValue(bundle.infoValue(key), key);
 }
 
-OptString jvmVersionOf(const platform::Bundle& bundle) {
-  const plist::Value* javaVM = bundle.infoValue("JavaVM");
-  if (!javaVM) return std::nullopt;
-  if (!javaVM->isDictionary())
-    throw PlatformException("NSInvalidArgumentException", "\"JavaVM\" is not a dictionary");
-  return plist::stringValue(javaVM->get("JVMVersion"), "JVMVersion");
+struct RuntimeStrings {
+  OptString version, evar, info;
+};
+
+// The runtime's version, "EvarVersion" and "CFBundleGetInfoString"; nullopt,
+// with the reason in *why, when a value of the wrong type keeps them from
+// being read.
+std::optional<RuntimeStrings> readRuntimeStrings(const platform::Bundle& bundle, bool plugin, std::string* why) {
+  RuntimeStrings strings;
+  strings.version = bundle.jvmVersion(why);
+  if (!why->empty()) return std::nullopt;
+  try {
+    if (plugin && !strings.version) strings.version = bundleString(bundle, "CFBundleVersion");
+    strings.evar = bundleString(bundle, "EvarVersion");
+    strings.info = bundleString(bundle, "CFBundleGetInfoString");
+  } catch (const PlatformException& e) {
+    *why = e.reason();
+    return std::nullopt;
+  }
+  return strings;
 }
 
 // The pre-release candidate among the version, "EvarVersion" and
@@ -61,48 +75,39 @@ void traceOutOfRange(const std::string& path, const std::string& version, bool m
   }
 }
 
-int32_t majorVersionOf(const StringList& list) {
-  if (list.empty()) return -1;
-  int32_t major = plist::intValue(list[0]);
-  if (major == 1 && list.size() > 1) major = plist::intValue(list[1]);
-  return major;
-}
-
 }  // namespace
 
-char* RuntimeSearch::checkJavaVersion(const OptString& minVersion, const OptString& maxVersion,
-                                 bool allowBeta, bool plugin) {
-  OptString version, evar, info;
-  const std::shared_ptr<platform::Bundle>& javaBundle = choice_.javaBundle;
+OptString RuntimeSearch::checkJavaVersion(const OptString& minVersion, const OptString& maxVersion,
+                                          bool allowBeta, bool plugin) {
+  const std::shared_ptr<platform::Bundle>& javaBundle = candidate_.javaBundle;
   if (!javaBundle) {
-    KVX_TRACE("refused %@: not a directory", candidateName(choice_).c_str());
-  } else {
-    // A runtime whose information dictionary holds values of the wrong type
-    // cannot be judged: it is rejected like any other, and the search goes on.
-    try {
-      version = jvmVersionOf(*javaBundle);
-      if (plugin && !version) version = bundleString(*javaBundle, "CFBundleVersion");
-      evar = bundleString(*javaBundle, "EvarVersion");
-      info = bundleString(*javaBundle, "CFBundleGetInfoString");
-    } catch (const PlatformException& e) {
-      KVX_TRACE("unreadable runtime information %@: %@", javaBundle->path().c_str(), e.reason().c_str());
-      return nullptr;
-    }
-    if (!checkArchitecture(javaBundle.get())) return nullptr;
+    KVX_TRACE("refused %@: not a directory", candidateName(candidate_).c_str());
+    return checkBundleVersion(minVersion, maxVersion, allowBeta, plugin, std::nullopt, std::nullopt,
+                              std::nullopt);
   }
-  return checkBundleVersion(minVersion, maxVersion, allowBeta, plugin, version, evar, info);
+  // A runtime whose information dictionary holds values of the wrong type
+  // cannot be judged: it is rejected like any other, and the search goes on.
+  std::string why;
+  std::optional<RuntimeStrings> strings = readRuntimeStrings(*javaBundle, plugin, &why);
+  if (!strings) {
+    KVX_TRACE("unreadable runtime information %@: %@", javaBundle->path().c_str(), why.c_str());
+    return std::nullopt;
+  }
+  if (!checkArchitecture(javaBundle.get())) return std::nullopt;
+  return checkBundleVersion(minVersion, maxVersion, allowBeta, plugin, strings->version, strings->evar,
+                            strings->info);
 }
 
-char* RuntimeSearch::checkBundleVersion(const OptString& minVersion, const OptString& maxVersion,
-                                   bool allowBeta, bool plugin, const OptString& bundleVersion,
-                                   const OptString& evarVersion, const OptString& infoString) {
-  char* result = nullptr;
+OptString RuntimeSearch::checkBundleVersion(const OptString& minVersion, const OptString& maxVersion,
+                                            bool allowBeta, bool plugin, const OptString& bundleVersion,
+                                            const OptString& evarVersion, const OptString& infoString) {
+  OptString result;
   int32_t major = -1;
   if (bundleVersion) {
     const OptString* beta = allowBeta ? nullptr : betaMatch(bundleVersion, evarVersion, infoString);
     if (beta) {
       KVX_TRACE("beta not allowed %@", (*beta)->c_str());
-      KVX_TRACE("refused %@: pre-release not allowed", candidateName(choice_).c_str());
+      KVX_TRACE("refused %@: pre-release not allowed", candidateName(candidate_).c_str());
     } else {
       StringList list = version::splitComponents(*bundleVersion);
       if (plugin) rearrangePluginVersion(list);
@@ -112,27 +117,26 @@ char* RuntimeSearch::checkBundleVersion(const OptString& minVersion, const OptSt
       bool maxOK = version::compareVersion(maxVersion, list, true);
       KVX_TRACE("comparing4 %d %d", minOK ? 1 : 0, maxOK ? 1 : 0);
       if (minOK && maxOK) {
-        result = copyKeptUntilExit(bundleVersion->substr(0, bundleVersion->find_first_of("_+")));
-        major = majorVersionOf(list);
+        result = bundleVersion->substr(0, bundleVersion->find_first_of("_+"));
+        // A version that names no major version has always counted as 0 here,
+        // and the version-specific option ranges read it so.
+        major = javaMajorVersion(*bundleVersion).value_or(0);
       } else if (traceEnabled()) {
-        traceOutOfRange(candidateName(choice_), *bundleVersion, minOK, maxOK, minVersion, maxVersion);
+        traceOutOfRange(candidateName(candidate_), *bundleVersion, minOK, maxOK, minVersion, maxVersion);
       }
     }
-  } else if (choice_.javaBundle) {
-    KVX_TRACE("refused %@: no version in its Info.plist", candidateName(choice_).c_str());
+  } else if (candidate_.javaBundle) {
+    KVX_TRACE("refused %@: no version in its Info.plist", candidateName(candidate_).c_str());
   }
   if (result) {
-    choice_.javaVersion = bundleVersion;
-    choice_.javaMajorVersion = major;
+    candidate_.javaVersion = bundleVersion;
+    candidate_.javaMajorVersion = major;
   }
-  KVX_TRACE("check returned %s", result ? result : "(null)");
+  KVX_TRACE("check returned %s", result ? result->c_str() : "(null)");
   return result;
 }
 
-bool mustCheckArchitecture() { return true; }
-
 bool checkArchitecture(const platform::Bundle* bundle) {
-  if (!mustCheckArchitecture()) return true;
   std::optional<std::vector<int32_t>> archs =
       bundle ? bundle->executableArchitectures() : std::nullopt;
   int32_t required = image::launcherCpuType();

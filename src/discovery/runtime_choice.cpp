@@ -5,7 +5,6 @@
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "run/diagnostic_log.h"
-#include "run/globals.h"
 #include "run/variables.h"
 #include "unpack/unpacker.h"
 
@@ -24,9 +23,9 @@ Limits configuredLimits(const RunState& run) {
           getBooleanValue(run.infoDictionary, "kvx.allowBeta")};
 }
 
-bool runtimeFound(const RuntimeChoice& choice) {
-  return choice.javaBundle != nullptr || launchJavaVersion != nullptr;
-}
+// The launch version of a plain runtime home in the application root: it is
+// taken without a check, so nothing is known of its version.
+constexpr const char* kUnknownJavaVersion = "1.7.0";
 
 // The unpack step failed: tell an unwritable directory from a failed tool
 // run. The start ends there; the runtime cannot be used half unpacked. Two
@@ -49,18 +48,18 @@ bool runtimeFound(const RuntimeChoice& choice) {
 // is made absolute first, so that both name the same runtime.
 void RuntimeSearch::openCandidate(const std::string& path) {
   OptString anchored = platform::absolutePath(path);
-  choice_.javaBundlePath = anchored.value_or(path);
-  choice_.javaBundle = anchored ? platform::Bundle::open(*anchored) : nullptr;
+  candidate_.javaBundlePath = anchored.value_or(path);
+  candidate_.javaBundle = anchored ? platform::Bundle::open(*anchored) : nullptr;
   if (!anchored) KVX_TRACE("refused %@: the current directory it is relative to cannot be told", path.c_str());
 }
 
 OptString RuntimeSearch::replaceVariables(const OptString& text) const {
-  return kvx::replaceVariables(run_, choice_.javaBundlePath, text);
+  return kvx::replaceVariables(run_, candidate_.javaBundlePath, text);
 }
 
 OptString RuntimeSearch::findOverrideJvm() {
   StringList options;
-  JavaParameters parameters(run_, choice_);
+  JavaParameters parameters(run_, candidate_);
   parameters.addOptionSources(options, std::string(), /*withVersionOptions=*/false);
   StringList ignoredArguments;
   parameters.addCommandLineParameters(options, ignoredArguments);
@@ -77,14 +76,14 @@ void RuntimeSearch::findOverrideOrBundledRuntime(const OptString& minVersion, co
   if (OptString override = findOverrideJvm()) {
     KVX_TRACE("JVM override: %@", override->c_str());
     findDirectoryJavaBundle(override, minVersion, maxVersion, allowBeta);
-    if (!choice_.javaBundle) KVX_TRACE("No suitable JVM bundle found at: %@", override->c_str());
+    if (!candidate_.javaBundle) KVX_TRACE("No suitable JVM bundle found at: %@", override->c_str());
   }
-  if (choice_.javaBundle || !run_.mainBundlePath) return;
+  if (candidate_.javaBundle || !run_.mainBundlePath) return;
   for (const char* place : {"Contents/Resources/jre.bundle", "Contents/PlugIns/jre.bundle"}) {
     const std::string path = platform::joinPath(*run_.mainBundlePath, place);
-    choice_.javaBundlePath = path;
-    if (platform::fileExists(path)) choice_.javaBundle = platform::Bundle::open(path);
-    if (choice_.javaBundle) return;
+    candidate_.javaBundlePath = path;
+    if (platform::fileExists(path)) candidate_.javaBundle = platform::Bundle::open(path);
+    if (candidate_.javaBundle) return;
     KVX_TRACE("no runtime shipped at %@", path.c_str());
   }
 }
@@ -99,16 +98,16 @@ void RuntimeSearch::findRuntimeInAppRoot() {
   }
   const std::string& root = *run_.appRootDir;
   std::string bundlePath = platform::joinPath(root, ".kestrovel/jre.bundle");
-  choice_.javaBundlePath = bundlePath;
+  candidate_.javaBundlePath = bundlePath;
   if (platform::isDirectory(bundlePath)) {
-    choice_.javaBundle = platform::Bundle::open(bundlePath);
-    if (choice_.javaBundle) return;
+    candidate_.javaBundle = platform::Bundle::open(bundlePath);
+    if (candidate_.javaBundle) return;
   }
   KVX_TRACE("no runtime shipped at %@", bundlePath.c_str());
   std::string homePath = platform::joinPath(root, ".kestrovel/jre");
-  choice_.javaBundlePath = homePath;
+  candidate_.javaBundlePath = homePath;
   if (platform::isDirectory(homePath)) {
-    launchJavaVersion = kUnknownJavaVersion;
+    accepted_ = kUnknownJavaVersion;
   } else {
     KVX_TRACE("no runtime shipped at %@", homePath.c_str());
   }
@@ -117,14 +116,11 @@ void RuntimeSearch::findRuntimeInAppRoot() {
 // A runtime that comes with the application is taken as it is (no limits),
 // but its packed jars are expanded first.
 void RuntimeSearch::prepareShippedRuntime() {
-  if (launchJavaVersion == nullptr) {
-    launchJavaVersion = checkJavaVersion(std::nullopt, std::nullopt, true, false);
-  }
-  const std::string& path = *choice_.javaBundlePath;
-  std::string home = choice_.javaBundle ? platform::runtimeHome(path) : path;
+  if (!accepted_) accepted_ = checkJavaVersion(std::nullopt, std::nullopt, true, false);
+  const std::string& path = *candidate_.javaBundlePath;
+  std::string home = candidate_.javaBundle ? platform::runtimeHome(path) : path;
   KVX_TRACE("Running unpacker on %@", home.c_str());
-  bool ok = Unpacker::unpack(platform::joinPath(home, "jre"), Unpacker::Progress()) &&
-            Unpacker::unpack(home, Unpacker::Progress());
+  bool ok = Unpacker::unpack(platform::joinPath(home, "jre")) && Unpacker::unpack(home);
   if (!ok) reportUnpackFailure(home);
 }
 
@@ -164,39 +160,39 @@ void RuntimeSearch::searchSequence(const OptString& minVersion, const OptString&
           break;
       }
     }
-    if (runtimeFound(choice_)) return;
+    if (runtimeFound()) return;
   }
 }
 
-OptString RuntimeSearch::findJavaBundle() {
-  launchJavaVersion = nullptr;
-  choice_.javaBundle = nullptr;
-  choice_.pluginUsed = false;
-  choice_.javaBundlePath = std::nullopt;
+std::optional<RuntimeChoice> RuntimeSearch::findJavaBundle() {
+  candidate_ = RuntimeChoice();
+  accepted_.reset();
   Limits limits = configuredLimits(run_);
 
   const StringList& arguments = run_.arguments;
   if (arguments.size() >= 3 && arguments[1] == "__kvx_auth_restart") {
     openCandidate(arguments[2]);
     KVX_TRACE("authorization restart with %@ %@", arguments[2].c_str(),
-              choice_.javaBundle ? choice_.javaBundle->path().c_str() : "(null)");
+              candidate_.javaBundle ? candidate_.javaBundle->path().c_str() : "(null)");
   } else {
     findOverrideOrBundledRuntime(limits.minVersion, limits.maxVersion, limits.allowBeta);
   }
-  if (!choice_.javaBundle) findRuntimeInAppRoot();
+  if (!candidate_.javaBundle) findRuntimeInAppRoot();
 
-  if (runtimeFound(choice_)) {
+  if (runtimeFound()) {
     prepareShippedRuntime();
   } else {
     searchSequence(limits.minVersion, limits.maxVersion, limits.allowBeta);
   }
-  if (launchJavaVersion == nullptr) {
-    choice_.javaBundlePath = std::nullopt;
+  if (!accepted_) {
     KVX_TRACE("no runtime accepted: minimum %@, maximum %@, pre-releases %s",
               plist::describe(limits.minVersion).c_str(), plist::describe(limits.maxVersion).c_str(),
               limits.allowBeta ? "allowed" : "refused");
+    return std::nullopt;
   }
-  return choice_.javaBundlePath;
+  RuntimeChoice chosen = candidate_;
+  chosen.launchVersion = *accepted_;
+  return chosen;
 }
 
 }  // namespace kvx

@@ -8,7 +8,6 @@
 #include "platform/paths.h"
 #include "platform/user_defaults.h"
 #include "run/diagnostic_log.h"
-#include "run/globals.h"
 
 namespace kvx {
 namespace {
@@ -50,24 +49,23 @@ bool isOraclePlugin(const OptString& ident, const OptString& info) {
 
 }  // namespace
 
-// Every location tries its candidates the same way; the outcome is left in
-// the choice.
+// Every location tries its candidates the same way.
 void RuntimeSearch::tryCandidate(const std::string& path, const OptString& minVersion,
                                  const OptString& maxVersion, bool allowBeta) {
   openCandidate(path);
-  launchJavaVersion = checkJavaVersion(minVersion, maxVersion, allowBeta, /*plugin=*/false);
-  if (!launchJavaVersion) choice_.javaBundle.reset();
+  accepted_ = checkJavaVersion(minVersion, maxVersion, allowBeta, /*plugin=*/false);
+  if (!accepted_) candidate_.javaBundle.reset();
 }
 
 void RuntimeSearch::findDirectoryJavaBundle(const OptString& directory, const OptString& minVersion,
                                        const OptString& maxVersion, bool allowBeta) {
   if (!directory) return;
-  choice_.javaBundlePath = replaceVariables(directory);
-  if (!choice_.javaBundlePath || !platform::fileExists(*choice_.javaBundlePath)) {
-    KVX_TRACE("nothing at %@", plist::describe(choice_.javaBundlePath).c_str());
+  candidate_.javaBundlePath = replaceVariables(directory);
+  if (!candidate_.javaBundlePath || !platform::fileExists(*candidate_.javaBundlePath)) {
+    KVX_TRACE("nothing at %@", plist::describe(candidate_.javaBundlePath).c_str());
     return;
   }
-  tryCandidate(*choice_.javaBundlePath, minVersion, maxVersion, allowBeta);
+  tryCandidate(*candidate_.javaBundlePath, minVersion, maxVersion, allowBeta);
 }
 
 void RuntimeSearch::findJavaPreviousInstallation(const plist::Value* infoDictionary,
@@ -92,14 +90,14 @@ void RuntimeSearch::findJavaPreviousInstallation(const plist::Value* infoDiction
   for (std::string_view piece : splitAt(*dirs, ';')) {
     const std::string dir(piece);
     std::string path = previousInstallationRuntime(*store, *appId, dir);
-    choice_.javaBundlePath = path;
+    candidate_.javaBundlePath = path;
     KVX_TRACE("checking %@", path.c_str());
     if (!platform::fileExists(path)) {
       KVX_TRACE("nothing at %@", path.c_str());
       continue;
     }
     tryCandidate(path, minVersion, maxVersion, allowBeta);
-    if (launchJavaVersion) return;
+    if (accepted_) return;
   }
 }
 
@@ -108,29 +106,29 @@ void RuntimeSearch::findPublicJavaBundle(const OptString& minVersion, const OptS
   const std::string& plugin = roots_.pluginPath;
   if (platform::fileExists(plugin) &&
       platform::fileExists(platform::joinPath(plugin, "Contents/Home/bin/java"))) {
-    choice_.javaBundle = platform::Bundle::open(plugin);
-    if (choice_.javaBundle) {
-      const plist::Value* infoValue = choice_.javaBundle->infoValue("CFBundleGetInfoString");
-      const plist::Value* identValue = choice_.javaBundle->infoValue("CFBundleIdentifier");
+    candidate_.javaBundle = platform::Bundle::open(plugin);
+    if (candidate_.javaBundle) {
+      const plist::Value* infoValue = candidate_.javaBundle->infoValue("CFBundleGetInfoString");
+      const plist::Value* identValue = candidate_.javaBundle->infoValue("CFBundleIdentifier");
       OptString info = infoValue && infoValue->isString() ? OptString(infoValue->str()) : std::nullopt;
       OptString ident = identValue && identValue->isString() ? OptString(identValue->str()) : std::nullopt;
       KVX_TRACE("JRE %@ %@ %@", plugin.c_str(), plist::describe(info).c_str(),
                 plist::describe(ident).c_str());
       if (isOraclePlugin(ident, info)) {
         KVX_TRACE("Oracle JRE %@", plugin.c_str());
-        launchJavaVersion = checkJavaVersion(minVersion, maxVersion, allowBeta, /*plugin=*/true);
+        accepted_ = checkJavaVersion(minVersion, maxVersion, allowBeta, /*plugin=*/true);
       } else {
         KVX_TRACE("refused %@: not an Oracle plug-in", plugin.c_str());
       }
-      if (launchJavaVersion) {
-        choice_.javaBundlePath = plugin;
-        choice_.pluginUsed = true;
+      if (accepted_) {
+        candidate_.javaBundlePath = plugin;
+        candidate_.pluginUsed = true;
       } else {
-        choice_.javaBundle.reset();
+        candidate_.javaBundle.reset();
       }
     }
   }
-  if (choice_.javaBundle) return;
+  if (candidate_.javaBundle) return;
 
   const std::string& directory = roots_.systemRuntimeDirectory;
   std::optional<std::vector<platform::DirectoryEntry>> listing = platform::listDirectoryEntries(directory);
@@ -144,7 +142,7 @@ void RuntimeSearch::findPublicJavaBundle(const OptString& minVersion, const OptS
     std::string path = platform::pathWithComponents({directory, entry.name});
     KVX_TRACE("checking %@", path.c_str());
     tryCandidate(path, minVersion, maxVersion, allowBeta);
-    if (launchJavaVersion) return;
+    if (accepted_) return;
   }
 }
 

@@ -17,11 +17,12 @@ namespace {
 
 void installCommandLineState(RunState& run, const plist::Value& configuration) {
   g_cli = true;
+  run.commandLine = true;
   run.guiLauncher = false;
   const plist::Value* service = configuration.get("kvx.service");
   run.serviceMode = service && service->isString() ? OptString(service->str()) : std::nullopt;
   run.infoDictionary = &configuration;
-  // Raised only now, with g_cli set, so that the error reaches standard error.
+  // Raised only now, with the command-line road set, so that the error reaches standard error.
   const std::string& path = requireExecutablePath(run);
   run.launcherDirAndName = path;
   run.launcherDirInApp = platform::deletingLastPathComponent(path);

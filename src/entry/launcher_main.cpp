@@ -49,6 +49,7 @@ int runEmbeddedConfiguration(RunState& run, const unsigned char* data, int size)
     // A configuration is embedded, so this is the command-line road, and its
     // errors go to standard error even before the configuration is installed.
     g_cli = true;
+    run.commandLine = true;
     throw PlatformException("NSInvalidArgumentException",
                             "The embedded configuration's root is not a dictionary.");
   }

@@ -12,6 +12,7 @@
 #include "platform/notice.h"
 #include "run/diagnostic_log.h"
 #include "run/globals.h"
+#include "run/kept_until_exit.h"
 
 namespace kvx {
 namespace {
@@ -31,7 +32,7 @@ bool isWorthANotice(int status, const std::string& lastLines) {
 // lines are shown in a notice. On a terminal, or on the command-line road,
 // the person reads them where they are.
 void showRuntimeFailuresToDesktopUsers(const RunState& run) {
-  if (!run.guiLauncher || g_cli || platform::standardErrorIsTerminal() || !platform::hasGraphicalSession()) {
+  if (!run.guiLauncher || run.commandLine || platform::standardErrorIsTerminal() || !platform::hasGraphicalSession()) {
     return;
   }
   constexpr size_t kLinesShown = 12;
@@ -54,17 +55,17 @@ void traceVector(int argc, char** argv) {
 }  // namespace
 
 int Launcher::launch() {
-  if (!javaBundlePath) {
+  if (!runtime) {
     KVX_TRACE("no suitable JRE found.");
     displayError(run, "AppleJavaMinVersionError", getJavaMinVersion(run), run.applicationName());
     return 1;
   }
 
   std::string path;
-  if (pluginUsed) {
+  if (runtime->pluginUsed) {
     path = searchRoots.pluginLibrary;
   } else {
-    path = platform::launchLibraryPath(*javaBundlePath);
+    path = platform::launchLibraryPath(*runtime->javaBundlePath);
     KVX_TRACE("load library %@.", path.c_str());
   }
   std::string loaderError;
@@ -88,7 +89,9 @@ int Launcher::launch() {
 
   traceVector(argc, argv);
   showRuntimeFailuresToDesktopUsers(run);
-  if (launchJavaVersion == nullptr) launchJavaVersion = kUnknownJavaVersion;
+  // Set once, here: the launch library keeps the pointer, and a re-entry
+  // into main reads it from another thread.
+  launchJavaVersion = copyKeptUntilExit(runtime->launchVersion);
   return JLI_LaunchFxnPtr(argc, argv, 0, nullptr, 0, nullptr, launchJavaVersion,
                           launchJavaVersion, "java", "java", 0, 0, 0, 0);
 }

@@ -80,8 +80,8 @@ Launcher& Launcher::init() {
                          : std::nullopt;
     // Substituted now: it sees the new application root but the previous
     // launcher directory, and no runtime yet.
-    OptString launcherDir =
-        replaceVariables(plist::stringValue(run.configValue("kvx.launcherDir"), "kvx.launcherDir"));
+    OptString launcherDir = kvx::replaceVariables(
+        run, std::nullopt, plist::stringValue(run.configValue("kvx.launcherDir"), "kvx.launcherDir"));
     run.launcherDirInApp = (launcherDir && run.appRootDir)
                                ? OptString(platform::joinPath(*run.appRootDir, *launcherDir))
                                : run.appRootDir;
@@ -92,10 +92,6 @@ Launcher& Launcher::init() {
             plist::describe(run.launcherDirAndName).c_str(),
             plist::describe(run.mainBundlePath).c_str());
   return *this;
-}
-
-OptString Launcher::replaceVariables(const OptString& text) const {
-  return kvx::replaceVariables(run, javaBundlePath, text);
 }
 
 }  // namespace kvx

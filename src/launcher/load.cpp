@@ -5,19 +5,20 @@
 #include "launcher/argument_vector.h"
 #include "launcher/launcher.h"
 #include "base/exception.h"
+#include "params/java_parameters.h"
 #include "startup_cache/startup_cache.h"
 
 namespace kvx {
 
 Launcher& Launcher::load() {
-  findJavaBundle();
-  if (!javaBundlePath) return *this;
+  runtime = RuntimeSearch(run, searchRoots).findJavaBundle();
+  if (!runtime) return *this;
 
   StringList options;
   OptString mainClass;
   StringList args;
   bool firstThread = false;
-  readJavaParameters(options, mainClass, args, &firstThread);
+  JavaParameters(run, *runtime).readJavaParameters(options, mainClass, args, &firstThread);
   // Without a main class the runtime would take the first application
   // argument for one; better to say what is missing.
   if (!mainClass) {
@@ -27,11 +28,11 @@ Launcher& Launcher::load() {
 
   // Decided last, once the configuration's, the packager's and the user's
   // options are all known: any of them may already decide class-data sharing.
-  StringList cacheOptions = startupCacheOptions(run, *this, options, *mainClass);
+  StringList cacheOptions = startupCacheOptions(run, *runtime, options, *mainClass);
   options.insert(options.begin(), cacheOptions.begin(), cacheOptions.end());
 
   std::vector<std::string> entries =
-      launchVectorEntries(run.programPath(), options, *javaBundlePath, *mainClass, args);
+      launchVectorEntries(run.programPath(), options, *runtime->javaBundlePath, *mainClass, args);
   argv = makeArgumentVector(entries);
   argc = static_cast<int>(entries.size());
   mainClassEntry = static_cast<int>(entries.size() - args.size() - 1);

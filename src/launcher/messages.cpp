@@ -8,7 +8,6 @@
 #include "platform/notice.h"
 #include "platform/paths.h"
 #include "run/diagnostic_log.h"
-#include "run/globals.h"
 
 namespace kvx {
 namespace {
@@ -58,7 +57,7 @@ void displayError(const RunState& run, const std::string& key, const OptString& 
                   const OptString& info2) {
   OptString text = getMessage(run, key, info1, info2);
   if (!text) return;
-  if (g_cli) {
+  if (run.commandLine) {
     (void)fprintf(stderr, "ERROR: %s\n", text->c_str());
     (void)fflush(stderr);
     return;

@@ -14,7 +14,7 @@ OptString getMessage(const RunState& run, const std::string& key, const OptStrin
                      const OptString& info2);
 
 // Shows the message: a notice with the application's name as its header, or
-// a line on standard error for a command-line launcher (g_cli).
+// a line on standard error for a command-line launcher (run.commandLine).
 void displayError(const RunState& run, const std::string& key, const OptString& info1 = std::nullopt,
                   const OptString& info2 = std::nullopt);
 

@@ -5,9 +5,3 @@ __attribute__((visibility("default"))) bool g_cli = false;
 __attribute__((visibility("default"))) JLI_Launch_t JLI_LaunchFxnPtr = nullptr;
 __attribute__((visibility("default"))) char* launchJavaVersion = nullptr;
 }
-
-namespace kvx {
-
-char kUnknownJavaVersion[] = "1.7.0";
-
-}  // namespace kvx

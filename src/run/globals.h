@@ -17,15 +17,6 @@ typedef int (*JLI_Launch_t)(int argc, char** argv, int jargc, const char** jargv
 extern bool g_cli;
 // Set once the runtime's launch library is loaded; a later call of main is a re-entry.
 extern JLI_Launch_t JLI_LaunchFxnPtr;
-// The version handed to JLI_Launch; written before the first call, never after.
+// The version handed to JLI_Launch; written once, just before the first call.
 extern char* launchJavaVersion;
 }
-
-namespace kvx {
-
-// The version handed to JLI_Launch when no runtime version is known (a plain
-// runtime home). JLI_Launch keeps the pointer and a re-entry reads it from
-// another thread, so it lives as long as the process.
-extern char kUnknownJavaVersion[];
-
-}  // namespace kvx

@@ -49,6 +49,10 @@ struct RunState {
   OptString appRootDir;
   // Started as an application bundle, not as a command-line executable (s_guiLauncher).
   bool guiLauncher = true;
+  // Errors go to standard error instead of a notice: the command-line road.
+  // It is set together with the exported g_cli, which is for those outside
+  // this start that ask by name.
+  bool commandLine = false;
   // The service mode of a command-line service launcher (s_serviceMode).
   OptString serviceMode;
 

@@ -1,10 +1,12 @@
-// What the runtime search leaves behind: the runtime a start will use, and
-// what it knows of it. The parameter assembly reads it (its version, its home
-// for ${launcher:sys.jvmHome}); the launch opens its library.
+// What the runtime search returns: the runtime a start will use, and what it
+// knows of it. The parameter assembly reads it (its version, its home for
+// ${launcher:sys.jvmHome}); the launch opens its library and hands its launch
+// version to JLI_Launch.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/bundle.h"
 #include "run/run_state.h"
@@ -22,6 +24,10 @@ struct RuntimeChoice {
   int32_t javaMajorVersion = -1;
   // The chosen runtime is the browser plug-in runtime.
   bool pluginUsed = false;
+  // The version JLI_Launch is handed: the accepted version up to its first
+  // "_" or "+", or "1.7.0" for a plain runtime home shipped in the
+  // application root, which is taken without a check.
+  std::string launchVersion;
 };
 
 }  // namespace kvx

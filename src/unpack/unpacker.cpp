@@ -47,9 +47,8 @@ std::optional<platform::FileLock> Unpacker::takeTurn(const std::string& runtimeD
   return lock;
 }
 
-bool Unpacker::unpack(const std::string& runtimeDirectory, const Progress& progress) {
+bool Unpacker::unpack(const std::string& runtimeDirectory) {
   const std::string tool = platform::joinPath(runtimeDirectory, "bin/unpack200");
-  double percent = 0;
 
   std::vector<std::string> list = packedFiles(runtimeDirectory);
   // Only a start with work to do takes the lock; once it holds it, the work
@@ -61,8 +60,7 @@ bool Unpacker::unpack(const std::string& runtimeDirectory, const Progress& progr
 
   for (const std::string& relative : list) {
     const std::string packed = platform::joinPath(runtimeDirectory, relative);
-    // A file gone since the directories were listed has nothing left to do,
-    // but it still counts towards the progress.
+    // A file gone since the directories were listed has nothing left to do.
     if (platform::fileExists(packed)) {
       KVX_TRACE("unpacking %@", relative.c_str());
       const std::string jar = packed.substr(0, packed.size() - kPackSuffix.size());
@@ -75,10 +73,6 @@ bool Unpacker::unpack(const std::string& runtimeDirectory, const Progress& progr
         KVX_ALWAYS_LOG("Unpack task failed.");
         return false;
       }
-    }
-    if (progress) {
-      percent += 100.0 / static_cast<double>(list.size());
-      progress(percent, nullptr);
     }
   }
   return true;

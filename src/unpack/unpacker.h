@@ -2,7 +2,6 @@
 // application, with that runtime's own unpack200, before the runtime is used.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,18 +12,14 @@ namespace kvx {
 
 class Unpacker {
  public:
-  // Called after each listed file with the progress so far in percent and a
-  // context reference that is always null.
-  using Progress = std::function<void(double percent, const void* context)>;
-
   // Expands every "*.jar.pack" directly in lib and lib/ext of runtimeDirectory
   // (an absolute path) into its jar. True when all that still existed were
   // expanded, or there was nothing to do; false at the first failed tool run.
-  // An empty progress means no callback. A tool that cannot be started raises
+  // A tool that cannot be started raises
   // PlatformException. Starts in other processes that find packed files in
   // the same directory take turns (through the lock file "_kvx_unpack.lock"
   // there), and each expands what is left when its turn comes.
-  static bool unpack(const std::string& runtimeDirectory, const Progress& progress);
+  static bool unpack(const std::string& runtimeDirectory);
 
   // Waits for this start's turn at runtimeDirectory, the same turn unpack
   // takes. nullopt where no lock can be had there; the caller then goes on

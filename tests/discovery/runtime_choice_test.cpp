@@ -9,11 +9,9 @@
 #include <vector>
 
 #include "base/exception.h"
-#include "launcher/launcher.h"
+#include "discovery/runtime_search.h"
 #include "launcher/messages.h"
-#include "run/globals.h"
 #include "test_support/app_bundle.h"
-#include "test_support/launcher_state.h"
 #include "test_support/runtime_fixtures.h"
 #include "test_support/scoped_env.h"
 #include "test_support/temp_dir.h"
@@ -30,8 +28,8 @@ class RuntimeChoice : public ::testing::Test {
     run.launcherDirAndName = dir / "Foo";
     run.appRootDir = appRoot;
     run.launcherDirInApp = appRoot;
-    launcher.searchRoots.systemRuntimeDirectory = dir / "jvm";
-    launcher.searchRoots.pluginPath = dir / "no-plugin";
+    roots.systemRuntimeDirectory = dir / "jvm";
+    roots.pluginPath = dir / "no-plugin";
     fs::create_directories(dir / "jvm");
   }
 
@@ -43,20 +41,20 @@ class RuntimeChoice : public ::testing::Test {
   }
 
   std::string choose() {
-    OptString chosen = launcher.findJavaBundle();
-    EXPECT_EQ(chosen, launcher.javaBundlePath);
-    return chosen.value_or("<none>");
+    chosen = RuntimeSearch(run, roots).findJavaBundle();
+    return chosen ? chosen->javaBundlePath.value_or("<no path>") : "<none>";
   }
 
-  std::string version() const { return launchJavaVersion ? launchJavaVersion : "(null)"; }
+  // What JLI_Launch is handed for the chosen runtime.
+  std::string version() const { return chosen ? chosen->launchVersion : "(null)"; }
 
-  ScopedLauncherState state;
   TempDir dir;
   std::string app = dir / "Foo.app";
   std::string appRoot = dir / "Foo.app/Contents/Resources/app";
   plist::Value configuration;
   RunState run;
-  Launcher launcher{run};
+  SearchRoots roots;
+  std::optional<kvx::RuntimeChoice> chosen;
 };
 
 // Every level is laid out; the ones above `winner` are then taken away one by one.
@@ -89,7 +87,6 @@ TEST_F(RuntimeChoice, EachLevelBeatsTheNext) {
     fs::remove_all(level.path);
   }
   EXPECT_EQ(choose(), "<none>");
-  EXPECT_EQ(launchJavaVersion, nullptr);
 }
 
 TEST_F(RuntimeChoice, OverrideOutsideTheRangeGivesWayToTheShippedRuntime) {
@@ -126,7 +123,7 @@ TEST_F(RuntimeChoice, ABundleThatIsAFileIsPassedOverForThePlainHome) {
   configure({});
   EXPECT_EQ(choose(), appRoot + "/.kestrovel/jre");
   EXPECT_EQ(version(), "1.7.0");
-  EXPECT_EQ(launcher.javaBundle, nullptr);
+  EXPECT_EQ(chosen->javaBundle, nullptr);
 }
 
 TEST_F(RuntimeChoice, AShippedRuntimeForAnotherProcessorEndsTheSearchWithNothing) {
@@ -174,7 +171,7 @@ class ShippedRuntimeUnpack : public RuntimeChoice {
     fs::copy(KVX_SOURCE_DIR "/tests/fixtures/Messages.bundle", appRoot + "/.kestrovel/Messages.bundle",
              fs::copy_options::recursive);
     configure({}, {{"CFBundleName", str("Foo")}});
-    g_cli = true;
+    run.commandLine = true;
   }
 
   // The search raises the failure for the entry to report; this is what the
@@ -182,7 +179,7 @@ class ShippedRuntimeUnpack : public RuntimeChoice {
   std::string shownForFailedSearch() {
     testing::internal::CaptureStderr();
     try {
-      launcher.findJavaBundle();
+      RuntimeSearch(run, roots).findJavaBundle();
     } catch (const MessageError& e) {
       displayError(run, e.key(), e.info1(), e.info2());
       return testing::internal::GetCapturedStderr();
@@ -231,7 +228,7 @@ TEST_F(ShippedRuntimeUnpack, AReadOnlyDirectoryIsReportedAsUnwritable) {
       {
         if (asNobody && setuid(65534) != 0) _exit(99);
         try {
-          launcher.findJavaBundle();
+          RuntimeSearch(run, roots).findJavaBundle();
         } catch (const MessageError& e) {
           displayError(run, e.key(), e.info1(), e.info2());
           _exit(1);
@@ -261,19 +258,19 @@ class InstalledRuntimes : public RuntimeChoice {
 TEST_F(InstalledRuntimes, FoundThroughJavaHomeAndThroughTheStandardLocations) {
   std::string jdk = firstInstalledJdk();
   if (jdk.empty()) GTEST_SKIP() << "no JDK 17 in /usr/lib/jvm";
-  launcher.searchRoots = SearchRoots();
+  roots = SearchRoots();
   ScopedEnv javaHome("JAVA_HOME", jdk);
 
   configure({{"SearchSequence", strings({"EJAVA_HOME"})}});
   EXPECT_EQ(choose(), jdk);
-  EXPECT_EQ(launcher.javaMajorVersion, 17);
+  EXPECT_EQ(chosen->javaMajorVersion, 17);
 
   // Only 17 is admitted, so whatever else is installed, a 17 is taken.
   configure({{"SearchSequence", strings({"Y"})}},
             {{"kvx.minVersion", str("17")}, {"kvx.maxVersion", str("17")}});
-  std::string chosen = choose();
-  EXPECT_EQ(chosen.rfind("/usr/lib/jvm/", 0), 0u) << chosen;
-  EXPECT_EQ(launcher.javaMajorVersion, 17);
+  std::string path = choose();
+  EXPECT_EQ(path.rfind("/usr/lib/jvm/", 0), 0u) << path;
+  EXPECT_EQ(chosen->javaMajorVersion, 17);
 }
 
 }  // namespace

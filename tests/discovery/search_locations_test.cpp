@@ -7,9 +7,8 @@
 
 #include "discovery/version_tokens.h"
 #include "discovery/version_strings.h"
-#include "launcher/launcher.h"
-#include "run/globals.h"
-#include "test_support/launcher_state.h"
+#include "discovery/runtime_search.h"
+#include "test_support/scoped_trace.h"
 #include "test_support/runtime_fixtures.h"
 #include "test_support/scoped_env.h"
 #include "test_support/temp_dir.h"
@@ -17,20 +16,22 @@
 namespace kvx {
 namespace {
 
+SearchRoots rootsIn(const std::string& dir) {
+  SearchRoots roots;
+  roots.systemRuntimeDirectory = dir + "/JavaVirtualMachines";
+  roots.pluginPath = dir + "/JavaAppletPlugin.plugin";
+  return roots;
+}
+
 class SearchTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    launchJavaVersion = nullptr;
-    launcher.searchRoots.systemRuntimeDirectory = dir / "JavaVirtualMachines";
-    launcher.searchRoots.pluginPath = dir / "JavaAppletPlugin.plugin";
-  }
-  void TearDown() override { launchJavaVersion = nullptr; }
-
-  OptString accepted() const { return launchJavaVersion ? OptString(launchJavaVersion) : std::nullopt; }
+  const OptString& accepted() const { return search.acceptedVersion(); }
+  const RuntimeChoice& candidate() const { return search.candidate(); }
 
   test::TempDir dir;
+  const SearchRoots roots = rootsIn(dir.path());
   RunState run;
-  Launcher launcher{run};
+  RuntimeSearch search{run, roots};
 };
 
 TEST(RuntimeNameOrder, NewestFirstThenSeparatorsThenText) {
@@ -49,7 +50,7 @@ using FindPublicJavaBundle = SearchTest;
 // /usr/lib/jvm names its entries by vendor: the runtime's own version
 // decides, newest first, and an alias of another entry is tried once.
 TEST_F(FindPublicJavaBundle, VendorNamedHomesAreTriedByTheirVersion) {
-  const std::string jvms = launcher.searchRoots.systemRuntimeDirectory;
+  const std::string jvms = roots.systemRuntimeDirectory;
   test::makePlainHome(jvms + "/zulu-11", "11.0.20");
   test::makePlainHome(jvms + "/java-17-openjdk-amd64", "17.0.15");
   test::makePlainHome(jvms + "/graalvm-jdk-21", "21.0.2");
@@ -65,15 +66,13 @@ TEST_F(FindPublicJavaBundle, VendorNamedHomesAreTriedByTheirVersion) {
       {"16", "zulu-11"}, {"8", std::nullopt},
   };
   for (const auto& c : cases) {
-    launchJavaVersion = nullptr;
     RunState fresh;
-    Launcher searcher{fresh};
-    searcher.searchRoots = launcher.searchRoots;
+    RuntimeSearch searcher(fresh, roots);
     test::ScopedTrace trace(true);
     testing::internal::CaptureStderr();
     searcher.findPublicJavaBundle(std::nullopt, c.max, false);
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(launchJavaVersion ? searcher.javaBundlePath : std::nullopt,
+    EXPECT_EQ(searcher.acceptedVersion() ? searcher.candidate().javaBundlePath : std::nullopt,
               c.chosen ? OptString(jvms + "/" + *c.chosen) : std::nullopt)
         << c.max.value_or("no maximum") << "\n" << err;
     // The version-less entry comes last; the aliases are never tried.
@@ -90,25 +89,25 @@ TEST_F(FindPublicJavaBundle, VendorNamedHomesAreTriedByTheirVersion) {
 }
 
 TEST_F(FindPublicJavaBundle, TakesTheNewestNameWithinTheRange) {
-  const std::string jvms = launcher.searchRoots.systemRuntimeDirectory;
+  const std::string jvms = roots.systemRuntimeDirectory;
   test::makeVersionedBundle(jvms + "/jdk-21.jdk", "21.0.1");
   test::makeVersionedBundle(jvms + "/jdk-17.0.10.jdk", "17.0.10+7");
   test::makeVersionedBundle(jvms + "/jdk-17.0.2.jdk", "17.0.2");
   test::makeVersionedBundle(jvms + "/jdk1.8.0_202.jdk", "1.8.0_202");
   test::writeFile(jvms + "/.hidden", "a file");
 
-  launcher.findPublicJavaBundle("1.8", "17", false);
+  search.findPublicJavaBundle("1.8", "17", false);
   EXPECT_EQ(accepted(), "17.0.10");
-  EXPECT_EQ(launcher.javaBundlePath, jvms + "/jdk-17.0.10.jdk");
-  ASSERT_TRUE(launcher.javaBundle);
-  EXPECT_EQ(launcher.javaBundle->path(), jvms + "/jdk-17.0.10.jdk");
-  EXPECT_EQ(launcher.javaVersion, "17.0.10+7");
-  EXPECT_EQ(launcher.javaMajorVersion, 17);
-  EXPECT_FALSE(launcher.pluginUsed);
+  EXPECT_EQ(candidate().javaBundlePath, jvms + "/jdk-17.0.10.jdk");
+  ASSERT_TRUE(candidate().javaBundle);
+  EXPECT_EQ(candidate().javaBundle->path(), jvms + "/jdk-17.0.10.jdk");
+  EXPECT_EQ(candidate().javaVersion, "17.0.10+7");
+  EXPECT_EQ(candidate().javaMajorVersion, 17);
+  EXPECT_FALSE(candidate().pluginUsed);
 }
 
 TEST_F(FindPublicJavaBundle, SkipsOtherProcessorsAndNamesThatAreNoRuntime) {
-  const std::string jvms = launcher.searchRoots.systemRuntimeDirectory;
+  const std::string jvms = roots.systemRuntimeDirectory;
   std::string v = "25";
   test::makeRuntimeBundle(jvms + "/jdk-25.jdk", test::xmlPlist(test::runtimeInfoBody(&v)),
                           test::foreignExecutable());
@@ -116,56 +115,55 @@ TEST_F(FindPublicJavaBundle, SkipsOtherProcessorsAndNamesThatAreNoRuntime) {
   std::filesystem::create_directories(jvms + "/jdk-23.jdk");
   test::makePlainHome(jvms + "/temurin-11", "11.0.20");
 
-  launcher.findPublicJavaBundle(std::nullopt, std::nullopt, false);
+  search.findPublicJavaBundle(std::nullopt, std::nullopt, false);
   EXPECT_EQ(accepted(), "11.0.20");
-  EXPECT_EQ(launcher.javaBundlePath, jvms + "/temurin-11");
+  EXPECT_EQ(candidate().javaBundlePath, jvms + "/temurin-11");
 }
 
 TEST_F(FindPublicJavaBundle, NothingAcceptableLeavesTheLastPathTried) {
-  const std::string jvms = launcher.searchRoots.systemRuntimeDirectory;
+  const std::string jvms = roots.systemRuntimeDirectory;
   test::makeVersionedBundle(jvms + "/jdk-21.jdk", "21");
   test::makeVersionedBundle(jvms + "/zulu-17.jdk", "17");
 
-  launcher.findPublicJavaBundle("22", std::nullopt, false);
+  search.findPublicJavaBundle("22", std::nullopt, false);
   EXPECT_EQ(accepted(), std::nullopt);
-  EXPECT_FALSE(launcher.javaBundle);
-  EXPECT_EQ(launcher.javaBundlePath, jvms + "/zulu-17.jdk");
+  EXPECT_FALSE(candidate().javaBundle);
+  EXPECT_EQ(candidate().javaBundlePath, jvms + "/zulu-17.jdk");
 
-  Launcher missing{run};
-  missing.searchRoots.systemRuntimeDirectory = dir / "absent";
-  missing.searchRoots.pluginPath = dir / "absent.plugin";
+  SearchRoots absent;
+  absent.systemRuntimeDirectory = dir / "absent";
+  absent.pluginPath = dir / "absent.plugin";
+  RuntimeSearch missing(run, absent);
   missing.findPublicJavaBundle(std::nullopt, std::nullopt, true);
-  EXPECT_FALSE(missing.javaBundle);
-  EXPECT_FALSE(missing.javaBundlePath);
+  EXPECT_FALSE(missing.candidate().javaBundle);
+  EXPECT_FALSE(missing.candidate().javaBundlePath);
 }
 
 TEST_F(FindPublicJavaBundle, PrefersAnOraclePlugIn) {
-  const std::string plugin = launcher.searchRoots.pluginPath;
-  test::makeVersionedBundle(launcher.searchRoots.systemRuntimeDirectory + "/jdk-21.jdk", "21");
+  const std::string plugin = roots.pluginPath;
+  test::makeVersionedBundle(roots.systemRuntimeDirectory + "/jdk-21.jdk", "21");
   test::makeRuntimeBundle(plugin, test::xmlPlist(test::runtimeInfoBody(
                                       nullptr, test::xmlKeyString("CFBundleVersion", "1.8.202.08") +
                                                    test::xmlKeyString("CFBundleIdentifier",
                                                                       "com.oracle.java.JavaAppletPlugin"))));
   // Without its Contents/Home/bin/java the plug-in is not considered.
-  launcher.findPublicJavaBundle(std::nullopt, std::nullopt, false);
+  search.findPublicJavaBundle(std::nullopt, std::nullopt, false);
   EXPECT_EQ(accepted(), "21");
-  EXPECT_FALSE(launcher.pluginUsed);
+  EXPECT_FALSE(candidate().pluginUsed);
 
-  launchJavaVersion = nullptr;
   test::writeFile(plugin + "/Contents/Home/bin/java", "");
-  Launcher withPlugin{run};
-  withPlugin.searchRoots = launcher.searchRoots;
+  RuntimeSearch withPlugin(run, roots);
   withPlugin.findPublicJavaBundle(std::nullopt, "1.8.0_250", false);
-  EXPECT_EQ(accepted(), "1.8.202.08");
-  EXPECT_TRUE(withPlugin.pluginUsed);
-  EXPECT_EQ(withPlugin.javaBundlePath, plugin);
-  ASSERT_TRUE(withPlugin.javaBundle);
-  EXPECT_EQ(withPlugin.javaBundle->path(), plugin);
+  EXPECT_EQ(withPlugin.acceptedVersion(), "1.8.202.08");
+  EXPECT_TRUE(withPlugin.candidate().pluginUsed);
+  EXPECT_EQ(withPlugin.candidate().javaBundlePath, plugin);
+  ASSERT_TRUE(withPlugin.candidate().javaBundle);
+  EXPECT_EQ(withPlugin.candidate().javaBundle->path(), plugin);
 }
 
 TEST_F(FindPublicJavaBundle, APlugInFromAnotherVendorIsNeverChecked) {
-  const std::string plugin = launcher.searchRoots.pluginPath;
-  test::makeVersionedBundle(launcher.searchRoots.systemRuntimeDirectory + "/jdk-21.jdk", "21");
+  const std::string plugin = roots.pluginPath;
+  test::makeVersionedBundle(roots.systemRuntimeDirectory + "/jdk-21.jdk", "21");
   const std::string kinds[] = {
       test::xmlKeyString("CFBundleIdentifier", "org.example.plugin") +
           test::xmlKeyString("CFBundleGetInfoString", "oracle, in lower case"),
@@ -178,12 +176,10 @@ TEST_F(FindPublicJavaBundle, APlugInFromAnotherVendorIsNeverChecked) {
     std::string v = "1.8.0_202";
     test::makeRuntimeBundle(plugin, test::xmlPlist(test::runtimeInfoBody(&v, kinds[i])));
     test::writeFile(plugin + "/Contents/Home/bin/java", "");
-    launchJavaVersion = nullptr;
-    Launcher searcher{run};
-    searcher.searchRoots = launcher.searchRoots;
+    RuntimeSearch searcher(run, roots);
     searcher.findPublicJavaBundle(std::nullopt, std::nullopt, false);
-    EXPECT_EQ(searcher.pluginUsed, oracle[i]) << i;
-    EXPECT_EQ(accepted(), oracle[i] ? "1.8.0" : "21") << i;
+    EXPECT_EQ(searcher.candidate().pluginUsed, oracle[i]) << i;
+    EXPECT_EQ(searcher.acceptedVersion(), oracle[i] ? "1.8.0" : "21") << i;
   }
 }
 
@@ -192,25 +188,24 @@ using FindDirectoryJavaBundle = SearchTest;
 TEST_F(FindDirectoryJavaBundle, ReplacesVariablesBeforeTheExistenceTest) {
   test::makeVersionedBundle(dir / "runtimes/jdk-17.jdk", "17.0.2");
   test::ScopedEnv env("KVX_TEST_RUNTIMES", dir / "runtimes");
-  launcher.findDirectoryJavaBundle("${KVX_TEST_RUNTIMES}/jdk-17.jdk", "11", "17", false);
+  search.findDirectoryJavaBundle("${KVX_TEST_RUNTIMES}/jdk-17.jdk", "11", "17", false);
   EXPECT_EQ(accepted(), "17.0.2");
-  EXPECT_EQ(launcher.javaBundlePath, dir / "runtimes/jdk-17.jdk");
-  EXPECT_TRUE(launcher.javaBundle);
+  EXPECT_EQ(candidate().javaBundlePath, dir / "runtimes/jdk-17.jdk");
+  EXPECT_TRUE(candidate().javaBundle);
 }
 
 TEST_F(FindDirectoryJavaBundle, AbsentMissingAndRefusedDirectories) {
-  launcher.javaBundlePath = "before";
-  launcher.findDirectoryJavaBundle(std::nullopt, std::nullopt, std::nullopt, true);
-  EXPECT_EQ(launcher.javaBundlePath, "before");
+  search.findDirectoryJavaBundle(std::nullopt, std::nullopt, std::nullopt, true);
+  EXPECT_EQ(candidate().javaBundlePath, std::nullopt);
 
-  launcher.findDirectoryJavaBundle(dir / "missing.jdk", std::nullopt, std::nullopt, true);
-  EXPECT_EQ(launcher.javaBundlePath, dir / "missing.jdk");
-  EXPECT_FALSE(launcher.javaBundle);
+  search.findDirectoryJavaBundle(dir / "missing.jdk", std::nullopt, std::nullopt, true);
+  EXPECT_EQ(candidate().javaBundlePath, dir / "missing.jdk");
+  EXPECT_FALSE(candidate().javaBundle);
 
   test::makeVersionedBundle(dir / "jdk-21.jdk", "21");
-  launcher.findDirectoryJavaBundle(dir / "jdk-21.jdk", std::nullopt, "17", true);
-  EXPECT_EQ(launcher.javaBundlePath, dir / "jdk-21.jdk");
-  EXPECT_FALSE(launcher.javaBundle);
+  search.findDirectoryJavaBundle(dir / "jdk-21.jdk", std::nullopt, "17", true);
+  EXPECT_EQ(candidate().javaBundlePath, dir / "jdk-21.jdk");
+  EXPECT_FALSE(candidate().javaBundle);
   EXPECT_EQ(accepted(), std::nullopt);
 }
 
@@ -222,8 +217,8 @@ class FindJavaPreviousInstallation : public SearchTest {
     test::writePlistWithPython(dir / "config/kestrovel/preferences/com.kestrovel.installations.plist",
                                R"({"/com/kestrovel/installations/": {)" + entriesJson + "}}", false);
   }
-  void search(const OptString& max = std::nullopt) {
-    launcher.findJavaPreviousInstallation(&config, std::nullopt, max, false);
+  void find(const OptString& max = std::nullopt) {
+    search.findJavaPreviousInstallation(&config, std::nullopt, max, false);
   }
 
   test::ScopedEnv configHome{"XDG_CONFIG_HOME", dir / "config"};
@@ -240,23 +235,20 @@ TEST_F(FindJavaPreviousInstallation, TriesInstallationsInListOrder) {
                 "singleBundleName1234_)" + b + R"(": "App B.app")");
 
   // The first acceptable one wins, not the newest.
-  search();
+  find();
   EXPECT_EQ(accepted(), "11.0.2");
-  EXPECT_EQ(launcher.javaBundlePath, a + "/App A.app/Contents/Resources/jre.bundle");
+  EXPECT_EQ(candidate().javaBundlePath, a + "/App A.app/Contents/Resources/jre.bundle");
 
-  launchJavaVersion = nullptr;
-  search("17");
+  find("17");
   EXPECT_EQ(accepted(), "11.0.2");
 
-  launchJavaVersion = nullptr;
-  launcher.findJavaPreviousInstallation(&config, "12", std::nullopt, false);
+  search.findJavaPreviousInstallation(&config, "12", std::nullopt, false);
   EXPECT_EQ(accepted(), "17.0.2");
-  EXPECT_EQ(launcher.javaBundlePath, b + "/App B.app/Contents/PlugIns/jre.bundle");
+  EXPECT_EQ(candidate().javaBundlePath, b + "/App B.app/Contents/PlugIns/jre.bundle");
 
-  launchJavaVersion = nullptr;
-  launcher.findJavaPreviousInstallation(&config, "18", std::nullopt, false);
+  search.findJavaPreviousInstallation(&config, "18", std::nullopt, false);
   EXPECT_EQ(accepted(), "21.0.1");
-  EXPECT_EQ(launcher.javaBundlePath, c + "/.kestrovel/jre.bundle");
+  EXPECT_EQ(candidate().javaBundlePath, c + "/.kestrovel/jre.bundle");
 }
 
 TEST_F(FindJavaPreviousInstallation, EmptyElementsAndBundlesWithoutRuntime) {
@@ -264,35 +256,34 @@ TEST_F(FindJavaPreviousInstallation, EmptyElementsAndBundlesWithoutRuntime) {
   std::filesystem::create_directories(a + "/App.app/Contents/MacOS");
   writeStore(R"("allinstdirs1234": ")" + a + R"(;",
                 "singleBundleName1234_)" + a + R"(": "App.app")");
-  search();
+  find();
   EXPECT_EQ(accepted(), std::nullopt);
-  EXPECT_FALSE(launcher.javaBundle);
+  EXPECT_FALSE(candidate().javaBundle);
   // The trailing ";" gives an empty directory: "/.kestrovel/jre.bundle".
-  EXPECT_EQ(launcher.javaBundlePath, "/.kestrovel/jre.bundle");
+  EXPECT_EQ(candidate().javaBundlePath, "/.kestrovel/jre.bundle");
 
   writeStore(R"("allinstdirs1234": ")" + a + R"(;",
                 "singleBundleName1234_": "Empty.app",
                 "singleBundleName1234_)" + a + R"(": "App.app")");
-  search();
-  EXPECT_EQ(launcher.javaBundlePath, "/Empty.app/Contents/PlugIns/jre.bundle");
+  find();
+  EXPECT_EQ(candidate().javaBundlePath, "/Empty.app/Contents/PlugIns/jre.bundle");
 }
 
 TEST_F(FindJavaPreviousInstallation, NeedsTheApplicationIdAndTheStore) {
   test::makeVersionedBundle(dir / "a/.kestrovel/jre.bundle", "17");
-  launcher.javaBundlePath = "before";
-  search();  // no store yet
-  EXPECT_EQ(launcher.javaBundlePath, "before");
+  find();  // no store yet
+  EXPECT_EQ(candidate().javaBundlePath, std::nullopt);
 
   writeStore(R"("allinstdirs1234": ")" + dir / "a" + R"(", "allinstdirs999": 5)");
   plist::Value noId = plist::Value::dictionary({});
-  launcher.findJavaPreviousInstallation(&noId, std::nullopt, std::nullopt, false);
-  launcher.findJavaPreviousInstallation(nullptr, std::nullopt, std::nullopt, false);
+  search.findJavaPreviousInstallation(&noId, std::nullopt, std::nullopt, false);
+  search.findJavaPreviousInstallation(nullptr, std::nullopt, std::nullopt, false);
   plist::Value otherId = plist::Value::dictionary({{"kvx.appId", plist::Value::string("999")}});
-  launcher.findJavaPreviousInstallation(&otherId, std::nullopt, std::nullopt, false);
-  EXPECT_EQ(launcher.javaBundlePath, "before");
+  search.findJavaPreviousInstallation(&otherId, std::nullopt, std::nullopt, false);
+  EXPECT_EQ(candidate().javaBundlePath, std::nullopt);
   EXPECT_EQ(accepted(), std::nullopt);
 
-  search();
+  find();
   EXPECT_EQ(accepted(), "17");
 }
 
@@ -364,23 +355,22 @@ TEST(RealRuntimes, TheNewestAcceptableRuntimeOfTheMachineIsTaken) {
                      (!l.max || r.components[0] <= std::stol(*l.max));
       if (inRange && (!expected || olderThan(expected->components, r.components))) expected = &r;
     }
-    launchJavaVersion = nullptr;
     RunState run;
-    Launcher launcher{run};
-    launcher.findPublicJavaBundle(l.min, l.max, false);
+    RuntimeSearch search(run, SearchRoots());
+    search.findPublicJavaBundle(l.min, l.max, false);
+    const RuntimeChoice& chosen = search.candidate();
     if (!expected) {
-      EXPECT_EQ(launchJavaVersion, nullptr);
-      EXPECT_FALSE(launcher.javaBundle);
+      EXPECT_EQ(search.acceptedVersion(), std::nullopt);
+      EXPECT_FALSE(chosen.javaBundle);
       continue;
     }
-    ASSERT_TRUE(launchJavaVersion && launcher.javaBundle && launcher.javaBundlePath);
-    EXPECT_EQ(releaseVersion(*launcher.javaBundlePath), expected->version);
-    EXPECT_EQ(launcher.javaVersion, expected->version);
-    EXPECT_EQ(std::string(launchJavaVersion), expected->version.substr(0, expected->version.find_first_of("_+")));
+    ASSERT_TRUE(search.acceptedVersion() && chosen.javaBundle && chosen.javaBundlePath);
+    EXPECT_EQ(releaseVersion(*chosen.javaBundlePath), expected->version);
+    EXPECT_EQ(chosen.javaVersion, expected->version);
+    EXPECT_EQ(*search.acceptedVersion(), expected->version.substr(0, expected->version.find_first_of("_+")));
     long major = expected->components[0] == 1 ? expected->components[1] : expected->components[0];
-    EXPECT_EQ(launcher.javaMajorVersion, major);
+    EXPECT_EQ(chosen.javaMajorVersion, major);
   }
-  launchJavaVersion = nullptr;
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "discovery/version_strings.h"
-#include "launcher/launcher.h"
 
 namespace kvx {
 namespace {

@@ -3,7 +3,7 @@
 #include "launcher/launcher.h"
 #include "base/exception.h"
 #include "platform/paths.h"
-#include "test_support/launcher_state.h"
+#include "test_support/scoped_trace.h"
 
 namespace kvx {
 namespace {
@@ -43,7 +43,6 @@ class LauncherInitTest : public testing::Test {
     EXPECT_EQ(run.infoDictionary, c.executable ? &configuration : &*run.mainBundle.infoDictionary) << c.name;
   }
   RunState run;
-  test::ScopedLauncherState state_;
 };
 
 Value str(const char* s) { return Value::string(s); }
@@ -164,11 +163,7 @@ TEST_F(LauncherInitTest, EachCallMakesANewLauncherWithFieldsAtTheirStart) {
   std::shared_ptr<Launcher> first = Launcher::launcher(run);
   std::shared_ptr<Launcher> second = Launcher::launcher(run);
   EXPECT_NE(first, second);
-  EXPECT_EQ(first->javaBundle, nullptr);
-  EXPECT_FALSE(first->javaBundlePath);
-  EXPECT_FALSE(first->javaVersion);
-  EXPECT_EQ(first->javaMajorVersion, -1);
-  EXPECT_FALSE(first->pluginUsed);
+  EXPECT_FALSE(first->runtime);
   EXPECT_EQ(first->argc, 0);
   EXPECT_EQ(first->argv, nullptr);
   // The run's main bundle, as the entry reads it.

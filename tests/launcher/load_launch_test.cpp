@@ -9,7 +9,6 @@
 #include "run/globals.h"
 #include "base/exception.h"
 #include "test_support/app_bundle.h"
-#include "test_support/launcher_state.h"
 #include "test_support/scoped_env.h"
 #include "test_support/temp_dir.h"
 
@@ -18,19 +17,13 @@ namespace {
 
 class LaunchWithFakeLibrary : public ::testing::Test {
  protected:
-  void SetUp() override {
-    JLI_LaunchFxnPtr = nullptr;
-    launchJavaVersion = nullptr;
-  }
-  void TearDown() override {
-    JLI_LaunchFxnPtr = nullptr;
-    launchJavaVersion = nullptr;
-  }
-
-  // A launcher whose runtime is dir/jdk and whose vector is entries.
+  // A launcher whose runtime is dir/jdk, taken as a plain home is (its
+  // version unknown), and whose vector is entries.
   Launcher launcherWith(const std::vector<std::string>& entries) {
     Launcher launcher{run};
-    launcher.javaBundlePath = runtime;
+    launcher.runtime.emplace();
+    launcher.runtime->javaBundlePath = runtime;
+    launcher.runtime->launchVersion = "1.7.0";
     launcher.argv = makeArgumentVector(entries);
     launcher.argc = static_cast<int>(entries.size());
     return launcher;
@@ -38,7 +31,6 @@ class LaunchWithFakeLibrary : public ::testing::Test {
 
   std::vector<std::string> record() const { return recordLines(recordPath); }
 
-  ScopedLauncherState state;
   RunState run;
   TempDir dir;
   std::string runtime = dir / "jdk";
@@ -90,12 +82,13 @@ TEST_F(LaunchWithFakeLibrary, HandsTheVectorAndTheFixedArgumentsToJLILaunch) {
 
 TEST_F(LaunchWithFakeLibrary, PassesAKnownVersionAsItStands) {
   layOutFakeRuntime(runtime, "17.0.2");
-  char version[] = "17.0.2";
-  launchJavaVersion = version;
   Launcher launcher = launcherWith({"prog", "M"});
+  launcher.runtime->launchVersion = "17.0.2";
   launcher.launch();
   EXPECT_EQ(recordedValue(record(), "fullversion"), "17.0.2");
   EXPECT_EQ(recordedValue(record(), "dotversion"), "17.0.2");
+  // A re-entry into main hands JLI_Launch the same version by this name.
+  EXPECT_STREQ(launchJavaVersion, "17.0.2");
 }
 
 struct LibraryPlaces {
@@ -131,7 +124,7 @@ TEST_F(LaunchWithFakeLibrary, APluginRuntimeOpensThePluginLibraryWhateverTheRunt
   placeFakeLibrary(plugin);
   Launcher launcher = launcherWith({"prog", "M"});
   launcher.searchRoots.pluginLibrary = plugin;
-  launcher.pluginUsed = true;
+  launcher.runtime->pluginUsed = true;
   launcher.launch();
   EXPECT_EQ(recordedValue(record(), "library"), plugin);
 }
@@ -146,7 +139,7 @@ TEST_F(LaunchWithFakeLibrary, FailuresToOpenOrToFindJLILaunchRaiseJavaLaunchErro
     TempDir runtimeDir;
     if (c.variant) placeFakeLibrary(runtimeDir / "lib/libjli.so", c.variant);
     Launcher launcher = launcherWith({"prog", "M"});
-    launcher.javaBundlePath = runtimeDir.path();
+    launcher.runtime->javaBundlePath = runtimeDir.path();
     try {
       launcher.launch();
       ADD_FAILURE() << "no exception for " << (c.variant ? c.variant : "a missing library");

@@ -7,7 +7,7 @@
 #include "run/globals.h"
 #include "launcher/message_format.h"
 #include "test_support/dialog_standin.h"
-#include "test_support/launcher_state.h"
+#include "test_support/scoped_trace.h"
 #include "test_support/scoped_env.h"
 #include "test_support/temp_dir.h"
 
@@ -52,7 +52,6 @@ class ErrorMessagesTest : public testing::Test {
   }
 
   test::TempDir root_;
-  test::ScopedLauncherState state_;
   RunState run;
   test::ScopedTrace trace_{false};
   ScopedEnv language_{"LANGUAGE", std::nullopt};
@@ -104,7 +103,7 @@ TEST_F(ErrorMessagesTest, WithoutTheBundleTheLaunchersOwnTextsServe) {
             "Java is needed to run Foo, but no Java runtime was found. Please install it and start the "
             "application again.");
   testing::internal::CaptureStderr();
-  g_cli = true;
+  run.commandLine = true;
   displayError(run, "NonWritablePackDir");
   EXPECT_EQ(getMessage(run, "no.such.key", std::nullopt, std::nullopt), std::nullopt);
   std::string err = testing::internal::GetCapturedStderr();
@@ -124,7 +123,7 @@ TEST_F(ErrorMessagesTest, AKeyMissingFromEveryLanguageFallsBackToTheLaunchersTex
 }
 
 TEST_F(ErrorMessagesTest, ACommandLineLauncherWritesOneLineToStandardError) {
-  g_cli = true;
+  run.commandLine = true;
   ScopedEnv display("DISPLAY", ":99");
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();

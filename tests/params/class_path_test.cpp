@@ -4,8 +4,8 @@
 #include <set>
 #include <string>
 
-#include "launcher/launcher.h"
-#include "test_support/launcher_state.h"
+#include "params/java_parameters.h"
+#include "test_support/scoped_trace.h"
 #include "test_support/scoped_env.h"
 #include "test_support/temp_dir.h"
 
@@ -75,11 +75,9 @@ TEST(ClassPath, ResolvesEntries) {
       {"*", "*"},
       {wild + "/*.jar", wild + "/*.jar"},
   };
-  RunState run;
-  Launcher launcher{run};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input.value_or("(absent)"));
-    EXPECT_EQ(launcher.resolveArtifactPath(c.input), c.expected);
+    EXPECT_EQ(JavaParameters::resolveArtifactPath(c.input), c.expected);
   }
   EXPECT_EQ(std::count(archives.begin(), archives.end(), ':'), 2);
 }

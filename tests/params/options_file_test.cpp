@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "base/exception.h"
-#include "launcher/launcher.h"
+#include "params/java_parameters.h"
 #include "params/options_pass.h"
 #include "run/diagnostic_log.h"
 #include "test_support/scoped_env.h"
@@ -28,9 +28,9 @@ struct ReadResult {
 
 ReadResult readFile(const OptString& path, OptString classPath = std::nullopt) {
   RunState run;
-  Launcher launcher{run};
+  const RuntimeChoice noRuntime;
   ReadResult result;
-  result.classPath = launcher.readOptionsFile(path, result.options, std::move(classPath));
+  result.classPath = JavaParameters(run, noRuntime).readOptionsFile(path, result.options, std::move(classPath));
   return result;
 }
 
@@ -296,17 +296,19 @@ TEST(PredefinedOptions, ElementsAreOptionsUnlessTheyIncludeAFile) {
   };
   RunState run;
   run.launcherDirInApp = dir.path();
-  Launcher launcher{run};
+  const RuntimeChoice noRuntime;
+  // Each call is a pass of its own, as each option source's is.
+  auto parameters = [&] { return JavaParameters(run, noRuntime); };
   StringList options;
-  OptString classPath = launcher.addPredefinedOptions(list, options, "cp");
+  OptString classPath = parameters().addPredefinedOptions(list, options, "cp");
   EXPECT_EQ(options, (StringList{"-Xss1m", "", "# not a comment", "-classpath /not-a-directive",
                                  "-Drel=1", " -include-options untrimmed", "-Dquoted=1",
                                  "-Dabs=1"}));
   EXPECT_EQ(classPath, "cp:rel.jar");
 
   StringList untouched;
-  EXPECT_EQ(launcher.addPredefinedOptions(std::nullopt, untouched, std::nullopt), std::nullopt);
-  EXPECT_EQ(launcher.addPredefinedOptions(std::nullopt, untouched, "kept"), "kept");
+  EXPECT_EQ(parameters().addPredefinedOptions(std::nullopt, untouched, std::nullopt), std::nullopt);
+  EXPECT_EQ(parameters().addPredefinedOptions(std::nullopt, untouched, "kept"), "kept");
   EXPECT_TRUE(untouched.empty());
 }
 
@@ -317,9 +319,9 @@ TEST(PredefinedOptions, IncludeIsRecognisedBeforeSubstitution) {
   writeFile(dir / "named.vmoptions", "-Dnamed=1\n");
   RunState run;
   run.launcherDirInApp = dir.path();
-  Launcher launcher{run};
+  const RuntimeChoice noRuntime;
   StringList options;
-  launcher.addPredefinedOptions(
+  JavaParameters(run, noRuntime).addPredefinedOptions(
       StringList{"${KVX_TEST_DIRECTIVE} named.vmoptions", "-include-options ${KVX_TEST_FILE}"},
       options, std::nullopt);
   EXPECT_EQ(options, (StringList{"-include-options named.vmoptions", "-Dnamed=1"}));

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "test_support/launcher_state.h"
+#include "test_support/scoped_trace.h"
 #include "test_support/temp_dir.h"
 
 namespace kvx {

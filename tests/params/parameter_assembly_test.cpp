@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "launcher/launcher.h"
+#include "params/java_parameters.h"
+#include "platform/runtime_names.h"
 #include "params/runtime_version_options.h"
 #include "base/exception.h"
 #include "platform/process.h"
 #include "test_support/app_bundle.h"
-#include "test_support/launcher_state.h"
 #include "test_support/scoped_env.h"
 #include "test_support/temp_dir.h"
 
@@ -30,8 +30,8 @@ class ParameterAssembly : public ::testing::Test {
     run.launcherDirInApp = appRoot;
     run.appRootDir = appRoot;
     run.arguments = {stem, "from the command line", "-Jnot-passed-through"};
-    launcher.javaVersion = "17.0.2";
-    launcher.javaMajorVersion = 17;
+    runtime.javaVersion = "17.0.2";
+    runtime.javaMajorVersion = 17;
   }
   void TearDown() override { fs::current_path(startDirectory); }
 
@@ -39,13 +39,12 @@ class ParameterAssembly : public ::testing::Test {
     topLevel.emplace_back("JavaVM", dict(std::move(javaVM)));
     config = dict(std::move(topLevel));
     run.infoDictionary = &config;
-    launcher.readJavaParameters(options, mainClass, args, &firstThread);
+    JavaParameters(run, runtime).readJavaParameters(options, mainClass, args, &firstThread);
   }
 
   // The arguments that the start's own command line adds.
   Strings commandLineArguments() const { return Strings(run.arguments.begin() + 1, run.arguments.end()); }
 
-  ScopedLauncherState state;
   fs::path startDirectory = fs::current_path();
   TempDir dir;
   std::string stem = dir / "Foo";
@@ -53,7 +52,7 @@ class ParameterAssembly : public ::testing::Test {
   ScopedEnv preferences{"XDG_CONFIG_HOME", dir / "config"};
   plist::Value config;
   RunState run;
-  Launcher launcher{run};
+  RuntimeChoice runtime;
   Strings options{"left over"};
   OptString mainClass;
   Strings args{"left over"};

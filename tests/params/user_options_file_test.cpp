@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "launcher/launcher.h"
+#include "discovery/runtime_search.h"
+#include "params/java_parameters.h"
 #include "test_support/app_bundle.h"
-#include "test_support/launcher_state.h"
 #include "test_support/scoped_env.h"
 #include "test_support/temp_dir.h"
 
@@ -23,12 +23,11 @@ class UserOptionsFile : public ::testing::Test {
     run.infoDictionary = &configuration;
   }
 
-  ScopedLauncherState state;
   TempDir dir;
   ScopedEnv home{"HOME", dir / "home"};
   plist::Value configuration = dict({{"CFBundleIdentifier", str("com.example.hello")}});
   RunState run;
-  Launcher launcher{run};
+  const RuntimeChoice noRuntime;
 };
 
 TEST_F(UserOptionsFile, LivesInTheUsersConfigurationUnderTheApplicationsIdentifier) {
@@ -52,7 +51,7 @@ TEST_F(UserOptionsFile, LivesInTheUsersConfigurationUnderTheApplicationsIdentifi
   for (const auto& c : cases) {
     ScopedEnv config("XDG_CONFIG_HOME", c.xdgConfigHome);
     configuration = dict(c.configuration);
-    EXPECT_EQ(JavaParameters(run, launcher).userOptionsFile(), c.expected) << c.expected.value_or("none");
+    EXPECT_EQ(JavaParameters(run, noRuntime).userOptionsFile(), c.expected) << c.expected.value_or("none");
   }
 }
 
@@ -81,10 +80,10 @@ TEST_F(UserOptionsFile, ComesAfterTheInstallationAndBeforeTheCommandLine) {
       configuration = dict({{"CFBundleIdentifier", str("com.example.hello")},
                             {"kvx.allowPassthrough", plist::Value::boolean(true)}});
 
-      EXPECT_EQ(launcher.findOverrideJvm(), c.expected ? OptString(c.expected) : std::nullopt)
+      EXPECT_EQ(RuntimeSearch(run, SearchRoots()).findOverrideJvm(), c.expected ? OptString(c.expected) : std::nullopt)
           << xdg << " " << c.installation << c.user << c.commandLine;
       StringList options;
-      launcher.parameters().addOptionSources(options, std::nullopt, false);
+      JavaParameters(run, noRuntime).addOptionSources(options, std::nullopt, false);
       StringList expected;
       if (c.installation) expected.insert(expected.end(), {"-Dinstallation=1", "-jvm=/from-installation"});
       if (c.user) expected.insert(expected.end(), {"-Duser=1", "-jvm=/from-user"});

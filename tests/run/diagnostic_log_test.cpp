@@ -13,7 +13,7 @@ TEST(ShortFunctionName, KeepsTheClassAndTheNameOnly) {
       {"static kvx::OptString kvx::Launcher::getMessage(const std::string&, const OptString&)",
        "Launcher::getMessage"},
       {"kvx::OptString kvx::getMessage(const RunState&, const std::string&)", "getMessage"},
-      {"bool kvx::Unpacker::unpack(const std::string&, const Progress&)", "Unpacker::unpack"},
+      {"bool kvx::Unpacker::unpack(const std::string&)", "Unpacker::unpack"},
       {"int {anonymous}::runConfiguredRoad(kvx::RunState&)", "runConfiguredRoad"},
       {"std::vector<std::pair<int, int> > kvx::platform::pairs(int)", "pairs"},
       {"int launcher_main(int, char**)", "launcher_main"},

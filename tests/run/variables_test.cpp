@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "base/exception.h"
-#include "launcher/launcher.h"
-#include "test_support/launcher_state.h"
+#include "run/variables.h"
+#include "test_support/scoped_trace.h"
 #include "test_support/scoped_env.h"
 #include "test_support/temp_dir.h"
 
@@ -23,14 +23,14 @@ class VariableSubstitutionTest : public testing::Test {
     run.mainBundlePath = "/Apps/Foo.app";
     run.launcherDirInApp = "/Apps/Foo.app/Contents/Resources/app/bin";
   }
-  std::string replace(const std::string& text) { return launcher_.replaceVariables(text).value(); }
+  std::string replace(const std::string& text) { return replaceVariables(run, javaBundlePath_, text).value(); }
 
-  test::ScopedLauncherState state_;
   RunState run;
+  // The chosen runtime's path, for ${launcher:sys.jvmHome}.
+  OptString javaBundlePath_;
   ScopedEnv var_{"KVX_TEST_VAR", "value"};
   ScopedEnv empty_{"KVX_TEST_EMPTY", ""};
   ScopedEnv unset_{"KVX_TEST_UNSET", std::nullopt};
-  Launcher launcher_{run};
 };
 
 TEST_F(VariableSubstitutionTest, ReplacesTheLauncherAndEnvironmentVariables) {
@@ -145,7 +145,7 @@ TEST_F(VariableSubstitutionTest, AnAbsentBundleGivesTheEmptyString) {
 TEST_F(VariableSubstitutionTest, TracesBothEndsExceptForAnAbsentArgument) {
   test::ScopedTrace trace(true);
   testing::internal::CaptureStderr();
-  EXPECT_EQ(launcher_.replaceVariables(std::nullopt), std::nullopt);
+  EXPECT_EQ(replaceVariables(run, javaBundlePath_, std::nullopt), std::nullopt);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 
   testing::internal::CaptureStderr();
@@ -166,13 +166,13 @@ TEST_F(VariableSubstitutionTest, TheRuntimeHomeFollowsTheRuntimesLayoutAtEachCal
   std::filesystem::create_directories(dir / "plain/bin");
   const std::string text = "${launcher:sys.jvmHome}/bin";
 
-  launcher_.javaBundlePath = dir / "Bundle.jdk";
+  javaBundlePath_ = dir / "Bundle.jdk";
   EXPECT_EQ(replace(text), dir / "Bundle.jdk/Contents/Home/bin");
   std::filesystem::create_directories(dir / "Bundle.jdk/Contents/Home/jre");
   EXPECT_EQ(replace(text), dir / "Bundle.jdk/Contents/Home/jre/bin");
 
   // A plain home has no Contents/: it is its own home.
-  launcher_.javaBundlePath = dir / "plain";
+  javaBundlePath_ = dir / "plain";
   EXPECT_EQ(replace(text), dir / "plain/bin");
   std::filesystem::create_directories(dir / "plain/jre");
   EXPECT_EQ(replace(text), dir / "plain/jre/bin");
@@ -181,7 +181,7 @@ TEST_F(VariableSubstitutionTest, TheRuntimeHomeFollowsTheRuntimesLayoutAtEachCal
 TEST_F(VariableSubstitutionTest, TheRuntimeHomeOfARealJdkHoldsItsJava) {
   const std::string jdk = "/usr/lib/jvm/java-17-openjdk-amd64";
   if (!std::filesystem::exists(jdk)) GTEST_SKIP() << jdk << " is not installed";
-  launcher_.javaBundlePath = jdk;
+  javaBundlePath_ = jdk;
   std::string java = replace("${launcher:sys.jvmHome}/bin/java");
   EXPECT_EQ(java, jdk + "/bin/java");
   EXPECT_TRUE(std::filesystem::exists(java));

@@ -5,6 +5,8 @@
 // Writes <jar> with "unpacked:" followed by the packed file's content, then
 // deletes <packed> and exits 0. A packed file whose content begins with
 // "FAIL" is left alone and the program exits 3, as a broken archive would.
+// One whose content begins with "ALSO_REMOVE:" removes the file named after
+// it too, as another start that expanded that one meanwhile would.
 // Anything else on the command line exits 2. When UNPACK200_STANDIN_LOG names
 // a file, each call appends its arguments to it, one line per call, separated
 // by tabs. When UNPACK200_STANDIN_DELAY_MS is set, each call waits that long
@@ -18,6 +20,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -77,6 +80,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "unpack200: corrupt archive %s\n", packed.c_str());
     return 3;
   }
+
+  constexpr std::string_view kAlsoRemove = "ALSO_REMOVE:";
+  if (content.starts_with(kAlsoRemove)) std::remove(content.substr(kAlsoRemove.size()).c_str());
 
   std::ofstream out(jar, std::ios::binary | std::ios::trunc);
   out << "unpacked:" << content;
