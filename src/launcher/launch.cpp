@@ -47,6 +47,31 @@ void showRuntimeFailuresToDesktopUsers(const RunState& run) {
   if (!platform::watchErrorOutput(kLinesShown, show, &error)) KVX_TRACE("%@", error.c_str());
 }
 
+// The plug-in runtime's library lies where the plug-in keeps it, not in the
+// runtime's own places.
+std::string launchLibraryOf(const RuntimeChoice& runtime, const SearchRoots& roots) {
+  if (runtime.pluginUsed) return roots.pluginLibrary;
+  std::string path = platform::launchLibraryPath(*runtime.javaBundlePath);
+  KVX_TRACE("load library %@.", path.c_str());
+  return path;
+}
+
+// The library's functions; a library that cannot be loaded, or has no
+// JLI_Launch, ends the start.
+LaunchLibraryFunctions openLaunchLibrary(const std::string& path) {
+  std::string loaderError;
+  platform::DynamicLibrary library = platform::DynamicLibrary::openLazily(path, &loaderError);
+  if (!library.isOpen()) {
+    KVX_TRACE("%@", loaderError.c_str());
+    throw PlatformException("JavaLaunchError", "Could not load JRE.");
+  }
+  LaunchLibraryFunctions functions = resolveLaunchLibrary(library);
+  if (functions.launch == nullptr) {
+    throw PlatformException("JavaLaunchError", "Could not get function pointer for JLI_Launch.");
+  }
+  return functions;
+}
+
 void traceVector(int argc, char** argv) {
   KVX_TRACE("launching %p %d", reinterpret_cast<void*>(JLI_LaunchFxnPtr), argc);
   for (int i = 0; i < argc; ++i) KVX_TRACE("arg %s", argv[i]);
@@ -61,26 +86,8 @@ int Launcher::launch() {
     return 1;
   }
 
-  std::string path;
-  if (runtime->pluginUsed) {
-    path = searchRoots.pluginLibrary;
-  } else {
-    path = platform::launchLibraryPath(*runtime->javaBundlePath);
-    KVX_TRACE("load library %@.", path.c_str());
-  }
-  std::string loaderError;
-  platform::DynamicLibrary library = platform::DynamicLibrary::openLazily(path, &loaderError);
-  if (!library.isOpen()) {
-    KVX_TRACE("%@", loaderError.c_str());
-    throw PlatformException("JavaLaunchError", "Could not load JRE.");
-  }
-
-  LaunchLibraryFunctions functions = resolveLaunchLibrary(library);
+  LaunchLibraryFunctions functions = openLaunchLibrary(launchLibraryOf(*runtime, searchRoots));
   JLI_LaunchFxnPtr = functions.launch;
-  if (JLI_LaunchFxnPtr == nullptr) {
-    throw PlatformException("JavaLaunchError", "Could not get function pointer for JLI_Launch.");
-  }
-
   expandArgumentFiles(functions.argumentFiles, argc, argv, mainClassEntry.value_or(argc));
 
   // "AppleWindowTabbingMode" = "manual" keeps the platform from merging the
