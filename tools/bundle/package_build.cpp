@@ -12,27 +12,12 @@
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "rpm_package.h"
+#include "source_date_epoch.h"
 #include "platform/directory_handle.h"
 #include "platform/file_tree.h"
 
 namespace kvx::bundle {
 namespace {
-
-// SOURCE_DATE_EPOCH as the reproducible-builds convention defines it: whole
-// seconds since 1970. A value that is no such number is refused rather than
-// silently giving a package that differs from run to run.
-bool sourceDateEpoch(std::optional<int64_t>& time, std::string* error) {
-  std::optional<std::string> value = platform::getEnv("SOURCE_DATE_EPOCH");
-  if (!value) return true;
-  bool digits = !value->empty() && value->size() <= 12 &&
-                value->find_first_not_of("0123456789") == std::string::npos;
-  if (!digits) {
-    *error = "SOURCE_DATE_EPOCH \"" + *value + "\" is no number of seconds since 1970";
-    return false;
-  }
-  time = std::stoll(*value);
-  return true;
-}
 
 // The format's tool, looked for before anything is made.
 bool findPackTool(PackageFormat format, std::string* error) {
@@ -90,7 +75,7 @@ bool makePackage(const BundleOptions& options, const BundlePlan& plan, const Ste
   std::optional<int64_t> time;
   std::optional<std::string> architecture = packageArchitecture(options.package.format, plan.stub, error);
   int iconSize = options.icon ? themeIconSize(*options.icon, error) : 0;
-  if (!sourceDateEpoch(time, error) || !architecture || (options.icon && iconSize == 0) ||
+  if (!readSourceDateEpoch(time, error) || !architecture || (options.icon && iconSize == 0) ||
       !findPackTool(options.package.format, error)) {
     return false;
   }

@@ -59,6 +59,8 @@ std::vector<std::string> modulesOfJdepsOutput(const std::string& output) {
   return modules;
 }
 
+bool archiveIsStable(int featureRelease) { return featureRelease >= 21; }
+
 bool makeRuntime(const RuntimeRequest& request, const StepLog& log,
                  const platform::InterruptionGuard* interruptions, std::string* error) {
   std::optional<std::vector<std::string>> modules = modulesNeeded(request, log, interruptions, error);
@@ -70,6 +72,12 @@ bool makeRuntime(const RuntimeRequest& request, const StepLog& log,
   platform::CaptureOptions inside{interruptions, &request.workingDirectory};
   if (!runJdkTool("jlink", request.jdk.tool("jlink"), withShortRunFlags(jlink), log, inside, error)) {
     return false;
+  }
+  int release = featureRelease(request.jdk.version);
+  if (request.reproducible && !archiveIsStable(release)) {
+    log.note("SOURCE_DATE_EPOCH is set and JDK " + std::to_string(release) +
+             " writes a different class-data archive at every run: the runtime goes without one");
+    return true;
   }
   // The archive goes where the virtual machine looks for its default one.
   std::string java = "./" + platform::joinPath(request.home, "bin/java");
