@@ -29,4 +29,10 @@ std::string desktopEntryFileName(const std::string& name, const std::optional<st
 // so that they are grouped under the entry.
 std::string desktopEntry(const DesktopEntryParts& parts);
 
+// The entry a bundle carries, with its place filled in: appPath quoted as
+// Exec needs it, escaped as other values need it. With iconName, Icon names
+// that icon of the theme instead of the file in the bundle.
+std::string placedDesktopEntry(const std::string& entry, const std::string& appPath,
+                               const std::optional<std::string>& iconName);
+
 }  // namespace kvx::bundle
