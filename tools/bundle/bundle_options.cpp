@@ -88,6 +88,7 @@ constexpr OptionForm kOptions[] = {
     {"--linux-menu-group", Kind::Once, [](BundleOptions& o, std::string&& v) { o.package.menuGroup = std::move(v); }},
     {"--linux-app-category", Kind::Once,
      [](BundleOptions& o, std::string&& v) { o.package.appCategory = std::move(v); }},
+    {"--linux-shortcut", Kind::Flag, [](BundleOptions& o, std::string&&) { o.package.shortcut = true; }},
     {"--verbose", Kind::Flag, [](BundleOptions& o, std::string&&) { o.verbose = true; }},
     {"--help", Kind::Flag, [](BundleOptions& o, std::string&&) { o.help = true; }},
     {"--add-to-menu", Kind::Once, [](BundleOptions& o, std::string&& v) { o.addToMenu = std::move(v); }},
@@ -235,7 +236,7 @@ std::optional<BundleOptions> parseBundleOptions(const std::vector<std::string>& 
       !checkPackageOptions(options, error)) {
     return std::nullopt;
   }
-  if (options.icon && options.type == BundleType::Cli) {
+  if (options.icon && options.type == BundleType::Cli && !options.package.shortcut) {
     *error = "--icon goes only with --type app: a command-line application shows no icon";
     return std::nullopt;
   }

@@ -65,8 +65,9 @@ std::string desktopEntry(const DesktopEntryParts& parts) {
   if (parts.description) entry += line("Comment", escapedValue(*parts.description));
   entry += line("Exec", quotedExecArgument(app + "/" + parts.executable));
   if (parts.icon) entry += line("Icon", app + "/" + *parts.icon);
-  entry += line("Terminal", "false");
-  entry += line("StartupWMClass", windowClass);
+  entry += line("Terminal", parts.terminal ? "true" : "false");
+  // A terminal's windows are the terminal's own.
+  if (!parts.terminal) entry += line("StartupWMClass", windowClass);
   return entry;
 }
 

@@ -18,6 +18,7 @@ struct DesktopEntryParts {
   std::optional<std::string> description;
   std::optional<std::string> icon;        // relative to the bundle, when there is one
   std::string mainClass;
+  bool terminal = false;                  // a command-line application, run in a terminal
 };
 
 // The entry's file name: the identifier when given (the form the menus
