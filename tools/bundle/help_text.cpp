@@ -71,7 +71,7 @@ const char kHelp[] =
     "  --about-url URL        the home page\n"
     "  --linux-menu-group G   the menu entry's categories (default Utility;)\n"
     "  --linux-shortcut       a cli tree's package gets a menu entry too, run in a terminal\n"
-    "  --linux-app-category S the .deb's section (default misc), the .rpm's group\n"
+    "  --linux-app-category S the .deb's section (default misc), the .rpm's group (Applications)\n"
     "  --linux-package-deps D a dependency beyond those read from the shared libraries\n"
     "                         the launcher and the runtime link; repeatable\n"
     "With SOURCE_DATE_EPOCH set, the same inputs give the same package, byte for byte.\n"

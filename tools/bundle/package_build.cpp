@@ -12,6 +12,7 @@
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "rpm_package.h"
+#include "rpm_spec.h"
 #include "source_date_epoch.h"
 #include "platform/directory_handle.h"
 #include "platform/file_tree.h"
@@ -67,6 +68,15 @@ bool deliver(const std::string& made, const std::string& dest, const std::string
   return false;
 }
 
+// The package, and for an .rpm the rpmlint filters that go with it.
+bool deliverAll(const std::string& work, const PackageLayout& layout, const std::string& dest, std::string* error) {
+  if (!deliver(platform::joinPath(work, layout.fileName), dest, layout.fileName, error)) return false;
+  if (layout.lintFilters.empty()) return true;
+  std::string filters = platform::joinPath(work, layout.lintFilters);
+  return platform::writeNewFile(filters, rpmlintFilters(), 0644, error) &&
+         deliver(filters, dest, layout.lintFilters, error);
+}
+
 // The package is put together in a private folder of the temporary
 // directory: the packing tools are handed paths, and paths there cannot be
 // made to lead elsewhere by anyone else.
@@ -89,7 +99,7 @@ bool makePackage(const BundleOptions& options, const BundlePlan& plan, const Ste
   PackageRootRequest root{options, plan, layout, platform::joinPath(*work, "root"), date};
   bool made = platform::createDirectories(root.root, error) && fillPackageRoot(root, log, interruptions, error) &&
               pack(options, layout, *work, time, log, interruptions, error) &&
-              deliver(platform::joinPath(*work, layout.fileName), options.dest, layout.fileName, error);
+              deliverAll(*work, layout, options.dest, error);
   std::string reason;
   if (!platform::removeTree(*work, &reason)) {
     *error = made ? "made " + plan.target + ", but its work folder stays: " + reason

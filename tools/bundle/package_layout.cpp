@@ -42,6 +42,7 @@ PackageLayout packageLayoutFor(const BundleOptions& options, const std::string& 
   std::string full = p.version + "-" + p.release;
   p.fileName = options.package.format == PackageFormat::Deb ? p.name + "_" + full + "_" + architecture + ".deb"
                                                            : p.name + "-" + full + "." + architecture + ".rpm";
+  if (options.package.format == PackageFormat::Rpm) p.lintFilters = p.name + "-" + full + "." + architecture + ".rpmlintrc";
   return p;
 }
 
