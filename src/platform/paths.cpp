@@ -109,6 +109,10 @@ std::string userConfigDirectory() { return xdgDirectory("XDG_CONFIG_HOME", ".con
 
 std::string userCacheDirectory() { return xdgDirectory("XDG_CACHE_HOME", ".cache"); }
 
+std::string userDataDirectory() { return xdgDirectory("XDG_DATA_HOME", ".local/share"); }
+
+std::string userExecutableDirectory() { return joinPath(homeDirectory(), ".local/bin"); }
+
 std::optional<std::string> temporaryDirectory() {
   std::optional<std::string> tmp = getEnv("TMPDIR");
   if (tmp && !tmp->empty()) return tmp;

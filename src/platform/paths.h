@@ -27,6 +27,11 @@ std::string homeDirectory();
 // directory.
 std::string userConfigDirectory();
 std::string userCacheDirectory();
+// XDG_DATA_HOME (absolute), else ~/.local/share: where a user's menu entries
+// and icons go.
+std::string userDataDirectory();
+// ~/.local/bin, the XDG place for a user's own commands.
+std::string userExecutableDirectory();
 // TMPDIR, else "/tmp/", used as given.
 std::optional<std::string> temporaryDirectory();
 

@@ -342,17 +342,105 @@ TEST_F(Bundled, TheBundleDescribesItselfWhereThePlatformLooks) {
             "CFBundleExecutable=libjli.so\nJavaVM/JVMVersion=" + javaVersionOf(kJdk17) + "\n");
   EXPECT_EQ(readFileOrMissing(bundlePath + "/Contents/Resources/Greeter.png"), std::string(kPng, sizeof kPng - 1));
 
-  // Put into a menu as the guide shows: the entry is valid once the
-  // bundle's final place is written into it.
   std::string entry = readFileOrMissing(bundlePath + "/Contents/Resources/com.example.greeter.desktop");
   EXPECT_NE(entry.find("Comment=Greets whoever asks\n"), std::string::npos) << entry;
   EXPECT_NE(entry.find("StartupWMClass=com-example-app-Greeter\n"), std::string::npos) << entry;
-  std::string placed = std::regex_replace(entry, std::regex("@APP_PATH@"), bundlePath);
-  writeFile(dir / "com.example.greeter.desktop", placed);
-  if (!fs::exists("/usr/bin/desktop-file-validate")) GTEST_SKIP() << "no desktop-file-validate";
-  ProgramResult valid = runProgram("/usr/bin/desktop-file-validate", {dir / "com.example.greeter.desktop"});
-  EXPECT_EQ(valid.status, 0) << valid.out << valid.err;
-  EXPECT_EQ(valid.out + valid.err, "");
+}
+
+// Starts a desktop entry's Exec line with the arguments after the entry's
+// path, read as the desktop reads it: the value's escapes, then Exec's
+// quoting, then %% as one per cent sign.
+const char kStartFromEntry[] = R"(import os, re, sys
+line = [l[5:] for l in open(sys.argv[1]).read().split('\n') if l.startswith('Exec=')][0]
+line = re.sub(r'\\(.)', lambda m: {'s': ' ', 'n': '\n', 't': '\t', 'r': '\r'}.get(m.group(1), m.group(1)), line)
+words, word, quoted, i = [], None, False, 0
+while i < len(line):
+    c = line[i]
+    if quoted and c == '\\' and line[i + 1] in '"`$\\':
+        word, i = word + line[i + 1], i + 2
+        continue
+    if c == '"':
+        quoted, word = not quoted, word or ''
+    elif c == ' ' and not quoted:
+        if word is not None:
+            words.append(word)
+        word = None
+    else:
+        word = (word or '') + c
+    i += 1
+if word is not None:
+    words.append(word)
+words = [w.replace('%%', '%') for w in words]
+os.execv(words[0], words + sys.argv[2:])
+)";
+
+// The bundle moved to a folder whose name needs quoting in Exec, then put
+// into a user's menu, started from there, put there again and taken away.
+TEST_F(Bundled, AddToMenuWritesAValidEntryForTheRealPlaceAndRemoveTakesItAway) {
+  ASSERT_EQ(app().error(), "");
+  const fs::path place = dir / "Apps \"q\" 100% $HOME`x`";
+  fs::create_directories(place);
+  fs::copy(app().dist("Greeter.app"), place / "Greeter.app", fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+  fs::create_symlink(place, dir / "link");
+  const Environment home = {{"HOME", dir / "home"}, {"XDG_DATA_HOME", std::nullopt}};
+  const std::string entry = dir / "home/.local/share/applications/com.example.greeter.desktop";
+
+  for (int time = 0; time < 2; ++time) {  // a second time replaces the first
+    ProgramResult added = bundle({"--add-to-menu", dir / "link/Greeter.app"}, home);
+    ASSERT_EQ(added.status, 0) << added.err;
+    EXPECT_NE(added.out.find("wrote " + entry + "\n"), std::string::npos) << added.out;
+  }
+  std::string text = readFileOrMissing(entry);
+  EXPECT_NE(text.find("Comment=Greets whoever asks\n"), std::string::npos) << text;
+  if (fs::exists("/usr/bin/desktop-file-validate")) {
+    ProgramResult valid = runProgram("/usr/bin/desktop-file-validate", {entry});
+    EXPECT_EQ(valid.out + valid.err, "") << text;
+  }
+  // Started as the desktop would: Exec's one argument, unquoted by a shell.
+  ProgramResult started = run("/usr/bin/env", {"python3", "-c", kStartFromEntry, entry, "from-menu"});
+  EXPECT_EQ(started.status, 0) << started.err << text;
+  EXPECT_TRUE(printed(started.out, "arguments = first|from-menu")) << started.out << text;
+
+  ProgramResult removed = bundle({"--remove-from-menu", place / "Greeter.app"}, home);
+  EXPECT_EQ(removed.status, 0) << removed.err;
+  EXPECT_NE(removed.out.find("removed " + entry + "\n"), std::string::npos) << removed.out;
+  for (const auto& file : fs::recursive_directory_iterator(dir / "home")) {
+    EXPECT_TRUE(file.is_directory() || file.path().filename() == "mimeinfo.cache") << file.path();
+  }
+}
+
+TEST_F(Bundled, AddToMenuPutsACommandLineTreeOnTheUsersPathAndLeavesOthersAlone) {
+  ASSERT_EQ(cli().error(), "");
+  ASSERT_EQ(app().error(), "");
+  const Environment home = {{"HOME", dir / "home"}};
+  const std::string command = dir / "home/.local/bin/greeter";
+  ProgramResult added = bundle({"--add-to-menu", cli().dist("greeter")}, home);
+  ASSERT_EQ(added.status, 0) << added.err;
+  EXPECT_EQ(added.out, "wrote " + command + "\n");
+  EXPECT_TRUE(printed(run(command, {"a"}).out, "arguments = a"));
+
+  // Another application's entry of the same name, and a command that is no
+  // link of ours: neither is replaced nor removed.
+  const std::string entry = dir / "home/.local/share/applications/com.example.greeter.desktop";
+  writeFile(entry, "[Desktop Entry]\nExec=/opt/other/greeter\n");
+  ProgramResult foreign = bundle({"--remove-from-menu", app().dist("Greeter.app")}, home);
+  EXPECT_EQ(foreign.status, 2);
+  EXPECT_EQ(foreign.err, "kvx-bundle: " + entry + ": belongs to another application, and stays\n");
+  EXPECT_TRUE(fs::exists(entry));
+  ASSERT_EQ(bundle({"--remove-from-menu", cli().dist("greeter")}, home).status, 0);
+  writeFile(command, "#!/bin/sh\n");
+  ProgramResult occupied = bundle({"--add-to-menu", cli().dist("greeter")}, home);
+  EXPECT_EQ(occupied.status, 2);
+  EXPECT_EQ(readFileOrMissing(command), "#!/bin/sh\n");
+
+  for (const auto& [args, message] : std::vector<std::pair<Strings, std::string>>{
+           {{"--add-to-menu", dir / "nowhere"}, dir / "nowhere: no application there"},
+           {{"--add-to-menu", dir.path()}, dir.path() + ": not an application kvx-bundle made"},
+           {{"--add-to-menu", cli().dist("greeter"), "--name", "x"}, "--name does not go with --add-to-menu"}}) {
+    ProgramResult refused = bundle(args, home);
+    EXPECT_EQ(refused.status, 2) << args[1];
+    EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
+  }
 }
 
 TEST_F(Bundled, APreparedRuntimeIsShippedInTheFormEachTypeNeeds) {

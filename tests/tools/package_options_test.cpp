@@ -77,6 +77,9 @@ TEST(PackageOptions, EachRefusalNamesTheOptionAndWhy) {
       {deb({"--license-file", "/nonexistent/LICENSE"}),
        "--license-file /nonexistent/LICENSE: cannot be read (a text file up to 1 MB)"},
       {deb({"--package-tree", "gui"}), "--package-tree is app or cli, not \"gui\""},
+      {deb({"--linux-shortcut"}),
+       "--linux-shortcut puts a command-line tree into the menu (with --package-tree cli); a window "
+       "application's package always has its menu entry"},
   };
   for (const Case& c : cases) {
     std::string error;
@@ -97,6 +100,21 @@ TEST(PackageOptions, TheInstalledDesktopEntryNamesTheInstalledLauncherAndTheThem
   EXPECT_NE(entry.find("\nCategories=Development;Java;\n"), std::string::npos) << entry;
   EXPECT_NE(entry.find("\nComment=50% faster\n"), std::string::npos) << entry;
   EXPECT_EQ(entry.find("@APP_PATH@"), std::string::npos) << entry;
+}
+
+TEST(PackageOptions, AShortcutPutsACommandLineTreeIntoTheMenuToRunInATerminal) {
+  std::string error;
+  std::optional<BundleOptions> o =
+      parseBundleOptions(deb({"--package-tree", "cli", "--linux-shortcut", "--icon", "tool.png"}), &error);
+  ASSERT_TRUE(o) << error;
+  PackageLayout layout = packageLayoutFor(*o, "amd64", 48);
+  EXPECT_EQ(layout.command, "usr/bin/Hello World");
+  EXPECT_EQ(layout.desktopEntry, "usr/share/applications/hello-world.desktop");
+  std::string entry = packagedDesktopEntry(*o, layout, "com.example.Main");
+  EXPECT_NE(entry.find("\nExec=\"/opt/hello-world/bin/Hello World\"\n"), std::string::npos) << entry;
+  EXPECT_NE(entry.find("\nTerminal=true\n"), std::string::npos) << entry;
+  EXPECT_NE(entry.find("\nIcon=hello-world\n"), std::string::npos) << entry;
+  EXPECT_EQ(entry.find("StartupWMClass"), std::string::npos) << entry;
 }
 
 TEST(PackageDocuments, DatesAreWrittenInUtcWhateverTheMachinesZone) {

@@ -8,6 +8,7 @@
 #include "platform/paths.h"
 #include "runtime_bundle.h"
 #include "runtime_maker.h"
+#include "source_date_epoch.h"
 #include "shared/embed_command.h"
 
 namespace kvx::bundle {
@@ -100,8 +101,10 @@ bool writeDesktopEntry(const Build& b) {
 bool makeRuntimeWithJlink(const Build& b) {
   std::vector<std::string> jars;
   for (const std::string& jar : b.plan.jars) jars.push_back(platform::joinPath(b.options.input, jar));
+  std::optional<int64_t> epoch;
+  if (!readSourceDateEpoch(epoch, b.error)) return false;
   RuntimeRequest request{*b.plan.jdk, jars, b.options.addModules, b.plan.layout.runtimeHome,
-                         b.staging.directory()};
+                         b.staging.directory(), epoch.has_value(), b.options.startupCache};
   if (!b.makeParentOf(b.plan.layout.runtimeHome) || !makeRuntime(request, b.log, b.interruptions, b.error)) {
     return false;
   }

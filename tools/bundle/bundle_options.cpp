@@ -88,15 +88,19 @@ constexpr OptionForm kOptions[] = {
     {"--linux-menu-group", Kind::Once, [](BundleOptions& o, std::string&& v) { o.package.menuGroup = std::move(v); }},
     {"--linux-app-category", Kind::Once,
      [](BundleOptions& o, std::string&& v) { o.package.appCategory = std::move(v); }},
+    {"--linux-shortcut", Kind::Flag, [](BundleOptions& o, std::string&&) { o.package.shortcut = true; }},
     {"--verbose", Kind::Flag, [](BundleOptions& o, std::string&&) { o.verbose = true; }},
     {"--help", Kind::Flag, [](BundleOptions& o, std::string&&) { o.help = true; }},
+    {"--add-to-menu", Kind::Once, [](BundleOptions& o, std::string&& v) { o.addToMenu = std::move(v); }},
+    {"--remove-from-menu", Kind::Once,
+     [](BundleOptions& o, std::string&& v) { o.removeFromMenu = std::move(v); }},
     {"--version", Kind::Flag, [](BundleOptions& o, std::string&&) { o.version = true; }},
 };
 
 // Options whose values are only paths kvx-bundle reads or writes, never
 // written into the configuration; every other value is.
 constexpr std::string_view kPathOnlyOptions[] = {"--input", "--dest",    "--jdk",  "--runtime-image",
-                                                 "--icon",  "--messages", "--stub", "--install-dir", "--license-file"};
+                                                 "--icon",  "--messages", "--stub", "--install-dir", "--license-file", "--add-to-menu", "--remove-from-menu"};
 
 bool entersConfiguration(std::string_view option) {
   return std::find(std::begin(kPathOnlyOptions), std::end(kPathOnlyOptions), option) == std::end(kPathOnlyOptions);
@@ -132,7 +136,7 @@ bool readOption(const std::vector<std::string>& args, size_t& i, BundleOptions& 
     if (!arg.starts_with("-")) return fail(error, "unexpected argument \"" + arg + "\" (options begin with --)");
     return fail(error, "unknown option " + std::string(name) + " (see kvx-bundle --help)");
   }
-  if (form->kind != Kind::Repeated && !seen.insert(form->name).second) {
+  if (!seen.insert(form->name).second && form->kind != Kind::Repeated) {
     return fail(error, std::string(form->name) + " is given twice");
   }
   std::string value;
@@ -215,11 +219,24 @@ std::optional<BundleOptions> parseBundleOptions(const std::vector<std::string>& 
     if (!readOption(args, i, options, seen, error)) return std::nullopt;
   }
   if (options.help || options.version) return options;
+  if (options.addToMenu || options.removeFromMenu) {
+    std::set<std::string_view> alone = {"--add-to-menu", "--remove-from-menu", "--verbose"};
+    for (std::string_view name : seen) {
+      if (alone.contains(name)) continue;
+      fail(error, std::string(name) + " does not go with --add-to-menu or --remove-from-menu");
+      return std::nullopt;
+    }
+    if (options.addToMenu && options.removeFromMenu) {
+      fail(error, "--add-to-menu and --remove-from-menu exclude each other");
+      return std::nullopt;
+    }
+    return options;
+  }
   if (!checkRequired(options, error) || !checkRuntimeChoice(options, error) ||
       !checkPackageOptions(options, error)) {
     return std::nullopt;
   }
-  if (options.icon && options.type == BundleType::Cli) {
+  if (options.icon && options.type == BundleType::Cli && !options.package.shortcut) {
     *error = "--icon goes only with --type app: a command-line application shows no icon";
     return std::nullopt;
   }

@@ -52,6 +52,10 @@ struct BundleOptions {
   bool verbose = false;
   bool help = false;
   bool version = false;
+  // --add-to-menu / --remove-from-menu: work on an application made before,
+  // nothing is made.
+  std::optional<std::string> addToMenu;
+  std::optional<std::string> removeFromMenu;
 };
 
 // The options of a command line whose @FILE arguments have been expanded.
@@ -59,7 +63,8 @@ struct BundleOptions {
 // nullopt and puts one line into *error saying which option and why: an
 // unknown option, a missing value, an option given twice that may be given
 // once, a required option left out, or options that exclude each other.
-// --help and --version alone are always accepted. A value that becomes part
+// --help and --version alone are always accepted; --add-to-menu and
+// --remove-from-menu go with nothing else but --verbose. A value that becomes part
 // of the application's configuration must be UTF-8, as the launcher reads it.
 std::optional<BundleOptions> parseBundleOptions(const std::vector<std::string>& args, std::string* error);
 

@@ -23,8 +23,8 @@ std::string escapedValue(const std::string& value) {
 // A program path as one quoted argument of Exec. Inside the quotes " ` $
 // and backslash take a backslash, and the value's own escaping doubles every
 // backslash again; a per cent sign, which would begin a field code, is doubled.
-std::string quotedExecArgument(const std::string& path) {
-  std::string out = "\"";
+std::string execQuotedText(const std::string& path) {
+  std::string out;
   for (char c : path) {
     switch (c) {
       case '"':
@@ -35,7 +35,16 @@ std::string quotedExecArgument(const std::string& path) {
       default: out += c;
     }
   }
-  return out + "\"";
+  return out;
+}
+
+std::string quotedExecArgument(const std::string& path) { return "\"" + execQuotedText(path) + "\""; }
+
+std::string replacedAll(std::string text, const std::string& what, const std::string& with) {
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size())) {
+    text.replace(at, what.size(), with);
+  }
+  return text;
 }
 
 std::string line(const char* key, const std::string& value) { return std::string(key) + "=" + value + "\n"; }
@@ -56,9 +65,32 @@ std::string desktopEntry(const DesktopEntryParts& parts) {
   if (parts.description) entry += line("Comment", escapedValue(*parts.description));
   entry += line("Exec", quotedExecArgument(app + "/" + parts.executable));
   if (parts.icon) entry += line("Icon", app + "/" + *parts.icon);
-  entry += line("Terminal", "false");
-  entry += line("StartupWMClass", windowClass);
+  entry += line("Terminal", parts.terminal ? "true" : "false");
+  // A terminal's windows are the terminal's own.
+  if (!parts.terminal) entry += line("StartupWMClass", windowClass);
   return entry;
+}
+
+std::string placedDesktopEntry(const std::string& entry, const std::string& appPath,
+                               const std::optional<std::string>& iconName) {
+  std::string placed;
+  size_t start = 0;
+  while (start < entry.size()) {
+    size_t end = entry.find('\n', start);
+    if (end == std::string::npos) end = entry.size();
+    std::string text = entry.substr(start, end - start);
+    start = end + 1;
+    if (text.starts_with("Icon=") && iconName) {
+      text = "Icon=" + escapedValue(*iconName);
+    } else if (text.starts_with("Exec=")) {
+      // The placeholder stands inside the quoted argument.
+      text = replacedAll(text, kAppPathPlaceholder, execQuotedText(appPath));
+    } else {
+      text = replacedAll(text, kAppPathPlaceholder, escapedValue(appPath));
+    }
+    placed += text + "\n";
+  }
+  return placed;
 }
 
 }  // namespace kvx::bundle

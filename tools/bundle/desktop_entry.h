@@ -18,6 +18,7 @@ struct DesktopEntryParts {
   std::optional<std::string> description;
   std::optional<std::string> icon;        // relative to the bundle, when there is one
   std::string mainClass;
+  bool terminal = false;                  // a command-line application, run in a terminal
 };
 
 // The entry's file name: the identifier when given (the form the menus
@@ -28,5 +29,11 @@ std::string desktopEntryFileName(const std::string& name, const std::optional<st
 // dashes, the window class a Java toolkit gives the application's windows,
 // so that they are grouped under the entry.
 std::string desktopEntry(const DesktopEntryParts& parts);
+
+// The entry a bundle carries, with its place filled in: appPath quoted as
+// Exec needs it, escaped as other values need it. With iconName, Icon names
+// that icon of the theme instead of the file in the bundle.
+std::string placedDesktopEntry(const std::string& entry, const std::string& appPath,
+                               const std::optional<std::string>& iconName);
 
 }  // namespace kvx::bundle

@@ -10,12 +10,28 @@
 #include "bundle_options.h"
 #include "help_text.h"
 #include "platform/interruption.h"
+#include "user_menu.h"
 
 namespace {
 
 int refuse(const std::string& message) {
   (void)fprintf(stderr, "kvx-bundle: %s\n", message.c_str());
   return 2;
+}
+
+// --add-to-menu and --remove-from-menu: each path written or removed, so
+// that the user knows what to look at, or to take away by hand.
+int changeUserMenu(const kvx::bundle::BundleOptions& options) {
+  using namespace kvx::bundle;
+  MenuChanges changes;
+  std::string error;
+  bool adding = options.addToMenu.has_value();
+  bool done = adding ? addToUserMenu(*options.addToMenu, changes, &error)
+                     : removeFromUserMenu(*options.removeFromMenu, changes, &error);
+  for (const std::string& path : changes) (void)printf("%s %s\n", adding ? "wrote" : "removed", path.c_str());
+  if (!done) return refuse(error);
+  if (changes.empty()) (void)printf("nothing of %s was registered\n", options.removeFromMenu->c_str());
+  return 0;
 }
 
 }  // namespace
@@ -41,6 +57,7 @@ int main(int argc, char** argv) {
     (void)fputs(kHelp, stdout);
     return 0;
   }
+  if (options->addToMenu || options->removeFromMenu) return changeUserMenu(*options);
   // Held back until the partial application is gone; one that arrived then
   // ends the program as it would have, once the guard lets it through.
   std::optional<kvx::platform::InterruptionGuard> interruptions = kvx::platform::InterruptionGuard::begin(&error);

@@ -12,27 +12,13 @@
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "rpm_package.h"
+#include "rpm_spec.h"
+#include "source_date_epoch.h"
 #include "platform/directory_handle.h"
 #include "platform/file_tree.h"
 
 namespace kvx::bundle {
 namespace {
-
-// SOURCE_DATE_EPOCH as the reproducible-builds convention defines it: whole
-// seconds since 1970. A value that is no such number is refused rather than
-// silently giving a package that differs from run to run.
-bool sourceDateEpoch(std::optional<int64_t>& time, std::string* error) {
-  std::optional<std::string> value = platform::getEnv("SOURCE_DATE_EPOCH");
-  if (!value) return true;
-  bool digits = !value->empty() && value->size() <= 12 &&
-                value->find_first_not_of("0123456789") == std::string::npos;
-  if (!digits) {
-    *error = "SOURCE_DATE_EPOCH \"" + *value + "\" is no number of seconds since 1970";
-    return false;
-  }
-  time = std::stoll(*value);
-  return true;
-}
 
 // The format's tool, looked for before anything is made.
 bool findPackTool(PackageFormat format, std::string* error) {
@@ -82,6 +68,15 @@ bool deliver(const std::string& made, const std::string& dest, const std::string
   return false;
 }
 
+// The package, and for an .rpm the rpmlint filters that go with it.
+bool deliverAll(const std::string& work, const PackageLayout& layout, const std::string& dest, std::string* error) {
+  if (!deliver(platform::joinPath(work, layout.fileName), dest, layout.fileName, error)) return false;
+  if (layout.lintFilters.empty()) return true;
+  std::string filters = platform::joinPath(work, layout.lintFilters);
+  return platform::writeNewFile(filters, rpmlintFilters(), 0644, error) &&
+         deliver(filters, dest, layout.lintFilters, error);
+}
+
 // The package is put together in a private folder of the temporary
 // directory: the packing tools are handed paths, and paths there cannot be
 // made to lead elsewhere by anyone else.
@@ -90,7 +85,7 @@ bool makePackage(const BundleOptions& options, const BundlePlan& plan, const Ste
   std::optional<int64_t> time;
   std::optional<std::string> architecture = packageArchitecture(options.package.format, plan.stub, error);
   int iconSize = options.icon ? themeIconSize(*options.icon, error) : 0;
-  if (!sourceDateEpoch(time, error) || !architecture || (options.icon && iconSize == 0) ||
+  if (!readSourceDateEpoch(time, error) || !architecture || (options.icon && iconSize == 0) ||
       !findPackTool(options.package.format, error)) {
     return false;
   }
@@ -104,7 +99,7 @@ bool makePackage(const BundleOptions& options, const BundlePlan& plan, const Ste
   PackageRootRequest root{options, plan, layout, platform::joinPath(*work, "root"), date};
   bool made = platform::createDirectories(root.root, error) && fillPackageRoot(root, log, interruptions, error) &&
               pack(options, layout, *work, time, log, interruptions, error) &&
-              deliver(platform::joinPath(*work, layout.fileName), options.dest, layout.fileName, error);
+              deliverAll(*work, layout, options.dest, error);
   std::string reason;
   if (!platform::removeTree(*work, &reason)) {
     *error = made ? "made " + plan.target + ", but its work folder stays: " + reason

@@ -8,7 +8,7 @@ namespace kvx::bundle {
 std::string packagedDesktopEntry(const BundleOptions& options, const PackageLayout& layout,
                                  const std::string& mainClass) {
   DesktopEntryParts parts{options.name, layoutFor(options.type, options.name).executable, options.description,
-                          std::nullopt, mainClass};
+                          std::nullopt, mainClass, options.type == BundleType::Cli};
   std::string entry = desktopEntry(parts);
   // The install directory holds no character that Exec would need quoted
   // (the options refuse any other), so it goes in as it is.

@@ -29,11 +29,10 @@ PackageLayout packageLayoutFor(const BundleOptions& options, const std::string& 
   BundleLayout tree = layoutFor(options.type, options.name);
   p.tree = options.type == BundleType::App ? platform::joinPath(p.installDir, tree.top) : p.installDir;
   p.executable = platform::joinPath(p.tree, tree.executable);
-  if (options.type == BundleType::App) {
+  if (options.type == BundleType::App || options.package.shortcut) {
     p.desktopEntry = "usr/share/applications/" + desktopEntryFileName(p.name, options.identifier);
-  } else {
-    p.command = "usr/bin/" + options.name;
   }
+  if (options.type == BundleType::Cli) p.command = "usr/bin/" + options.name;
   if (iconSize > 0) {
     std::string size = std::to_string(iconSize);
     p.icon = "usr/share/icons/hicolor/" + size + "x" + size + "/apps/" + p.name + ".png";
@@ -43,6 +42,7 @@ PackageLayout packageLayoutFor(const BundleOptions& options, const std::string& 
   std::string full = p.version + "-" + p.release;
   p.fileName = options.package.format == PackageFormat::Deb ? p.name + "_" + full + "_" + architecture + ".deb"
                                                            : p.name + "-" + full + "." + architecture + ".rpm";
+  if (options.package.format == PackageFormat::Rpm) p.lintFilters = p.name + "-" + full + "." + architecture + ".rpmlintrc";
   return p;
 }
 

@@ -24,7 +24,8 @@ struct PackageLayout {
   std::string iconName;      // the theme's name for it: the package's name
   std::string command;       // usr/bin/<NAME> for a command-line tree; "" otherwise
   std::string docDir;        // usr/share/doc/<name>
-  std::string fileName;      // hello_1.0-1_amd64.deb | hello-1.0-1.x86_64.rpm
+  std::string fileName;
+  std::string lintFilters;     // the .rpm's rpmlintrc beside it: NAME-VERSION-RELEASE.ARCH.rpmlintrc      // hello_1.0-1_amd64.deb | hello-1.0-1.x86_64.rpm
 };
 
 // The processor of the launcher stub in the format's words, or nullopt with

@@ -58,6 +58,7 @@ bool refuseWithoutPackage(const BundleOptions& o, std::string* error) {
       {p.licenseFile.has_value(), "--license-file"},  {p.licenseType.has_value(), "--linux-rpm-license-type"},
       {p.aboutUrl.has_value(), "--about-url"},       {!p.extraDepends.empty(), "--linux-package-deps"},
       {p.menuGroup.has_value(), "--linux-menu-group"}, {p.appCategory.has_value(), "--linux-app-category"},
+      {p.shortcut, "--linux-shortcut"},
   };
   for (auto [isGiven, name] : given) {
     if (isGiven) return fail(error, std::string(name) + " goes only with --type deb or --type rpm");
@@ -116,6 +117,10 @@ bool checkDetails(const BundleOptions& o, std::string* error) {
 bool checkPackageOptions(BundleOptions& options, std::string* error) {
   if (options.package.format == PackageFormat::None) return refuseWithoutPackage(options, error);
   options.type = options.package.cliTree ? BundleType::Cli : BundleType::App;
+  if (options.package.shortcut && !options.package.cliTree) {
+    return fail(error, "--linux-shortcut puts a command-line tree into the menu (with --package-tree cli); a window "
+                       "application's package always has its menu entry");
+  }
   return checkNames(options, error) && checkDetails(options, error);
 }
 

@@ -26,6 +26,7 @@ struct PackageOptions {
   std::vector<std::string> extraDepends;
   std::optional<std::string> menuGroup;      // the desktop entry's Categories
   std::optional<std::string> appCategory;    // Debian's Section, rpm's Group
+  bool shortcut = false;                     // --linux-shortcut: a menu entry for a cli tree too
 };
 
 // The checks a package needs beyond a tree's, once all options are read:

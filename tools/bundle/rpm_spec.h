@@ -22,6 +22,10 @@ struct RpmSpecParts {
 // are kept out of what it requires and of what it offers to others.
 std::string rpmSpec(const RpmSpecParts& parts);
 
+// The rpmlint filters (an rpmlintrc) for what a package of ours departs from
+// rpm's library and file-system rules on purpose, each with its reason.
+std::string rpmlintFilters();
+
 // A date as an rpm changelog writes it: "Thu Jan 01 1970".
 std::string rpmChangelogDate(int64_t time);
 

@@ -5,6 +5,8 @@
 #include "base/text.h"
 #include "java_version.h"
 #include "jdk_tool_run.h"
+#include "package_programs.h"
+#include "platform/file_tree.h"
 #include "platform/paths.h"
 
 namespace kvx::bundle {
@@ -59,17 +61,46 @@ std::vector<std::string> modulesOfJdepsOutput(const std::string& output) {
   return modules;
 }
 
+bool archiveIsStable(int featureRelease) { return featureRelease >= 21; }
+
+// What a launched application never uses: keytool is a tool for people,
+// and the virtual machine's symbol table only names functions in a crash
+// report (a fifth of libjvm.so). java stays: the startup cache builds with it.
+bool trimRuntime(const RuntimeRequest& request, const StepLog& log, const platform::CaptureOptions& inside,
+                 std::string* error) {
+  if (!platform::removeTree({request.workingDirectory, platform::joinPath(request.home, "bin/keytool")}, error)) {
+    return false;
+  }
+  std::string missing;
+  std::optional<std::string> strip = findPackagingProgram("strip", "binutils", &missing);
+  if (!strip) {
+    log.note(missing + ": the runtime keeps its symbol tables");
+    return true;
+  }
+  std::string libjvm = platform::joinPath(request.home, "lib/server/libjvm.so");
+  return runJdkTool("strip", *strip, {"--strip-unneeded", "--remove-section=.comment", libjvm}, log, inside, error)
+      .has_value();
+}
+
 bool makeRuntime(const RuntimeRequest& request, const StepLog& log,
                  const platform::InterruptionGuard* interruptions, std::string* error) {
   std::optional<std::vector<std::string>> modules = modulesNeeded(request, log, interruptions, error);
   if (!modules) return false;
+  int release = featureRelease(request.jdk.version);
   std::vector<std::string> jlink = {"--add-modules", joined(*modules, ','), "--output", request.home,
                                     "--strip-debug", "--no-man-pages", "--no-header-files"};
+  if (request.compressModules) jlink.push_back(release >= 21 ? "--compress=zip-6" : "--compress=2");
   // Both run inside the opened directory and are handed paths relative to
   // it: its name could meanwhile lead elsewhere.
   platform::CaptureOptions inside{interruptions, &request.workingDirectory};
-  if (!runJdkTool("jlink", request.jdk.tool("jlink"), withShortRunFlags(jlink), log, inside, error)) {
+  if (!runJdkTool("jlink", request.jdk.tool("jlink"), withShortRunFlags(jlink), log, inside, error) ||
+      !trimRuntime(request, log, inside, error)) {
     return false;
+  }
+  if (request.reproducible && !archiveIsStable(release)) {
+    log.note("SOURCE_DATE_EPOCH is set and JDK " + std::to_string(release) +
+             " writes a different class-data archive at every run: the runtime goes without one");
+    return true;
   }
   // The archive goes where the virtual machine looks for its default one.
   std::string java = "./" + platform::joinPath(request.home, "bin/java");

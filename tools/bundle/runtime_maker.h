@@ -20,6 +20,12 @@ struct RuntimeRequest {
   std::string home;
   // The directory jlink and the new runtime's java run in.
   const platform::DirectoryHandle& workingDirectory;
+  // SOURCE_DATE_EPOCH is set: two runs must give the same bytes.
+  bool reproducible = false;
+  // Whether lib/modules is compressed: half the size, but every class read
+  // from it is inflated. Worth it when the startup cache reads the
+  // application's classes from its own archive after the first start.
+  bool compressModules = false;
 };
 
 // The modules jdeps found, from its --print-module-deps output (one line of
@@ -29,8 +35,15 @@ std::vector<std::string> modulesOfJdepsOutput(const std::string& output);
 // Makes a runtime at request.home holding the modules the jars need (found
 // with jdeps) and the added ones, without debug attributes, manual pages and
 // header files (jlink), and with its own class-data-sharing archive, so that
-// it starts as fast as a full runtime (java -Xshare:dump). False with one
+// it starts as fast as a full runtime (java -Xshare:dump). A reproducible
+// runtime from a JDK whose archive differs from run to run goes without
+// one (see archiveIsStable). False with one
 // line in *error, the failing tool's own complaint in it.
+// Whether java -Xshare:dump of this feature release writes the same bytes
+// at every run. Before 21 it does not: the archived heap objects lie where
+// that run's collector put them.
+bool archiveIsStable(int featureRelease);
+
 bool makeRuntime(const RuntimeRequest& request, const StepLog& log,
                  const platform::InterruptionGuard* interruptions, std::string* error);
 
