@@ -37,6 +37,7 @@ bool pipeAboveStandardStreams(int ends[2]) {
   int failure = errno;
   for (int i = 0; i < 2; ++i) {
     if (ends[i] >= 0) close(ends[i]);
+    ends[i] = -1;
   }
   errno = failure;
   return false;

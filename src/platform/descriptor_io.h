@@ -18,7 +18,8 @@ bool lockExclusive(int fd, bool wait);
 // A pipe (close-on-exec) whose ends are both above 2: a process started with
 // a standard stream closed would otherwise get the pipe on that number, where
 // its own writes (or /dev/null put over it) would land. False with errno set
-// and nothing left open when it cannot be made. Async-signal-safe.
+// and nothing left open (both ends -1) when it cannot be made.
+// Async-signal-safe.
 bool pipeAboveStandardStreams(int ends[2]);
 
 }  // namespace kvx::platform::detail
