@@ -2,7 +2,7 @@
 // before it executes a program or runs work of ours.
 #pragma once
 
-#include "platform/process_start.h"
+#include "platform/child_options.h"
 
 namespace kvx::platform::detail {
 
