@@ -1,50 +1,22 @@
 #include "platform/program.h"
 
-#include "platform/process_steps.h"
-#include "platform/system_error.h"
-
 #include <errno.h>
-#include <fcntl.h>
-#include <signal.h>
 #include <unistd.h>
 
+#include "platform/system_error.h"
+
 namespace kvx::platform {
-namespace {
-
-// Leaving the old session sends SIGHUP to a child that was its terminal's
-// foreground process group; it must not end us half-way.
-int newSessionIgnoringHangUp() {
-  struct sigaction ignore = {};
-  struct sigaction previous = {};
-  ignore.sa_handler = SIG_IGN;
-  sigemptyset(&ignore.sa_mask);
-  ignore.sa_flags = 0;
-  sigaction(SIGHUP, &ignore, &previous);
-  if (setsid() == -1) {
-    int error = errno;
-    sigaction(SIGHUP, &previous, nullptr);
-    errno = error;
-    return -1;
-  }
-  sigaction(SIGHUP, &previous, nullptr);
-  return 0;
-}
-
-}  // namespace
 
 bool daemon_compat(int nochdir, int noclose, std::string* error) {
-  switch (fork()) {
-    case -1:
-      *error = systemErrorText(errno);
-      return false;
-    case 0:
-      break;
-    default:
-      _exit(0);
-  }
-  if (newSessionIgnoringHangUp() == -1 || (nochdir == 0 && chdir("/") == -1) ||
-      (noclose == 0 && detail::standardStreamsToNull() == -1)) {
-    *error = systemErrorText(errno);
+  detail::StartedProcess started = detail::startProcess(
+      {.streams = noclose == 0 ? ChildStreams::Discarded : ChildStreams::Shared, .newSession = true});
+  if (started.pid > 0) _exit(0);
+  int failure = started.failure;
+  // "/" by name: a descriptor opened for it here could sit on a standard
+  // stream's number, one the caller closed.
+  if (started.pid == 0 && failure == 0 && nochdir == 0 && chdir("/") != 0) failure = errno;
+  if (failure != 0) {
+    *error = systemErrorText(failure);
     return false;
   }
   return true;

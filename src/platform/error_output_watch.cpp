@@ -17,6 +17,7 @@
 #include "platform/file_identity.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/process_start.h"
 #include "platform/system_error.h"
 
 namespace kvx::platform {
@@ -180,19 +181,6 @@ void outliveTheGroup() {
   _exit(0);
 }
 
-// A pipe whose ends are both above 2: a process started with a standard
-// stream closed would otherwise get the pipe on that number, where its own
-// writes (or /dev/null put over it) would land.
-bool pipeAboveStandardStreams(int fds[2]) {
-  int made[2];
-  if (pipe2(made, O_CLOEXEC) != 0) return false;
-  for (int i = 0; i < 2; ++i) {
-    fds[i] = made[i] > STDERR_FILENO ? made[i] : fcntl(made[i], F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
-    if (fds[i] != made[i]) close(made[i]);
-  }
-  return fds[0] >= 0 && fds[1] >= 0;
-}
-
 bool sameDestination(int a, int b) {
   struct stat first, second;
   return fstat(a, &first) == 0 && fstat(b, &second) == 0 && detail::isSameFile(first, second);
@@ -211,18 +199,23 @@ void pointAtNull(int fd) {
 
 bool watchErrorOutput(size_t lastLineCount, OnFailedExit onFailedExit, std::string* error) {
   int data[2] = {-1, -1}, status[2] = {-1, -1}, forwarded[2] = {-1, -1};
-  pid_t pid = -1;
+  detail::StartedProcess started;
   const int watchedPid = getpid();
   const bool outputSharesErrors = sameDestination(STDOUT_FILENO, STDERR_FILENO);
-  if (!pipeAboveStandardStreams(data) || !pipeAboveStandardStreams(status) ||
-      !pipeAboveStandardStreams(forwarded) || (pid = fork()) < 0) {
-    *error = "cannot watch standard error: " + systemErrorText(errno);
+  if (!detail::pipeAboveStandardStreams(data) || !detail::pipeAboveStandardStreams(status) ||
+      !detail::pipeAboveStandardStreams(forwarded)) {
+    started.failure = errno;
+  } else {
+    started = detail::startProcess({});
+  }
+  if (started.pid < 0) {
+    *error = "cannot watch standard error: " + systemErrorText(started.failure);
     for (int fd : {data[0], data[1], status[0], status[1], forwarded[0], forwarded[1]}) {
       if (fd >= 0) close(fd);
     }
     return false;
   }
-  if (pid == 0) {
+  if (started.pid == 0) {
     outliveTheGroup();
     close(data[1]);
     close(status[1]);

@@ -7,30 +7,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <vector>
 
 #include "platform/file_identity.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "platform/system_error.h"
 
 namespace kvx::platform {
 
 namespace {
-
-// The whole target of a link, however long: readlink cannot say how long a
-// link is, so the buffer grows until the target fits with room to spare.
-std::optional<std::string> readWholeLink(const char* link, int* errorNumber) {
-  std::vector<char> buffer(1024);
-  for (;;) {
-    ssize_t n = readlink(link, buffer.data(), buffer.size());
-    if (n < 0) {
-      *errorNumber = errno;
-      return std::nullopt;
-    }
-    if (static_cast<size_t>(n) < buffer.size()) return std::string(buffer.data(), static_cast<size_t>(n));
-    buffer.resize(buffer.size() * 2);
-  }
-}
 
 // Whether the resolved path still leads to the running executable. Without
 // /proc nothing can say which file is running; a regular file there is
@@ -50,9 +35,8 @@ struct Candidate {
 // deleted since with " (deleted)" added, and one that was replaced by the
 // name of its replacement: only the same file counts.
 Candidate fromProcLink(const std::optional<struct stat>& running) {
-  int errorNumber = 0;
-  std::optional<std::string> link = readWholeLink("/proc/self/exe", &errorNumber);
-  if (!link) return {std::nullopt, "/proc/self/exe cannot be read (" + systemErrorText(errorNumber) + ")"};
+  std::optional<std::string> link = readLink("/proc/self/exe");
+  if (!link) return {std::nullopt, "/proc/self/exe cannot be read (" + systemErrorText(errno) + ")"};
   std::optional<std::string> resolved = resolveSymlinks(*link);
   if (resolved && leadsToRunningFile(*resolved, running)) return {resolved, ""};
   return {std::nullopt, "/proc/self/exe names " + *link + ", which is no longer the running program"};

@@ -40,6 +40,10 @@ bool copyBytes(int from, int to) {
   }
 }
 
+bool isDirectoryAt(int at, const std::string& path) {
+  struct stat st;
+  return fstatat(at, path.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode);
+}
 
 }  // namespace
 
@@ -55,10 +59,12 @@ std::optional<std::vector<std::string>> createDirectories(const FilePlace& place
     start = slash + 1;
     if (part.empty() || part == ".") continue;
     prefix = joinPath(prefix, part);
-    struct stat st;
-    if (fstatat(place.directory(), prefix.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode)) continue;
+    if (isDirectoryAt(place.directory(), prefix)) continue;
     if (mkdirat(place.directory(), prefix.c_str(), 0777) != 0) {
-      fail(error, place.withPath(prefix).shown(), "cannot be made", errno);
+      int failure = errno;
+      // Another process may have made it in the meantime; that is as good.
+      if (failure == EEXIST && isDirectoryAt(place.directory(), prefix)) continue;
+      fail(error, place.withPath(prefix).shown(), "cannot be made", failure);
       return std::nullopt;
     }
     made.push_back(place.withPath(prefix).shown());

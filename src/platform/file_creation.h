@@ -13,9 +13,11 @@
 
 namespace kvx::platform {
 
-// Makes place and every missing directory above it (inside an opened
-// directory: every one below it). Gives the directories it made as shown(),
-// uppermost first, so that a caller can take them away again.
+// The one way to make a directory path (mkdir -p): makes place and every
+// missing directory above it (inside an opened directory: every one below
+// it). One that another process makes meanwhile is as good. Gives the
+// directories it made as shown(), uppermost first, so that a caller can take
+// them away again.
 std::optional<std::vector<std::string>> createDirectories(const FilePlace& place, std::string* error);
 
 // A new directory in parent named prefix and six characters that no other

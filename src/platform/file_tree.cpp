@@ -1,6 +1,5 @@
 #include "platform/file_tree.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -103,14 +102,6 @@ bool linkStaysInside(const std::string& relative, const std::string& target) {
   return true;
 }
 
-std::optional<std::string> linkTarget(const std::string& path) {
-  std::string target(4096, '\0');
-  ssize_t n = readlink(path.c_str(), target.data(), target.size());
-  if (n < 0 || static_cast<size_t>(n) >= target.size()) return std::nullopt;
-  target.resize(static_cast<size_t>(n));
-  return target;
-}
-
 struct TreeCopy {
   std::string root;
   const TreeCopyOptions& options;
@@ -153,7 +144,7 @@ bool copyEntry(TreeCopy& copy, const std::string& relative, const FilePlace& to)
   struct stat st;
   if (lstat(from.c_str(), &st) != 0) return fail(copy.error, from, "cannot be read", errno);
   if (S_ISLNK(st.st_mode)) {
-    std::optional<std::string> target = linkTarget(from);
+    std::optional<std::string> target = readLink(from);
     if (!target) return fail(copy.error, from, "cannot be read", errno);
     if (copy.options.skippedLinks && danglingLink(from)) {
       copy.options.skippedLinks->push_back(relative);
@@ -169,20 +160,13 @@ bool copyEntry(TreeCopy& copy, const std::string& relative, const FilePlace& to)
 
 // The entry names of the directory at place, never following a link to it.
 std::optional<std::vector<std::string>> namesAt(const FilePlace& place, std::string* error) {
-  int fd = openat(place.directory(), place.path().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  DIR* directory = fd < 0 ? nullptr : fdopendir(fd);
-  if (!directory) {
-    int code = errno;
-    if (fd >= 0) close(fd);
-    fail(error, place.shown(), "cannot be read", code);
+  std::optional<std::vector<DirectoryEntry>> entries = listDirectoryAt(place.directory(), place.path(), false);
+  if (!entries) {
+    fail(error, place.shown(), "cannot be read", errno);
     return std::nullopt;
   }
   std::vector<std::string> names;
-  while (const dirent* entry = readdir(directory)) {
-    std::string_view name = entry->d_name;
-    if (name != "." && name != "..") names.emplace_back(name);
-  }
-  closedir(directory);
+  for (DirectoryEntry& entry : *entries) names.push_back(std::move(entry.name));
   return names;
 }
 

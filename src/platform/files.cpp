@@ -31,20 +31,32 @@ bool isSymbolicLink(const std::string& path) {
   return !path.empty() && lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
-std::optional<std::vector<DirectoryEntry>> listDirectoryEntries(const std::string& path) {
-  DIR* dir = opendir(path.c_str());
-  if (!dir) return std::nullopt;
+std::optional<std::vector<DirectoryEntry>> listDirectoryAt(int at, const std::string& path, bool followLink) {
+  int fd = openat(at, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
+  DIR* dir = fd < 0 ? nullptr : fdopendir(fd);
+  if (!dir) {
+    int failure = errno;
+    if (fd >= 0) close(fd);
+    errno = failure;
+    return std::nullopt;
+  }
   std::vector<DirectoryEntry> entries;
   while (const struct dirent* entry = readdir(dir)) {
     std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
     // Most file systems say what an entry is; the others are asked.
+    struct stat st;
     bool link = entry->d_type == DT_LNK ||
-                (entry->d_type == DT_UNKNOWN && isSymbolicLink(path + "/" + name));
+                (entry->d_type == DT_UNKNOWN && fstatat(dirfd(dir), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                 S_ISLNK(st.st_mode));
     entries.push_back({std::move(name), link});
   }
   closedir(dir);
   return entries;
+}
+
+std::optional<std::vector<DirectoryEntry>> listDirectoryEntries(const std::string& path) {
+  return listDirectoryAt(AT_FDCWD, path, true);
 }
 
 bool entryExists(const std::string& path) {
@@ -59,18 +71,30 @@ bool isExecutableFile(const std::string& path) {
 }
 
 std::optional<std::vector<std::string>> listDirectory(const std::string& path, std::string* error) {
-  DIR* dir = opendir(path.c_str());
-  if (!dir) {
+  std::optional<std::vector<DirectoryEntry>> entries = listDirectoryAt(AT_FDCWD, path, true);
+  if (!entries) {
     if (error != nullptr) *error = systemErrorText(errno);
     return std::nullopt;
   }
   std::vector<std::string> names;
-  while (const struct dirent* entry = readdir(dir)) {
-    std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(std::move(name));
-  }
-  closedir(dir);
+  names.reserve(entries->size());
+  for (DirectoryEntry& entry : *entries) names.push_back(std::move(entry.name));
   return names;
+}
+
+std::optional<std::string> readLink(const std::string& path) {
+  // readlink cannot say how long a link is: the buffer grows until the
+  // target fits with room to spare.
+  std::string target(1024, '\0');
+  for (;;) {
+    ssize_t n = readlink(path.c_str(), target.data(), target.size());
+    if (n < 0) return std::nullopt;
+    if (static_cast<size_t>(n) < target.size()) {
+      target.resize(static_cast<size_t>(n));
+      return target;
+    }
+    target.resize(target.size() * 2);
+  }
 }
 
 namespace {
@@ -140,22 +164,6 @@ std::optional<std::string> readFileHead(const std::string& path, size_t limit) {
 bool createDirectory(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
 
 bool removeDirectory(const std::string& path) { return rmdir(path.c_str()) == 0; }
-
-bool createDirectoryPath(const std::string& path, std::string* error) {
-  if (isDirectory(path)) return true;
-  size_t slash = path.find_last_of('/');
-  if (slash != std::string::npos && slash > 0 &&
-      !createDirectoryPath(path.substr(0, slash), error)) {
-    return false;
-  }
-  // Another process may have made it in the meantime; that is as good.
-  if (mkdir(path.c_str(), 0777) == 0) return true;
-  int failure = errno;
-  if (failure == EEXIST && isDirectory(path)) return true;
-  *error = failure == EEXIST ? path + " is not a directory"
-                             : "cannot create " + path + ": " + systemErrorText(failure);
-  return false;
-}
 
 bool createNewFile(const std::string& path, std::string* error) {
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);

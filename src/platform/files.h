@@ -16,17 +16,25 @@ bool isSymbolicLink(const std::string& path);
 bool entryExists(const std::string& path);
 // A regular file (links followed) that this process may run.
 bool isExecutableFile(const std::string& path);
-// The names of a directory's entries without "." and "..", in the system's
-// order; nullopt when it cannot be listed, and then *error, when given, says
-// why.
-std::optional<std::vector<std::string>> listDirectory(const std::string& path,
-                                                      std::string* error = nullptr);
 struct DirectoryEntry {
   std::string name;
   bool isSymbolicLink = false;
 };
-// The same listing, with whether each entry is a symbolic link.
+// The one directory listing: the entries of the directory at path (relative
+// to the open directory at, or to the working directory with AT_FDCWD)
+// without "." and "..", in the system's order, each with whether it is a
+// symbolic link. A link at path itself is followed only with followLink.
+// Nullopt with errno set when it cannot be listed.
+std::optional<std::vector<DirectoryEntry>> listDirectoryAt(int at, const std::string& path, bool followLink);
+// The names of a directory's entries, links at path followed; nullopt when
+// it cannot be listed, and then *error, when given, says why.
+std::optional<std::vector<std::string>> listDirectory(const std::string& path,
+                                                      std::string* error = nullptr);
+// The listing with whether each entry is a symbolic link.
 std::optional<std::vector<DirectoryEntry>> listDirectoryEntries(const std::string& path);
+// The text of the symbolic link at path, however long; nullopt with errno
+// set when there is no link or it cannot be read.
+std::optional<std::string> readLink(const std::string& path);
 // The whole of a regular file (links followed) of at most limit bytes, or
 // nullopt when it cannot be read; *error, when given, then says why in one
 // line without the path. Only regular files are read, and opening never
@@ -40,9 +48,6 @@ std::optional<std::string> readFileHead(const std::string& path, size_t limit);
 // Creates one directory; false when it exists already or cannot be made.
 bool createDirectory(const std::string& path);
 bool removeDirectory(const std::string& path);
-// Creates path and every missing directory above it; true when it is a
-// directory afterwards, else false and *error says why.
-bool createDirectoryPath(const std::string& path, std::string* error);
 // Creates a new, empty file; false when it exists already or cannot be made
 // (*error says why).
 bool createNewFile(const std::string& path, std::string* error);

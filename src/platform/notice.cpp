@@ -1,12 +1,12 @@
 #include "platform/notice.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <vector>
 
 #include "base/text.h"
+#include "platform/files.h"
 #include "platform/program.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -27,11 +27,7 @@ std::optional<std::string> findProgramOnPath(const std::string& name) {
     // be anyone's: a dialog program is never taken from there.
     if (!dir.starts_with('/')) continue;
     std::string candidate = joinPath(dir, name);
-    struct stat st;
-    if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-        access(candidate.c_str(), X_OK) == 0) {
-      return candidate;
-    }
+    if (isExecutableFile(candidate)) return candidate;
   }
   return std::nullopt;
 }

@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "base/text.h"
-#include "platform/process.h"
+#include "platform/environment.h"
 
 namespace kvx::platform {
 

@@ -1,6 +1,5 @@
 #include "platform/private_folder.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +8,7 @@
 #include <ctime>
 
 #include "platform/file_status_of.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/system_error.h"
 
@@ -144,18 +144,10 @@ PrivateFolder::~PrivateFolder() {
 std::string PrivateFolder::pathOf(std::string_view name) const { return joinPath(path_, name); }
 
 std::optional<std::vector<std::string>> PrivateFolder::names() const {
-  int fd = openat(fd_, ".", kFolderFlags);
-  DIR* dir = fd < 0 ? nullptr : fdopendir(fd);
-  if (dir == nullptr) {
-    if (fd >= 0) close(fd);
-    return std::nullopt;
-  }
+  std::optional<std::vector<DirectoryEntry>> entries = listDirectoryAt(fd_, ".", false);
+  if (!entries) return std::nullopt;
   std::vector<std::string> names;
-  while (const dirent* entry = readdir(dir)) {
-    std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(std::move(name));
-  }
-  closedir(dir);
+  for (DirectoryEntry& entry : *entries) names.push_back(std::move(entry.name));
   return names;
 }
 

@@ -1,10 +1,12 @@
-// The running process: its arguments and its environment.
+// The running process: its arguments, its id and (environment.h) its
+// environment.
 #pragma once
 
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "platform/environment.h"
 
 namespace kvx::platform {
 
@@ -13,16 +15,8 @@ namespace kvx::platform {
 // cannot be read. The entry reads them once for the whole run.
 std::vector<std::string> processArguments(int argc, char** argv);
 
-// The environment as it is at the time of the call, in the system's order.
-std::vector<std::pair<std::string, std::string>> environment();
-std::optional<std::string> getEnv(const char* name);
 // This process's id: a name no other running process has.
 int currentProcessId();
-// Sets name only when it is not set at all (an empty value counts as set).
-void setEnvIfUnset(const char* name, const std::string& value);
-// Removes the variable from this process's environment, and so from that of
-// every program it starts afterwards.
-void unsetEnv(const char* name);
 
 // The path with every symbolic link resolved, or nullopt when it does not exist.
 std::optional<std::string> resolveSymlinks(const std::string& path);

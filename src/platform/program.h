@@ -12,7 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/directory_handle.h"
+#include "platform/process_start.h"
+#include "platform/process_wait.h"
 
 namespace kvx::platform {
 
@@ -26,35 +27,12 @@ struct Termination {
   bool succeeded() const { return reason == Reason::Exit && status == 0; }
 };
 
-// Where a child's standard input, output and error go.
-enum class ChildStreams {
-  // Ours: the child reads and writes where we do.
-  Shared,
-  // /dev/null: for work of our own whose output nobody asked for.
-  Discarded,
-  // Input from /dev/null; output and error into pipes that we read
-  // (outputDescriptor(), errorDescriptor()).
-  Captured,
-};
-
-struct ChildOptions {
-  ChildStreams streams = ChildStreams::Shared;
-  // The child starts with no signal held back, whatever this process holds,
-  // and with SIGPIPE and the interruptions (SIGINT, SIGHUP, SIGTERM) at their
-  // default; one that this process ignores stays ignored, as its caller
-  // meant it for everything started under it.
-  bool freshSignals = false;
-  // The child's working directory: the opened directory rather than any
-  // name for it. Ours when null.
-  const DirectoryHandle* workingDirectory = nullptr;
-};
-
 // A started child, identified by its process id until it has been waited for.
 //
 // From its start until it has been waited for, SIGCHLD is at its default
-// even when our parent left it ignored: the kernel would otherwise reap the
-// child itself and the wait would fail although it ran. Children are started
-// and waited for one at a time.
+// even when our parent left it ignored (a detail::ChildSignalHold): the
+// kernel would otherwise reap the child itself and the wait would fail
+// although it ran. Children are started and waited for one at a time.
 class ChildProcess {
  public:
   // Starts program with the given arguments after its own path, which the
@@ -84,19 +62,14 @@ class ChildProcess {
   std::optional<Termination> stop(int graceMilliseconds, std::string* error);
 
  private:
-  ChildProcess(int pid, std::string program, bool childSignalWasIgnored, int output, int errors)
-      : pid_(pid),
-        program_(std::move(program)),
-        childSignalWasIgnored_(childSignalWasIgnored),
-        output_(output),
-        errors_(errors) {}
+  ChildProcess(int pid, std::string program, detail::ChildSignalHold hold, int output, int errors)
+      : pid_(pid), program_(std::move(program)), hold_(std::move(hold)), output_(output), errors_(errors) {}
   void finish();
 
   int pid_;
   std::string program_;
-  // Whether SIGCHLD was ignored before the start, and is ignored again once
-  // the child has been waited for.
-  bool childSignalWasIgnored_;
+  // Released, SIGCHLD ignored again when it was, once the child has been waited for.
+  detail::ChildSignalHold hold_;
   int output_;
   int errors_;
   std::optional<Termination> termination_;

@@ -56,11 +56,14 @@ class FailureMessages : public ::testing::Test {
     return dir / "Foo.app/Contents/MacOS/Foo";
   }
 
-  ProgramResult start(const std::string& launcher, std::optional<std::string> display) {
+  // With ignoringSigchld, from a parent that made it ignore SIGCHLD.
+  ProgramResult start(const std::string& launcher, std::optional<std::string> display,
+                      bool ignoringSigchld = false) {
     RunOptions options;
     options.env = {{"PATH", dir / "bin"},         {"DISPLAY", display},        {"WAYLAND_DISPLAY", std::nullopt},
                    {"KESTROVEL_LOG", std::nullopt}, {"LANG", "en_US.UTF-8"},   {"LANGUAGE", std::nullopt},
                    {"LC_ALL", std::nullopt},        {"LC_MESSAGES", std::nullopt}};
+    if (ignoringSigchld) return runProgram(KVX_BUILD_DIR "/ignoring-sigchld", {launcher}, options);
     return runProgram(launcher, {}, options);
   }
 
@@ -133,6 +136,24 @@ TEST_F(FailureMessages, WithADisplayTheDialogShowsTheSameText) {
     const size_t colon = line.find(": ");
     EXPECT_EQ(waitForFile(record), "--error\n--no-markup\n--title\n" + line.substr(0, colon) + "\n--text\n" +
                                        line.substr(colon + 2) + "\n");
+  }
+}
+
+// A dialog program that cannot open its display ends at once; its failure
+// must still be seen when the launcher's parent made it ignore SIGCHLD,
+// which would let the system take the dialog's status away unheard. The
+// text then goes to standard error as it does without a display.
+TEST_F(FailureMessages, ADialogThatFailsAtOnceUnderAParentIgnoringSigchldFallsBackToStandardError) {
+  fs::create_directories(dir / "bin");
+  writeFile(dir / "bin/zenity", "#!/bin/sh\necho 'cannot open display' >&2\nexit 1\n");
+  fs::permissions(dir / "bin/zenity", fs::perms(0755));
+  const FailureCase& c = kCases[0];
+  const std::string launcher = layOut(c);
+  for (bool ignoring : {false, true}) {
+    SCOPED_TRACE(ignoring ? "SIGCHLD ignored" : "SIGCHLD at its default");
+    ProgramResult result = start(launcher, ":99", ignoring);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, withDir(c.line) + "\n");
   }
 }
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "platform/after_exit_worker.h"
+#include "platform/file_creation.h"
 #include "platform/file_lock.h"
 #include "platform/file_status.h"
 #include "platform/files.h"
@@ -103,13 +104,13 @@ TEST(AfterExitWorker, WorksOnlyOnceItsStarterEndedAndHoldsNothingOfTheCallers) {
 TEST(DirectoryPath, IsMadeWholeAndAFileInTheWayIsNamed) {
   TempDir dir;
   std::string error;
-  EXPECT_TRUE(createDirectoryPath(dir / "a/b/c", &error)) << error;
+  EXPECT_TRUE(createDirectories(dir / "a/b/c", &error)) << error;
   EXPECT_TRUE(isDirectory(dir / "a/b/c"));
-  EXPECT_TRUE(createDirectoryPath(dir / "a/b/c", &error)) << "already there is as good";
+  EXPECT_TRUE(createDirectories(dir / "a/b/c", &error)) << "already there is as good";
 
   test::writeFile(dir / "file", "");
-  EXPECT_FALSE(createDirectoryPath(dir / "file/sub", &error));
-  EXPECT_NE(error.find("file is not a directory"), std::string::npos) << error;
+  EXPECT_FALSE(createDirectories(dir / "file/sub", &error));
+  EXPECT_EQ(error, dir / "file: cannot be made: File exists");
 }
 
 TEST(FileStatusAndRenames, StatusFollowsTheFileThroughARename) {

@@ -7,6 +7,9 @@
 #include <chrono>
 #include <string>
 
+#include "test_support/dialog_standin.h"
+#include "test_support/temp_dir.h"
+
 namespace kvx::platform {
 namespace {
 
@@ -109,6 +112,33 @@ TEST(ChildrenOfAParentThatIgnoresSigchld, AreWaitedForByEveryRunner) {
   ASSERT_TRUE(waited) << error;
   EXPECT_EQ(waited->status, 5);
   EXPECT_TRUE(isIgnored(SIGCHLD));
+  // The watch of a detached program (a dialog that cannot open its display)
+  // must still hear it fail.
+  EXPECT_FALSE(startDetached("/bin/sh", {"-c", "exit 6"}, &error, {.discardOutput = true, .watchMilliseconds = 2000}));
+  EXPECT_EQ(error, "/bin/sh ended at once with status 6");
+  EXPECT_TRUE(isIgnored(SIGCHLD));
+}
+
+// A detached program starts with its signals fresh: nothing held back, and
+// SIGCHLD not ignored, so that it can wait for children of its own.
+TEST(ChildrenOfAParentThatIgnoresSigchld, DetachedProgramsStartWithTheirSignalsFresh) {
+  test::TempDir dir;
+  ScopedDisposition ignored(SIGCHLD, SIG_IGN);
+  sigset_t blocked, previous;
+  sigemptyset(&blocked);
+  sigaddset(&blocked, SIGUSR1);
+  sigprocmask(SIG_BLOCK, &blocked, &previous);
+  std::string error;
+  std::optional<int> pid = startDetached(
+      "/bin/sh", {"-c", "grep -E 'SigBlk|SigIgn' /proc/self/status > \"$0.part\" && mv \"$0.part\" \"$0\"",
+                  dir / "signals"}, &error);
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
+  ASSERT_TRUE(pid) << error;
+  std::string seen = test::waitForFile(dir / "signals");
+  EXPECT_NE(seen.find("SigBlk:\t0000000000000000\n"), std::string::npos) << seen;
+  size_t ignoredMask = seen.find("SigIgn:\t");
+  ASSERT_NE(ignoredMask, std::string::npos) << seen;
+  EXPECT_EQ(std::stoull(seen.substr(ignoredMask + 8, 16), nullptr, 16) & (1u << (SIGCHLD - 1)), 0u) << seen;
 }
 
 TEST(InterruptionGuard, ASignalIgnoredAtTheStartStaysIgnoredHereAndInTheTools) {
