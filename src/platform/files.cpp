@@ -40,7 +40,7 @@ std::optional<std::vector<DirectoryEntry>> listDirectoryEntries(const std::strin
     if (name == "." || name == "..") continue;
     // Most file systems say what an entry is; the others are asked.
     bool link = entry->d_type == DT_LNK ||
-                (entry->d_type == DT_UNKNOWN && isSymbolicLink(path + "/" + name));
+                (entry->d_type == DT_UNKNOWN && isSymbolicLink(std::string(path).append("/").append(name)));
     entries.push_back({std::move(name), link});
   }
   closedir(dir);
