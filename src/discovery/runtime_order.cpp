@@ -87,6 +87,7 @@ std::vector<RuntimeEntry> runtimeEntriesNewestFirst(const std::string& directory
   }
   if constexpr (!kRuntimeNamesCarryVendor) {
     std::vector<RuntimeEntry> entries;
+    entries.reserve(candidates.size());
     for (Candidate& c : candidates) entries.push_back(std::move(c.entry));
     return entries;
   }

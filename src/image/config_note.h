@@ -8,7 +8,7 @@
 extern "C" {
 // "com.kestrovel" and three zero bytes: the owner of the embedded
 // configuration note, exported so that tools can find what a launcher reads.
-extern const char* const NOTE_OWNER;
+extern __attribute__((visibility("default"))) const char* const NOTE_OWNER;
 }
 
 namespace kvx {

@@ -69,7 +69,8 @@ void addPathOptions(const JavaParameters& parameters, const RunState& run, Strin
   }
 }
 
-void addDockOptions(const RunState& run, StringList& options) {
+// Reached only on a platform with a dock; elsewhere it is compiled but unused.
+[[maybe_unused]] void addDockOptions(const RunState& run, StringList& options) {
   std::string stem = run.launcherDirAndName.value_or("");
   if (isStartedWithoutBundle()) {
     KVX_TRACE("Started without bundle. Setting icon.");

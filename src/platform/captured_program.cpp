@@ -11,7 +11,7 @@ namespace {
 // What a tool printed last says what went wrong, and its answer is its last
 // line: past this much of either stream only the end is kept, in whole
 // lines, so that a tool that prints without end cannot take all memory.
-constexpr size_t kKeptBytes = 256 * 1024;
+constexpr size_t kKeptBytes = size_t{256} * 1024;
 
 // A tool that ignores SIGTERM is killed after this long.
 constexpr int kStopGraceMilliseconds = 3000;

@@ -144,7 +144,8 @@ std::optional<std::string> crashReportOf(int pid) {
 // or hang-up for the whole process group must not end it first, nor a
 // reader of standard error that went away.
 void outliveTheGroup() {
-  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) ::signal(signal, SIG_IGN);
+  // The handler these replace is of no further use.
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) (void)::signal(signal, SIG_IGN);
 }
 
 [[noreturn]] void watch(int dataFd, int statusFd, int forwardedFd, int outputFd, size_t lastLineCount,
@@ -197,7 +198,7 @@ void pointAtNull(int fd) {
 
 }  // namespace
 
-bool watchErrorOutput(size_t lastLineCount, OnFailedExit onFailedExit, std::string* error) {
+bool watchErrorOutput(size_t lastLineCount, const OnFailedExit& onFailedExit, std::string* error) {
   int data[2] = {-1, -1}, status[2] = {-1, -1}, forwarded[2] = {-1, -1};
   detail::StartedProcess started;
   const int watchedPid = getpid();

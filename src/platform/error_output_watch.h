@@ -38,6 +38,6 @@ using OnFailedExit = std::function<void(const FailedExit& end)>;
 // Every descriptor it makes is above 2, also when this process started with
 // standard streams closed. False, with
 // the reason in *error and nothing changed, when it cannot be set up.
-bool watchErrorOutput(size_t lastLineCount, OnFailedExit onFailedExit, std::string* error);
+bool watchErrorOutput(size_t lastLineCount, const OnFailedExit& onFailedExit, std::string* error);
 
 }  // namespace kvx::platform

@@ -67,15 +67,20 @@ class FuzzRegressions : public ::testing::TestWithParam<Target> {};
 
 // A target's checks abort on a fault, which ends this test program: the
 // failure is then plain in the test log, with the input's name above it.
+// Every target keeps inputs (seeds and malformed ones besides the faults
+// once found), so a folder that is gone or empty means inputs were lost.
 TEST_P(FuzzRegressions, EveryKeptInputPassesItsTarget) {
   const fs::path directory = kFuzzDir / "regressions" / GetParam().name;
-  if (!fs::is_directory(directory)) GTEST_SKIP() << "no inputs kept for " << GetParam().name;
+  ASSERT_TRUE(fs::is_directory(directory)) << "no inputs kept for " << GetParam().name << " in " << directory;
+  size_t replayed = 0;
   for (const fs::directory_entry& entry : fs::directory_iterator(directory)) {
     if (!entry.is_regular_file()) continue;
     std::vector<uint8_t> bytes = readBytes(entry.path());
     std::cerr << "replaying " << entry.path().string() << "\n";
     EXPECT_EQ(GetParam().run(bytes.data(), bytes.size()), 0) << entry.path();
+    ++replayed;
   }
+  EXPECT_GT(replayed, 0u) << directory << " holds no input";
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegressions, ::testing::ValuesIn(kTargets),
@@ -93,7 +98,7 @@ TEST(FuzzRegressionCorpus, EveryTargetAndEveryKeptDirectoryIsReplayed) {
     }
   }
   const fs::path regressions = kFuzzDir / "regressions";
-  if (!fs::is_directory(regressions)) return;
+  ASSERT_TRUE(fs::is_directory(regressions)) << regressions;
   for (const fs::directory_entry& entry : fs::directory_iterator(regressions)) {
     if (!entry.is_directory()) continue;
     EXPECT_TRUE(known.count(entry.path().filename().string()))

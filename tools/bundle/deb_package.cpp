@@ -32,7 +32,7 @@ bool packDeb(const DebRequest& r, const StepLog& log, const platform::Interrupti
   std::optional<platform::ArchiveTree> tree = platform::prepareArchiveTree(r.root, r.time, error);
   if (!tree) return false;
   std::optional<std::vector<std::string>> depends =
-      debLibraryDepends(r.root, elfFilesIn(r.root, tree->files), r.workDir, log, {interruptions}, error);
+      debLibraryDepends(r.root, elfFilesIn(r.root, tree->files), r.workDir, log, interruptions, error);
   if (!depends) return false;
   depends->insert(depends->end(), r.options.package.extraDepends.begin(), r.options.package.extraDepends.end());
   if (!platform::writeNewFile(platform::joinPath(debian, "control"),

@@ -33,7 +33,7 @@ bool buildTree(const Root& r) {
   std::string place = r.request.layout.tree.substr(1);
   std::optional<StagingArea> tree = StagingArea::create(r.at(platform::deletingLastPathComponent(place)),
                                                         platform::lastPathComponent(place), r.error);
-  return tree && buildBundle(r.request.options, r.request.plan, *tree, r.log, {r.interruptions}, r.error) &&
+  return tree && buildBundle(r.request.options, r.request.plan, *tree, r.log, r.interruptions, r.error) &&
          tree->commit(r.error);
 }
 
