@@ -91,7 +91,7 @@ std::optional<std::string> installIcon(const MadeApplication& made, const std::s
   if (size == 0) return std::nullopt;
   std::string target = themeIconPath(size, entryId(made));
   std::optional<std::string> bytes = platform::readFile(file, 16 << 20, error);
-  if (!bytes || !platform::createDirectoryPath(platform::deletingLastPathComponent(target), error) ||
+  if (!bytes || !platform::createDirectories(platform::deletingLastPathComponent(target), error) ||
       !platform::replaceFile(target, *bytes, 0644, error)) {
     *error = target + ": " + *error;
     return std::string();
@@ -121,7 +121,7 @@ bool addWindowApplication(const MadeApplication& made, MenuChanges& changes, std
   std::optional<std::string> iconName = installIcon(made, *entry, changes, error);
   if (iconName && iconName->empty()) return false;
   std::string target = entryPath(made);
-  if (!platform::createDirectoryPath(platform::deletingLastPathComponent(target), error) ||
+  if (!platform::createDirectories(platform::deletingLastPathComponent(target), error) ||
       !platform::replaceFile(target, placedDesktopEntry(*entry, made.place, iconName), 0644, error)) {
     return false;
   }
@@ -143,7 +143,7 @@ bool addCommand(const MadeApplication& made, MenuChanges& changes, std::string* 
   }
   std::string partial = link + ".kvx-partial";
   platform::removeFile(partial);
-  if (!platform::createDirectoryPath(platform::userExecutableDirectory(), error) ||
+  if (!platform::createDirectories(platform::userExecutableDirectory(), error) ||
       !platform::createSymbolicLink(target, partial, error) || !platform::renameFile(partial, link, error)) {
     return false;
   }
