@@ -104,7 +104,7 @@ bool makeRuntimeWithJlink(const Build& b) {
   std::optional<int64_t> epoch;
   if (!readSourceDateEpoch(epoch, b.error)) return false;
   RuntimeRequest request{*b.plan.jdk, jars, b.options.addModules, b.plan.layout.runtimeHome,
-                         b.staging.directory(), epoch.has_value(), b.options.startupCache};
+                         b.staging.directory(), epoch.has_value()};
   if (!b.makeParentOf(b.plan.layout.runtimeHome) || !makeRuntime(request, b.log, b.interruptions, b.error)) {
     return false;
   }

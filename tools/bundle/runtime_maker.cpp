@@ -89,7 +89,6 @@ bool makeRuntime(const RuntimeRequest& request, const StepLog& log,
   int release = featureRelease(request.jdk.version);
   std::vector<std::string> jlink = {"--add-modules", joined(*modules, ','), "--output", request.home,
                                     "--strip-debug", "--no-man-pages", "--no-header-files"};
-  if (request.compressModules) jlink.push_back(release >= 21 ? "--compress=zip-6" : "--compress=2");
   // Both run inside the opened directory and are handed paths relative to
   // it: its name could meanwhile lead elsewhere.
   platform::CaptureOptions inside{interruptions, &request.workingDirectory};

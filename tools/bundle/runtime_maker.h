@@ -22,10 +22,6 @@ struct RuntimeRequest {
   const platform::DirectoryHandle& workingDirectory;
   // SOURCE_DATE_EPOCH is set: two runs must give the same bytes.
   bool reproducible = false;
-  // Whether lib/modules is compressed: half the size, but every class read
-  // from it is inflated. Worth it when the startup cache reads the
-  // application's classes from its own archive after the first start.
-  bool compressModules = false;
 };
 
 // The modules jdeps found, from its --print-module-deps output (one line of
