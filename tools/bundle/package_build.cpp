@@ -12,7 +12,7 @@
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "rpm_package.h"
-#include "rpm_spec.h"
+#include "rpm_recipe.h"
 #include "source_date_epoch.h"
 #include "platform/directory_handle.h"
 #include "platform/file_tree.h"

@@ -8,7 +8,7 @@
 #include "platform/archive_tree.h"
 #include "platform/file_creation.h"
 #include "platform/paths.h"
-#include "rpm_spec.h"
+#include "rpm_recipe.h"
 
 namespace kvx::bundle {
 namespace {
@@ -22,7 +22,7 @@ std::vector<std::string> sharedLibraryNames(const std::string& root, const std::
   return names;
 }
 
-std::vector<std::string> rpmbuildArguments(const RpmRequest& r, const std::string& spec) {
+std::vector<std::string> rpmbuildArguments(const RpmRequest& r, const std::string& recipe) {
   std::vector<std::string> arguments = {
       "-bb", "--quiet",
       "--define", "_topdir " + r.workDir,
@@ -36,7 +36,7 @@ std::vector<std::string> rpmbuildArguments(const RpmRequest& r, const std::strin
       arguments.insert(arguments.end(), {"--define", setting});
     }
   }
-  arguments.push_back(spec);
+  arguments.push_back(recipe);
   return arguments;
 }
 
@@ -51,10 +51,10 @@ bool packRpm(const RpmRequest& r, const StepLog& log, const platform::Interrupti
   int64_t date = r.time.value_or(std::chrono::duration_cast<std::chrono::seconds>(
                                      std::chrono::system_clock::now().time_since_epoch())
                                      .count());
-  std::string spec = platform::joinPath(r.workDir, r.layout.name + ".spec");
-  RpmSpecParts parts{r.options, r.layout, r.root, sharedLibraryNames(r.root, tree->files), date};
-  if (!platform::writeNewFile(spec, rpmSpec(parts), 0644, error)) return false;
-  return runJdkTool("rpmbuild", *rpmbuild, rpmbuildArguments(r, spec), log, {interruptions}, error).has_value();
+  std::string recipe = platform::joinPath(r.workDir, r.layout.name + ".rpmbuild");
+  RpmRecipeParts parts{r.options, r.layout, r.root, sharedLibraryNames(r.root, tree->files), date};
+  if (!platform::writeNewFile(recipe, rpmRecipe(parts), 0644, error)) return false;
+  return runJdkTool("rpmbuild", *rpmbuild, rpmbuildArguments(r, recipe), log, {interruptions}, error).has_value();
 }
 
 }  // namespace kvx::bundle

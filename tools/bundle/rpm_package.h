@@ -21,7 +21,7 @@ struct RpmRequest {
   std::optional<int64_t> time;  // SOURCE_DATE_EPOCH
 };
 
-// Writes the spec and runs rpmbuild with the settings that make its output
+// Writes the build recipe and runs rpmbuild with the settings that make its output
 // depend on the inputs alone when a time is given (the build host's name and
 // the build time replaced, file times clamped). False with one line in *error.
 bool packRpm(const RpmRequest& request, const StepLog& log, const platform::InterruptionGuard* interruptions,

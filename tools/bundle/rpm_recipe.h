@@ -1,4 +1,5 @@
-// The spec file rpmbuild reads to pack a filled package root.
+// The build recipe rpmbuild reads (its name, version, files and scripts)
+// to pack a package root that is already filled.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +11,7 @@
 
 namespace kvx::bundle {
 
-struct RpmSpecParts {
+struct RpmRecipeParts {
   const BundleOptions& options;
   const PackageLayout& layout;
   std::string root;                          // copied whole into the build root
@@ -20,7 +21,7 @@ struct RpmSpecParts {
 
 // rpmbuild finds the libraries the package needs itself; those it brings
 // are kept out of what it requires and of what it offers to others.
-std::string rpmSpec(const RpmSpecParts& parts);
+std::string rpmRecipe(const RpmRecipeParts& parts);
 
 // The rpmlint filters (an rpmlintrc) for what a package of ours departs from
 // rpm's library and file-system rules on purpose, each with its reason.

@@ -1,4 +1,4 @@
-#include "rpm_spec.h"
+#include "rpm_recipe.h"
 
 #include "package_documents.h"
 #include "package_scripts.h"
@@ -20,31 +20,31 @@ std::string namesPattern(const std::vector<std::string>& names) {
   return "^(" + pattern + ")";
 }
 
-std::string header(const RpmSpecParts& parts) {
+std::string header(const RpmRecipeParts& parts) {
   const BundleOptions& options = parts.options;
   const PackageLayout& layout = parts.layout;
-  std::string spec;
-  spec += "%global debug_package %{nil}\n";
+  std::string recipe;
+  recipe += "%global debug_package %{nil}\n";
   // The tree is installed as it was built: no stripping, no build-id links.
-  spec += "%global __os_install_post %{nil}\n";
-  spec += "%global _build_id_links none\n";
-  spec += "%global __provides_exclude_from ^" + layout.installDir + "/.*$\n";
-  if (!parts.bundledLibraries.empty()) spec += "%global __requires_exclude " + namesPattern(parts.bundledLibraries) + "\n";
-  spec += "Name: " + layout.name + "\n";
-  spec += "Version: " + layout.version + "\n";
-  spec += "Release: " + layout.release + "\n";
-  spec += "Summary: " + summaryOf(options) + "\n";
-  spec += "License: " + options.package.licenseType.value_or("Unknown") + "\n";
-  if (options.vendor) spec += "Vendor: " + *options.vendor + "\n";
-  if (options.package.aboutUrl) spec += "URL: " + *options.package.aboutUrl + "\n";
-  spec += "Group: " + options.package.appCategory.value_or("Applications") + "\n";
-  spec += "Packager: " + maintainerOf(options) + "\n";
-  for (const std::string& clause : options.package.extraDepends) spec += "Requires: " + clause + "\n";
-  spec += "\n%description\n" + options.name + " " + layout.version + ", installed in " + layout.installDir + ".\n";
-  return spec;
+  recipe += "%global __os_install_post %{nil}\n";
+  recipe += "%global _build_id_links none\n";
+  recipe += "%global __provides_exclude_from ^" + layout.installDir + "/.*$\n";
+  if (!parts.bundledLibraries.empty()) recipe += "%global __requires_exclude " + namesPattern(parts.bundledLibraries) + "\n";
+  recipe += "Name: " + layout.name + "\n";
+  recipe += "Version: " + layout.version + "\n";
+  recipe += "Release: " + layout.release + "\n";
+  recipe += "Summary: " + summaryOf(options) + "\n";
+  recipe += "License: " + options.package.licenseType.value_or("Unknown") + "\n";
+  if (options.vendor) recipe += "Vendor: " + *options.vendor + "\n";
+  if (options.package.aboutUrl) recipe += "URL: " + *options.package.aboutUrl + "\n";
+  recipe += "Group: " + options.package.appCategory.value_or("Applications") + "\n";
+  recipe += "Packager: " + maintainerOf(options) + "\n";
+  for (const std::string& clause : options.package.extraDepends) recipe += "Requires: " + clause + "\n";
+  recipe += "\n%description\n" + options.name + " " + layout.version + ", installed in " + layout.installDir + ".\n";
+  return recipe;
 }
 
-std::string files(const RpmSpecParts& parts) {
+std::string files(const RpmRecipeParts& parts) {
   const PackageLayout& layout = parts.layout;
   // Quoted: a command is named after the application, which may hold blanks.
   std::string list = "\n%files\n%defattr(-,root,root,-)\n" + layout.installDir + "\n";
@@ -84,15 +84,15 @@ std::string rpmChangelogDate(int64_t time) {
          full.substr(12, full.find(' ', 12) - 12);
 }
 
-std::string rpmSpec(const RpmSpecParts& parts) {
-  std::string spec = header(parts);
-  spec += "\n%install\nmkdir -p %{buildroot}\ncp -a '" + parts.root + "'/. %{buildroot}/\n";
-  spec += files(parts);
-  spec += scripts(parts.layout);
-  spec += "\n%changelog\n* " + rpmChangelogDate(parts.date) + " " + maintainerOf(parts.options) + " - " +
+std::string rpmRecipe(const RpmRecipeParts& parts) {
+  std::string recipe = header(parts);
+  recipe += "\n%install\nmkdir -p %{buildroot}\ncp -a '" + parts.root + "'/. %{buildroot}/\n";
+  recipe += files(parts);
+  recipe += scripts(parts.layout);
+  recipe += "\n%changelog\n* " + rpmChangelogDate(parts.date) + " " + maintainerOf(parts.options) + " - " +
           parts.layout.version + "-" + parts.layout.release + "\n- " + parts.options.name +
           " packaged with its launcher.\n";
-  return spec;
+  return recipe;
 }
 
 }  // namespace kvx::bundle
