@@ -9,8 +9,6 @@
 namespace kvx::bundle {
 namespace {
 
-constexpr int kThemeSizes[] = {16, 22, 24, 32, 48, 64, 128, 256, 512};
-
 uint32_t bigEndian32(const std::string& bytes, size_t at) {
   uint32_t value = 0;
   for (size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);

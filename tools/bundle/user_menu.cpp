@@ -174,12 +174,11 @@ bool removeOne(const std::string& path, const std::string& place, bool isLink, M
 }
 
 bool removeWindowApplication(const MadeApplication& made, MenuChanges& changes, std::string* error) {
-  std::string entry = entryPath(made);
-  bool ours = platform::entryExists(entry) && namesPlace(entry, made.place, false);
-  if (!removeOne(entry, made.place, false, changes, error)) return false;
+  size_t removedBefore = changes.size();
+  if (!removeOne(entryPath(made), made.place, false, changes, error)) return false;
   // The icon names nothing, so it goes with the entry that was ours.
-  if (ours) {
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
+  if (changes.size() > removedBefore) {
+    for (int size : kThemeSizes) {
       std::string icon = themeIconPath(size, entryId(made));
       if (platform::removeFile(icon)) changes.push_back(icon);
     }
