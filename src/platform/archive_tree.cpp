@@ -64,7 +64,7 @@ struct Walk {
     }
     std::sort(names->begin(), names->end());
     for (const std::string& name : *names) {
-      if (!visit(joinPath(path, name), relative.empty() ? name : relative + "/" + name)) return false;
+      if (!visit(joinPath(path, name), joinPath(relative, name))) return false;
     }
     // The directory's own time last: its entries' changes would move it.
     return setMode(path, 0755) && stamp(path);
