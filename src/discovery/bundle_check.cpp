@@ -8,6 +8,7 @@
 #include "discovery/version_strings.h"
 #include "discovery/version_tokens.h"
 #include "image/executable_architectures.h"
+#include "java_runtime/runtime_bundle.h"
 #include "run/diagnostic_log.h"
 
 namespace kvx {
@@ -28,7 +29,7 @@ struct RuntimeStrings {
 // being read.
 std::optional<RuntimeStrings> readRuntimeStrings(const platform::Bundle& bundle, bool plugin, std::string* why) {
   RuntimeStrings strings;
-  strings.version = bundle.jvmVersion(why);
+  strings.version = java_runtime::jvmVersion(bundle, why);
   if (!why->empty()) return std::nullopt;
   try {
     if (plugin && !strings.version) strings.version = bundleString(bundle, "CFBundleVersion");

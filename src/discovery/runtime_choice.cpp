@@ -1,5 +1,7 @@
 #include "base/exception.h"
 #include "discovery/runtime_search.h"
+#include "java_runtime/runtime_bundle.h"
+#include "java_runtime/runtime_layout.h"
 #include "params/java_parameters.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -49,7 +51,7 @@ constexpr const char* kUnknownJavaVersion = "1.7.0";
 void RuntimeSearch::openCandidate(const std::string& path) {
   OptString anchored = platform::absolutePath(path);
   candidate_.javaBundlePath = anchored.value_or(path);
-  candidate_.javaBundle = anchored ? platform::Bundle::open(*anchored) : nullptr;
+  candidate_.javaBundle = anchored ? java_runtime::openRuntimeBundle(*anchored) : nullptr;
   if (!anchored) KVX_TRACE("refused %@: the current directory it is relative to cannot be told", path.c_str());
 }
 
@@ -82,7 +84,7 @@ void RuntimeSearch::findOverrideOrBundledRuntime(const OptString& minVersion, co
   for (const char* place : {"Contents/Resources/jre.bundle", "Contents/PlugIns/jre.bundle"}) {
     const std::string path = platform::joinPath(*run_.mainBundlePath, place);
     candidate_.javaBundlePath = path;
-    if (platform::fileExists(path)) candidate_.javaBundle = platform::Bundle::open(path);
+    if (platform::fileExists(path)) candidate_.javaBundle = java_runtime::openRuntimeBundle(path);
     if (candidate_.javaBundle) return;
     KVX_TRACE("no runtime shipped at %@", path.c_str());
   }
@@ -100,7 +102,7 @@ void RuntimeSearch::findRuntimeInAppRoot() {
   std::string bundlePath = platform::joinPath(root, ".kestrovel/jre.bundle");
   candidate_.javaBundlePath = bundlePath;
   if (platform::isDirectory(bundlePath)) {
-    candidate_.javaBundle = platform::Bundle::open(bundlePath);
+    candidate_.javaBundle = java_runtime::openRuntimeBundle(bundlePath);
     if (candidate_.javaBundle) return;
   }
   KVX_TRACE("no runtime shipped at %@", bundlePath.c_str());
@@ -118,7 +120,7 @@ void RuntimeSearch::findRuntimeInAppRoot() {
 void RuntimeSearch::prepareShippedRuntime() {
   if (!accepted_) accepted_ = checkJavaVersion(std::nullopt, std::nullopt, true, false);
   const std::string& path = *candidate_.javaBundlePath;
-  std::string home = candidate_.javaBundle ? platform::runtimeHome(path) : path;
+  std::string home = candidate_.javaBundle ? java_runtime::runtimeHome(path) : path;
   KVX_TRACE("Running unpacker on %@", home.c_str());
   bool ok = Unpacker::unpack(platform::joinPath(home, "jre")) && Unpacker::unpack(home);
   if (!ok) reportUnpackFailure(home);

@@ -5,10 +5,11 @@
 #include <set>
 
 #include "discovery/version_tokens.h"
+#include "java_runtime/runtime_layout.h"
+#include "java_runtime/runtime_names.h"
 #include "platform/bundle.h"
 #include "platform/paths.h"
 #include "platform/process.h"
-#include "platform/runtime_names.h"
 
 namespace kvx {
 namespace {
@@ -41,8 +42,8 @@ std::vector<RuntimeEntry> withoutAliases(const std::string& directory, std::vect
 
 OptString runtimeVersionOf(const std::string& path) {
   // Most entries are plain homes: their release file is tried first.
-  OptString version = platform::releaseJavaVersion(path);
-  return version ? version : platform::releaseJavaVersion(platform::joinPath(path, "Contents/Home"));
+  OptString version = java_runtime::releaseJavaVersion(path);
+  return version ? version : java_runtime::releaseJavaVersion(platform::joinPath(path, "Contents/Home"));
 }
 
 // Newest version first; equal versions, and every entry without one, keep

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/runtime_names.h"
+#include "java_runtime/runtime_names.h"
 #include "run/run_state.h"
 #include "run/runtime_choice.h"
 

@@ -4,6 +4,7 @@
 #include "discovery/runtime_order.h"
 #include "discovery/runtime_search.h"
 #include "discovery/version_tokens.h"
+#include "java_runtime/runtime_bundle.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/user_defaults.h"
@@ -106,7 +107,7 @@ void RuntimeSearch::findPublicJavaBundle(const OptString& minVersion, const OptS
   const std::string& plugin = roots_.pluginPath;
   if (platform::fileExists(plugin) &&
       platform::fileExists(platform::joinPath(plugin, "Contents/Home/bin/java"))) {
-    candidate_.javaBundle = platform::Bundle::open(plugin);
+    candidate_.javaBundle = java_runtime::openRuntimeBundle(plugin);
     if (candidate_.javaBundle) {
       const plist::Value* infoValue = candidate_.javaBundle->infoValue("CFBundleGetInfoString");
       const plist::Value* identValue = candidate_.javaBundle->infoValue("CFBundleIdentifier");

@@ -3,6 +3,7 @@
 
 #include "base/exception.h"
 #include "base/message_keys.h"
+#include "java_runtime/runtime_layout.h"
 #include "launcher/launch_library.h"
 #include "launcher/launcher.h"
 #include "launcher/messages.h"
@@ -51,7 +52,7 @@ void showRuntimeFailuresToDesktopUsers(const RunState& run) {
 // runtime's own places.
 std::string launchLibraryOf(const RuntimeChoice& runtime, const SearchRoots& roots) {
   if (runtime.pluginUsed) return roots.pluginLibrary;
-  std::string path = platform::launchLibraryPath(*runtime.javaBundlePath);
+  std::string path = java_runtime::launchLibraryPath(*runtime.javaBundlePath);
   KVX_TRACE("load library %@.", path.c_str());
   return path;
 }

@@ -3,14 +3,14 @@
 // command line, in one fixed order.
 #include <algorithm>
 
-#include "run/diagnostic_log.h"
+#include "java_runtime/runtime_names.h"
 #include "params/java_parameters.h"
 #include "params/runtime_version_options.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
-#include "platform/runtime_names.h"
 #include "platform/user_defaults.h"
+#include "run/diagnostic_log.h"
 #include "run/variables.h"
 
 namespace kvx {

@@ -4,6 +4,7 @@
 
 #include "base/exception.h"
 #include "base/message_keys.h"
+#include "java_runtime/runtime_layout.h"
 #include "platform/bundle.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -51,7 +52,7 @@ class GrowthCap {
 
 // The home the runtime's own tools see: a nested jre when there is one.
 std::string javaHome(const std::string& javaBundlePath) {
-  std::string home = platform::runtimeHome(javaBundlePath);
+  std::string home = java_runtime::runtimeHome(javaBundlePath);
   std::string jre = platform::joinPath(home, "jre");
   return platform::fileExists(jre) ? jre : home;
 }

@@ -1,6 +1,8 @@
 #include "startup_cache/runtime_identity.h"
 
 #include "base/java_version.h"
+#include "java_runtime/runtime_bundle.h"
+#include "java_runtime/runtime_layout.h"
 #include "platform/bundle.h"
 
 namespace kvx {
@@ -8,7 +10,7 @@ namespace {
 
 std::optional<std::string> bundleVersion(const RuntimeChoice& runtime) {
   if (!runtime.javaBundle) return runtime.javaVersion;
-  std::optional<std::string> version = runtime.javaBundle->jvmVersion();
+  std::optional<std::string> version = java_runtime::jvmVersion(*runtime.javaBundle);
   return version ? version : runtime.javaVersion;
 }
 
@@ -21,8 +23,8 @@ std::optional<RuntimeIdentity> identifyRuntime(const RuntimeChoice& runtime, std
   }
   RuntimeIdentity identity;
   identity.path = *runtime.javaBundlePath;
-  identity.home = platform::runtimeHome(identity.path);
-  std::optional<std::string> version = platform::releaseJavaVersion(identity.home);
+  identity.home = java_runtime::runtimeHome(identity.path);
+  std::optional<std::string> version = java_runtime::releaseJavaVersion(identity.home);
   if (!version) version = bundleVersion(runtime);
   if (!version) {
     *why = "the runtime at " + identity.path + " names no version";

@@ -1,5 +1,5 @@
 // Which runtime a launch takes, on installations laid out in a temporary
-// directory: precedence, limits, the search sequence, the unpack step.
+// directory: precedence, limits, the search sequence.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,8 +10,8 @@
 
 #include "base/exception.h"
 #include "discovery/runtime_search.h"
-#include "launcher/messages.h"
 #include "test_support/app_bundle.h"
+#include "test_support/runtime_choice_fixture.h"
 #include "test_support/runtime_fixtures.h"
 #include "test_support/scoped_env.h"
 #include "test_support/temp_dir.h"
@@ -20,42 +20,6 @@ namespace kvx::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-class RuntimeChoice : public ::testing::Test {
- protected:
-  RuntimeChoice() {
-    run.mainBundlePath = app;
-    run.launcherDirAndName = dir / "Foo";
-    run.appRootDir = appRoot;
-    run.launcherDirInApp = appRoot;
-    roots.systemRuntimeDirectory = dir / "jvm";
-    roots.pluginPath = dir / "no-plugin";
-    fs::create_directories(dir / "jvm");
-  }
-
-  // The configuration: top-level entries and the "JavaVM" dictionary.
-  void configure(plist::Dictionary javaVM, plist::Dictionary topLevel = {}) {
-    topLevel.emplace_back("JavaVM", dict(std::move(javaVM)));
-    configuration = dict(std::move(topLevel));
-    run.infoDictionary = &configuration;
-  }
-
-  std::string choose() {
-    chosen = RuntimeSearch(run, roots).findJavaBundle();
-    return chosen ? chosen->javaBundlePath.value_or("<no path>") : "<none>";
-  }
-
-  // What JLI_Launch is handed for the chosen runtime.
-  std::string version() const { return chosen ? chosen->launchVersion : "(null)"; }
-
-  TempDir dir;
-  std::string app = dir / "Foo.app";
-  std::string appRoot = dir / "Foo.app/Contents/Resources/app";
-  plist::Value configuration;
-  RunState run;
-  SearchRoots roots;
-  std::optional<kvx::RuntimeChoice> chosen;
-};
 
 // Every level is laid out; the ones above `winner` are then taken away one by one.
 TEST_F(RuntimeChoice, EachLevelBeatsTheNext) {
@@ -158,89 +122,6 @@ TEST_F(RuntimeChoice, SearchSequenceAbsentEmptyAndWithEntries) {
   ScopedEnv unset("KVX_TEST_UNSET_VARIABLE", std::nullopt);
   ScopedEnv runtimes("KVX_TEST_RUNTIMES", dir.path());
   EXPECT_EQ(choose(), dir / "home.jdk");
-}
-
-// The shipped runtime's packed jars are expanded with its own unpack200.
-class ShippedRuntimeUnpack : public RuntimeChoice {
- protected:
-  ShippedRuntimeUnpack() {
-    home = appRoot + "/.kestrovel/jre";
-    makePlainHome(home, "17.0.2");
-    fs::create_directories(home + "/bin");
-    fs::copy_file(KVX_BUILD_DIR "/unpack200-standin", home + "/bin/unpack200");
-    fs::copy(KVX_SOURCE_DIR "/tests/fixtures/Messages.bundle", appRoot + "/.kestrovel/Messages.bundle",
-             fs::copy_options::recursive);
-    configure({}, {{"CFBundleName", str("Foo")}});
-    run.commandLine = true;
-  }
-
-  // The search raises the failure for the entry to report; this is what the
-  // entry then shows. Nothing below the entry ends the process.
-  std::string shownForFailedSearch() {
-    testing::internal::CaptureStderr();
-    try {
-      RuntimeSearch(run, roots).findJavaBundle();
-    } catch (const MessageError& e) {
-      displayError(run, e.key(), e.info1(), e.info2());
-      return testing::internal::GetCapturedStderr();
-    }
-    return "no MessageError raised; stderr: " + testing::internal::GetCapturedStderr();
-  }
-  std::string home;
-};
-
-TEST_F(ShippedRuntimeUnpack, PackedJarsAreExpandedBeforeUse) {
-  writeFile(home + "/lib/rt.jar.pack", "classes");
-  EXPECT_EQ(choose(), home);
-  EXPECT_EQ(readFileOrMissing(home + "/lib/rt.jar"), "unpacked:classes");
-  EXPECT_FALSE(fs::exists(home + "/lib/rt.jar.pack"));
-}
-
-TEST_F(ShippedRuntimeUnpack, AFailedToolRunInAWritableDirectoryEndsTheProcess) {
-  writeFile(home + "/lib/rt.jar.pack", "FAIL");
-  const std::string shown = shownForFailedSearch();
-  EXPECT_TRUE(shown.ends_with("\nERROR: The application could not be started because of an internal "
-                              "error: could not run unpack200\n"))
-      << shown;
-  EXPECT_FALSE(fs::exists(home + "/_kvx_testdir"));
-}
-
-TEST_F(ShippedRuntimeUnpack, AProbeThatCannotBeMadeMeansAnUnwritableDirectory) {
-  writeFile(home + "/lib/rt.jar.pack", "FAIL");
-  writeFile(home + "/_kvx_testdir", "in the way");
-  const std::string shown = shownForFailedSearch();
-  EXPECT_NE(shown.find("ERROR: The Java runtime that comes with this application must be unpacked"),
-            std::string::npos)
-      << shown;
-  EXPECT_EQ(readFileOrMissing(home + "/_kvx_testdir"), "in the way");
-}
-
-// Root may write anywhere, so as root the run is made as the user "nobody",
-// for whom the runtime's directory is read-only.
-TEST_F(ShippedRuntimeUnpack, AReadOnlyDirectoryIsReportedAsUnwritable) {
-  writeFile(home + "/lib/rt.jar.pack", "FAIL");
-  for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
-    fs::permissions(entry.path(), fs::perms(0555));
-  }
-  fs::permissions(dir.path(), fs::perms(0755));
-  bool asNobody = geteuid() == 0;
-  EXPECT_EXIT(
-      {
-        if (asNobody && setuid(65534) != 0) _exit(99);
-        try {
-          RuntimeSearch(run, roots).findJavaBundle();
-        } catch (const MessageError& e) {
-          displayError(run, e.key(), e.info1(), e.info2());
-          _exit(1);
-        }
-        _exit(0);
-      },
-      ::testing::ExitedWithCode(1),
-      "ERROR: The Java runtime that comes with this application must be unpacked");
-  EXPECT_FALSE(fs::exists(home + "/_kvx_testdir"));
-  for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
-    if (entry.is_directory()) fs::permissions(entry.path(), fs::perms(0755));
-  }
 }
 
 // The JDKs installed on this machine, found for real.

@@ -8,7 +8,6 @@
 
 #include "image/config_note.h"
 #include "image/elf_walker.h"
-#include "entry/entry_points.h"
 
 namespace kvx::image {
 namespace {
@@ -139,13 +138,6 @@ TEST(ElfWalker, DamagedOrUnmappedNotesAreNotRead) {
     const void* found = nullptr;
     EXPECT_EQ(findElfConfigNote(image.view(), &found), 0);
   }
-}
-
-TEST(EmbeddedConfig, AProgramWithoutTheNoteHasNoConfiguration) {
-  // This test program is linked without the reserved note.
-  const void* data = reinterpret_cast<const void*>(1);
-  EXPECT_EQ(findEmbeddedConfig(&data), 0);
-  EXPECT_EQ(data, nullptr);
 }
 
 }  // namespace

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "params/java_parameters.h"
-#include "platform/runtime_names.h"
-#include "params/runtime_version_options.h"
 #include "base/exception.h"
+#include "java_runtime/runtime_names.h"
+#include "params/java_parameters.h"
+#include "params/runtime_version_options.h"
 #include "platform/process.h"
 #include "test_support/app_bundle.h"
 #include "test_support/scoped_env.h"

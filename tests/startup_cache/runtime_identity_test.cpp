@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "java_runtime/runtime_bundle.h"
 #include "platform/bundle.h"
 #include "test_support/runtime_fixtures.h"
 #include "test_support/temp_dir.h"
@@ -25,7 +26,7 @@ TEST(RuntimeIdentity, TheReleaseFileGivesTheVersionAndItsMajor) {
     test::makePlainHome(home, c.release);
     RuntimeChoice runtime;
     runtime.javaBundlePath = home;
-    runtime.javaBundle = platform::Bundle::open(home);
+    runtime.javaBundle = java_runtime::openRuntimeBundle(home);
     runtime.javaVersion = "11";
     std::string why;
     std::optional<RuntimeIdentity> identity = identifyRuntime(runtime, &why);
@@ -40,7 +41,7 @@ TEST(RuntimeIdentity, ABundleWithoutReleaseFileNamesItsJVMVersion) {
   test::makeVersionedBundle(dir / "jdk-17.jdk", "17.0.10+7");
   RuntimeChoice runtime;
   runtime.javaBundlePath = dir / "jdk-17.jdk";
-  runtime.javaBundle = platform::Bundle::open(*runtime.javaBundlePath);
+  runtime.javaBundle = java_runtime::openRuntimeBundle(*runtime.javaBundlePath);
   std::string why;
   std::optional<RuntimeIdentity> identity = identifyRuntime(runtime, &why);
   ASSERT_TRUE(identity) << why;

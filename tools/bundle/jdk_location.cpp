@@ -1,10 +1,10 @@
 #include "jdk_location.h"
 
+#include "java_runtime/runtime_names.h"
 #include "java_version.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
-#include "platform/runtime_names.h"
 
 namespace kvx::bundle {
 namespace {

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "image/executable_architectures.h"
+#include "java_runtime/runtime_bundle.h"
+#include "java_runtime/runtime_layout.h"
 #include "platform/bundle.h"
 #include "platform/files.h"
 #include "platform/read_limits.h"
@@ -23,7 +25,7 @@ bool sharesAProcessor(const platform::Bundle& runtime, const std::string& stub) 
 // The version the launcher will read: JavaVM → JVMVersion of a bundle's
 // Info.plist, or JAVA_VERSION of a plain home's release file.
 std::optional<std::string> versionOf(const platform::Bundle& runtime) {
-  std::optional<std::string> version = runtime.jvmVersion();
+  std::optional<std::string> version = java_runtime::jvmVersion(runtime);
   if (!version || version->empty()) return std::nullopt;
   return version;
 }
@@ -36,11 +38,11 @@ std::optional<PreparedRuntime> inspectRuntimeImage(const std::string& directory,
     *error = "--runtime-image " + directory + ": " + reason;
     return std::nullopt;
   };
-  std::shared_ptr<platform::Bundle> runtime = platform::Bundle::open(directory);
+  std::shared_ptr<platform::Bundle> runtime = java_runtime::openRuntimeBundle(directory);
   if (!runtime) return refuse("no such directory");
-  std::string home = platform::runtimeHome(directory);
+  std::string home = java_runtime::runtimeHome(directory);
   bool isBundle = home != directory;
-  std::optional<std::string> library = platform::launchLibraryIn(home);
+  std::optional<std::string> library = java_runtime::launchLibraryIn(home);
   if (!library) return refuse("no " + (isBundle ? std::string("Contents/Home/") : "") + "lib/libjli.so");
   std::optional<std::string> version = versionOf(*runtime);
   if (!version) {

@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <ctime>
 
-#include "platform/file_status_of.h"
 #include "platform/files.h"
+#include "platform/linux/file_status_of.h"
+#include "platform/linux/system_error.h"
 #include "platform/paths.h"
-#include "platform/system_error.h"
 
 namespace kvx::platform {
 namespace {

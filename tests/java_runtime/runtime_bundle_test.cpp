@@ -5,25 +5,28 @@
 #include <vector>
 
 #include "image/executable_architectures.h"
+#include "java_runtime/runtime_bundle.h"
+#include "java_runtime/runtime_layout.h"
 #include "platform/bundle.h"
 #include "test_support/runtime_fixtures.h"
 #include "test_support/temp_dir.h"
 
-namespace kvx::platform {
+namespace kvx::java_runtime {
 namespace {
 
 using test::elfHeader;
 using test::fatHeader;
 using test::machOHeader;
 using Types = std::vector<int32_t>;
+using platform::Bundle;
 using namespace image;
 
-class BundleOpen : public ::testing::Test {
+class RuntimeBundle : public ::testing::Test {
  protected:
   test::TempDir dir;
 };
 
-TEST_F(BundleOpen, ReadsXmlAndBinaryInfoPlist) {
+TEST_F(RuntimeBundle, ReadsXmlAndBinaryInfoPlist) {
   for (bool binary : {false, true}) {
     std::string path = dir / (binary ? "binary.jdk" : "xml.jdk");
     test::writePlistWithPython(
@@ -31,7 +34,7 @@ TEST_F(BundleOpen, ReadsXmlAndBinaryInfoPlist) {
         R"({"CFBundleExecutable": "libjli.so", "JavaVM": {"JVMVersion": "17.0.2+8"}})", binary);
     test::writeFile(path + "/Contents/MacOS/libjli.so", fatHeader({kCpuTypeX86_64, kCpuTypeArm64}));
 
-    std::shared_ptr<Bundle> bundle = Bundle::open(path);
+    std::shared_ptr<Bundle> bundle = openRuntimeBundle(path);
     ASSERT_TRUE(bundle) << path;
     EXPECT_EQ(bundle->path(), path);
     const plist::Value* javaVM = bundle->infoValue("JavaVM");
@@ -42,9 +45,9 @@ TEST_F(BundleOpen, ReadsXmlAndBinaryInfoPlist) {
   }
 }
 
-TEST_F(BundleOpen, PresentsAPlainJdkHomeAsABundle) {
+TEST_F(RuntimeBundle, PresentsAPlainJdkHomeAsABundle) {
   test::makePlainHome(dir / "jdk", "25.0.3", elfHeader(183));
-  std::shared_ptr<Bundle> bundle = Bundle::open(dir / "jdk");
+  std::shared_ptr<Bundle> bundle = openRuntimeBundle(dir / "jdk");
   ASSERT_TRUE(bundle);
   const plist::Value* javaVM = bundle->infoValue("JavaVM");
   ASSERT_TRUE(javaVM && javaVM->get("JVMVersion"));
@@ -56,7 +59,7 @@ TEST_F(BundleOpen, PresentsAPlainJdkHomeAsABundle) {
 
 // The launch opens lib/jli/libjli.so before lib/libjli.so: the file judged
 // must be the one opened, or a home could pass on one file and fail on the other.
-TEST_F(BundleOpen, APlainHomesExecutableIsTheLibraryTheLaunchOpens) {
+TEST_F(RuntimeBundle, APlainHomesExecutableIsTheLibraryTheLaunchOpens) {
   const struct {
     std::vector<std::string> files;
     std::string executable;
@@ -71,7 +74,7 @@ TEST_F(BundleOpen, APlainHomesExecutableIsTheLibraryTheLaunchOpens) {
     const std::string home = dir / ("jdk" + std::to_string(++number));
     test::writeFile(home + "/release", "JAVA_VERSION=\"17\"\n");
     for (const std::string& file : c.files) test::writeFile(home + "/" + file, elfHeader(62));
-    std::shared_ptr<Bundle> bundle = Bundle::open(home);
+    std::shared_ptr<Bundle> bundle = openRuntimeBundle(home);
     ASSERT_TRUE(bundle) << home;
     EXPECT_EQ(bundle->executablePath(), home + "/" + c.executable) << home;
     EXPECT_EQ(bundle->executablePath(), launchLibraryPath(home)) << home;
@@ -83,7 +86,7 @@ TEST_F(BundleOpen, APlainHomesExecutableIsTheLibraryTheLaunchOpens) {
 
 // The version a runtime's information dictionary names, and why a value of
 // the wrong type names none.
-TEST_F(BundleOpen, JVMVersionAndValuesOfTheWrongType) {
+TEST_F(RuntimeBundle, JVMVersionAndValuesOfTheWrongType) {
   const struct {
     const char* name;
     std::string body;
@@ -99,23 +102,23 @@ TEST_F(BundleOpen, JVMVersionAndValuesOfTheWrongType) {
   };
   for (const auto& c : cases) {
     test::makeRuntimeBundle(dir / c.name, test::xmlPlist(c.body));
-    std::shared_ptr<Bundle> bundle = Bundle::open(dir / c.name);
+    std::shared_ptr<Bundle> bundle = openRuntimeBundle(dir / c.name);
     ASSERT_TRUE(bundle) << c.name;
     std::string wrongType;
-    EXPECT_EQ(bundle->jvmVersion(&wrongType), c.version) << c.name;
+    EXPECT_EQ(jvmVersion(*bundle, &wrongType), c.version) << c.name;
     EXPECT_EQ(wrongType, c.wrongType) << c.name;
-    EXPECT_EQ(bundle->jvmVersion(), c.version) << c.name;
+    EXPECT_EQ(jvmVersion(*bundle), c.version) << c.name;
   }
 }
 
-TEST_F(BundleOpen, UnquotedReleaseValueAndOtherKeys) {
+TEST_F(RuntimeBundle, UnquotedReleaseValueAndOtherKeys) {
   test::writeFile(dir / "jdk/release", "JAVA_VERSION_DATE=\"2020\"\nJAVA_VERSION = 1.8.0_202\r\n");
-  std::shared_ptr<Bundle> bundle = Bundle::open(dir / "jdk");
+  std::shared_ptr<Bundle> bundle = openRuntimeBundle(dir / "jdk");
   ASSERT_TRUE(bundle && bundle->infoValue("JavaVM"));
   EXPECT_EQ(bundle->infoValue("JavaVM")->get("JVMVersion")->str(), "1.8.0_202");
 }
 
-TEST_F(BundleOpen, DirectoriesWithoutRuntimeInformation) {
+TEST_F(RuntimeBundle, DirectoriesWithoutRuntimeInformation) {
   // A directory without Contents or release opens with nothing in it, as
   // any directory opens as a bundle; a file or a missing path does not open.
   std::filesystem::create_directories(dir / "empty");
@@ -123,7 +126,7 @@ TEST_F(BundleOpen, DirectoriesWithoutRuntimeInformation) {
   test::writeFile(dir / "broken.jdk/Contents/Info.plist", "<plist><dict><key>");
   test::writeFile(dir / "noexec.jdk/Contents/Info.plist", test::xmlPlist(""));
   for (const char* name : {"empty", "release-without-version", "broken.jdk", "noexec.jdk"}) {
-    std::shared_ptr<Bundle> bundle = Bundle::open(dir / name);
+    std::shared_ptr<Bundle> bundle = openRuntimeBundle(dir / name);
     ASSERT_TRUE(bundle) << name;
     EXPECT_TRUE(bundle->infoDictionary().isDictionary()) << name;
     EXPECT_TRUE(bundle->infoDictionary().entries().empty()) << name;
@@ -131,30 +134,30 @@ TEST_F(BundleOpen, DirectoriesWithoutRuntimeInformation) {
     EXPECT_FALSE(bundle->executableArchitectures()) << name;
   }
   test::writeFile(dir / "file.jdk", "x");
-  EXPECT_FALSE(Bundle::open(dir / "file.jdk"));
-  EXPECT_FALSE(Bundle::open(dir / "missing.jdk"));
+  EXPECT_FALSE(openRuntimeBundle(dir / "file.jdk"));
+  EXPECT_FALSE(openRuntimeBundle(dir / "missing.jdk"));
 }
 
-TEST_F(BundleOpen, ExecutableMissingOrForeignGivesNoTypes) {
+TEST_F(RuntimeBundle, ExecutableMissingOrForeignGivesNoTypes) {
   std::string version = "17";
   test::writeFile(dir / "missing.jdk/Contents/Info.plist", test::xmlPlist(test::runtimeInfoBody(&version)));
   test::makeRuntimeBundle(dir / "script.jdk", test::xmlPlist(test::runtimeInfoBody(&version)), "#!/bin/sh\n");
   for (const char* name : {"missing.jdk", "script.jdk"}) {
-    std::shared_ptr<Bundle> bundle = Bundle::open(dir / name);
+    std::shared_ptr<Bundle> bundle = openRuntimeBundle(dir / name);
     ASSERT_TRUE(bundle) << name;
     EXPECT_TRUE(bundle->executablePath()) << name;
     EXPECT_FALSE(bundle->executableArchitectures()) << name;
   }
 }
 
-TEST(BundleOpenRealJdk, ReadsTheMachinesRuntime) {
+TEST(RuntimeBundleRealJdk, ReadsTheMachinesRuntime) {
   const std::string home = "/usr/lib/jvm/java-17-openjdk-amd64";
   if (!std::filesystem::exists(home + "/release")) GTEST_SKIP() << "no " << home;
-  std::shared_ptr<Bundle> bundle = Bundle::open(home);
+  std::shared_ptr<Bundle> bundle = openRuntimeBundle(home);
   ASSERT_TRUE(bundle && bundle->infoValue("JavaVM"));
   EXPECT_EQ(bundle->infoValue("JavaVM")->get("JVMVersion")->str().substr(0, 3), "17.");
   EXPECT_EQ(bundle->executableArchitectures(), Types{launcherCpuType()});
 }
 
 }  // namespace
-}  // namespace kvx::platform
+}  // namespace kvx::java_runtime

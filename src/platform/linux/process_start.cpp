@@ -3,10 +3,10 @@
 #include <errno.h>
 #include <unistd.h>
 
-#include "platform/child_setup.h"
-#include "platform/descriptor_io.h"
+#include "platform/linux/child_setup.h"
+#include "platform/linux/descriptor_io.h"
+#include "platform/linux/system_error.h"
 #include "platform/process_wait.h"
-#include "platform/system_error.h"
 
 extern char** environ;
 

@@ -1,4 +1,4 @@
-#include "platform/descriptor_io.h"
+#include "platform/linux/descriptor_io.h"
 
 #include <errno.h>
 #include <fcntl.h>

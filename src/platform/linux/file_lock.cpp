@@ -5,8 +5,8 @@
 
 #include <cerrno>
 
-#include "platform/descriptor_io.h"
-#include "platform/system_error.h"
+#include "platform/linux/descriptor_io.h"
+#include "platform/linux/system_error.h"
 
 namespace kvx::platform {
 

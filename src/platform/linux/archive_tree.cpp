@@ -7,8 +7,8 @@
 #include <cerrno>
 
 #include "platform/files.h"
+#include "platform/linux/system_error.h"
 #include "platform/paths.h"
-#include "platform/system_error.h"
 
 namespace kvx::platform {
 namespace {

@@ -6,7 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/system_error.h"
+#include "platform/linux/system_error.h"
 
 namespace kvx::platform {
 namespace {

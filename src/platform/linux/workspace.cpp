@@ -2,10 +2,10 @@
 
 #include <optional>
 
-#include "platform/executable_path.h"
-#include "platform/program.h"
 #include "platform/dictionary_file.h"
+#include "platform/executable_path.h"
 #include "platform/paths.h"
+#include "platform/program.h"
 #include "plist/plist.h"
 
 namespace kvx::platform {

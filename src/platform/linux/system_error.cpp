@@ -1,4 +1,4 @@
-#include "platform/system_error.h"
+#include "platform/linux/system_error.h"
 
 #include <string.h>
 

@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/descriptor_io.h"
-#include "platform/file_identity.h"
 #include "platform/files.h"
+#include "platform/linux/descriptor_io.h"
+#include "platform/linux/file_identity.h"
+#include "platform/linux/system_error.h"
 #include "platform/paths.h"
-#include "platform/system_error.h"
 
 namespace kvx::platform {
 namespace {

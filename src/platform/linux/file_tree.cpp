@@ -11,8 +11,8 @@
 #include "base/text.h"
 #include "platform/file_creation.h"
 #include "platform/files.h"
+#include "platform/linux/system_error.h"
 #include "platform/paths.h"
-#include "platform/system_error.h"
 
 namespace kvx::platform {
 namespace {

@@ -6,9 +6,9 @@
 
 #include <cerrno>
 
-#include "platform/descriptor_io.h"
+#include "platform/linux/descriptor_io.h"
+#include "platform/linux/system_error.h"
 #include "platform/process_start.h"
-#include "platform/system_error.h"
 
 namespace kvx::platform {
 namespace {

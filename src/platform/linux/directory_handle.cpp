@@ -5,8 +5,8 @@
 
 #include <cerrno>
 
+#include "platform/linux/system_error.h"
 #include "platform/paths.h"
-#include "platform/system_error.h"
 
 namespace kvx::platform {
 namespace {

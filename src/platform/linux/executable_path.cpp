@@ -8,10 +8,10 @@
 
 #include <cerrno>
 
-#include "platform/file_identity.h"
 #include "platform/files.h"
+#include "platform/linux/file_identity.h"
+#include "platform/linux/system_error.h"
 #include "platform/process.h"
-#include "platform/system_error.h"
 
 namespace kvx::platform {
 

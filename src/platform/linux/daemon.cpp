@@ -3,7 +3,7 @@
 #include <errno.h>
 #include <unistd.h>
 
-#include "platform/system_error.h"
+#include "platform/linux/system_error.h"
 
 namespace kvx::platform {
 

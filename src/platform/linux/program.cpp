@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "platform/system_error.h"
+#include "platform/linux/system_error.h"
 
 namespace kvx::platform {
 

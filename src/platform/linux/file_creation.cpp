@@ -10,9 +10,9 @@
 #include <cerrno>
 
 #include "platform/files.h"
+#include "platform/linux/descriptor_io.h"
+#include "platform/linux/system_error.h"
 #include "platform/paths.h"
-#include "platform/descriptor_io.h"
-#include "platform/system_error.h"
 
 namespace kvx::platform {
 namespace {

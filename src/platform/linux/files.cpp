@@ -11,8 +11,8 @@
 #include <cstdio>
 
 #include "base/text.h"
+#include "platform/linux/system_error.h"
 #include "platform/paths.h"
-#include "platform/system_error.h"
 
 namespace kvx::platform {
 

@@ -1,4 +1,4 @@
-#include "platform/child_setup.h"
+#include "platform/linux/child_setup.h"
 
 #include <errno.h>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 #include "platform/file_status.h"
 
-#include "platform/file_status_of.h"
+#include "platform/linux/file_status_of.h"
 
 #include <sys/stat.h>
 #include <sys/statvfs.h>

@@ -7,9 +7,9 @@
 
 #include "base/text.h"
 #include "platform/files.h"
-#include "platform/program.h"
 #include "platform/paths.h"
 #include "platform/process.h"
+#include "platform/program.h"
 
 namespace kvx::platform {
 namespace {
