@@ -27,12 +27,12 @@ constexpr Clue kClassClues[] = {
     // A zip or jar opened as a file system is served by jdk.zipfs.
     {"newFileSystem", "jdk.zipfs", "FileSystems.newFileSystem"},
     // Libraries look for it with Class.forName and go slower (or fail) without.
-    {"sun.misc.Unsafe", "jdk.unsupported", "\"sun.misc.Unsafe\" in a string"},
+    {"sun.misc.Unsafe", "jdk.unsupported", "sun.misc.Unsafe named in a string"},
     // Classes named in strings (Class.forName, the service loader).
-    {"javax.script.", "java.scripting", "\"javax.script.…\" in a string"},
-    {"javax.naming.", "java.naming", "\"javax.naming.…\" in a string"},
-    {"java.sql.", "java.sql", "\"java.sql.…\" in a string"},
-    {"javax.management.", "java.management", "\"javax.management.…\" in a string"},
+    {"javax.script.", "java.scripting", "a javax.script class named in a string"},
+    {"javax.naming.", "java.naming", "a javax.naming class named in a string"},
+    {"java.sql.", "java.sql", "a java.sql class named in a string"},
+    {"javax.management.", "java.management", "a javax.management class named in a string"},
 };
 
 // META-INF/services/<interface>: a jar that provides (or names) a service of
