@@ -55,7 +55,7 @@ TEST(LaunchShapeOptions, EachMistakeIsOneLineNamingTheOption) {
   ASSERT_TRUE(parseBundleOptions(withRequired({"--class-path", "..a.jar:lib/*:x..y/b.jar"}), &error)) << error;
 }
 
-TEST(LaunchShapeOptions, EveryClassPathEntryAndTheSplashMustBeInTheInput) {
+TEST(LaunchShapeOptions, EveryClassPathEntryTheSplashAndARelativeWorkingDirectoryMustBeInTheInput) {
   test::TempDir dir;
   test::writeFile(dir / "in/main.jar", "");
   test::writeFile(dir / "in/splash.png", "");
@@ -73,6 +73,14 @@ TEST(LaunchShapeOptions, EveryClassPathEntryAndTheSplashMustBeInTheInput) {
   options.splash = "splash.jpg";
   EXPECT_FALSE(checkLaunchShapeInput(options, &error));
   EXPECT_EQ(error, "--splash: " + dir / "in/splash.jpg" + ": no such file in the input");
+  options.splash.reset();
+  for (const char* given : {".", "lib", "/srv/anywhere", "${HOME}"}) {
+    options.workingDir = given;
+    EXPECT_TRUE(checkLaunchShapeInput(options, &error)) << given << ": " << error;
+  }
+  options.workingDir = "main.jar";
+  EXPECT_FALSE(checkLaunchShapeInput(options, &error));
+  EXPECT_EQ(error, "--working-dir: " + dir / "in/main.jar" + ": no such directory in the input");
 }
 
 // The configuration as the launcher reads it, for each type.

@@ -87,6 +87,13 @@ bool checkLaunchShapeInput(const BundleOptions& options, std::string* error) {
       }
     }
   }
+  // The launcher passes over a directory it cannot enter, so a mistake
+  // here would only show as an application working somewhere else.
+  const std::optional<std::string>& dir = options.workingDir;
+  if (dir && !dir->starts_with("/") && !dir->starts_with("${") &&
+      !platform::isDirectory(platform::joinPath(options.input, *dir))) {
+    return fail(error, "--working-dir: " + platform::joinPath(options.input, *dir) + ": no such directory in the input");
+  }
   if (options.splash && !platform::fileExists(platform::joinPath(options.input, *options.splash))) {
     return fail(error, "--splash: " + platform::joinPath(options.input, *options.splash) + ": no such file in the input");
   }

@@ -19,8 +19,8 @@ namespace kvx::bundle {
 // *error.
 bool checkLaunchShapeOptions(const BundleOptions& options, std::string* error);
 
-// The checks against the input: every --class-path entry and the --splash
-// file are there. False with one line in *error.
+// The checks against the input: every --class-path entry, the --splash file
+// and a relative --working-dir are there. False with one line in *error.
 bool checkLaunchShapeInput(const BundleOptions& options, std::string* error);
 
 // The keys at the top of the configuration: kvx.appDir (a tree whose input
