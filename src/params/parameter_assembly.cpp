@@ -39,8 +39,11 @@ OptString besideLauncher(const RunState& run, const char* suffix) {
 void changeWorkingDirectory(const JavaParameters& parameters, const RunState& run) {
   OptString wd = configuredString(parameters, run, "WorkingDirectory");
   if (!wd) {
-    // A GUI application runs in its bundle; a command-line one where it was started.
-    if (run.guiLauncher && run.mainBundlePath) platform::changeCurrentDirectory(*run.mainBundlePath);
+    // A GUI application runs in its bundle; a command-line one where it was
+    // started, and so does a GUI one whose configuration keeps the directory
+    // (a file named on its command line is then found where the user is).
+    bool keep = getBooleanValue(run.infoDictionary, "kvx.keepWorkingDirectory");
+    if (run.guiLauncher && run.mainBundlePath && !keep) platform::changeCurrentDirectory(*run.mainBundlePath);
     return;
   }
   std::string directory = platform::isAbsolutePath(*wd)
@@ -151,8 +154,13 @@ void JavaParameters::readJavaParameters(StringList& options, OptString& mainClas
   addPathOptions(*this, run_, options, classPath);
   addLauncherProperties(run_, options);
 
-  args = configuredArguments(*this, run_);
-  addCommandLineParameters(options, args);
+  StringList given;
+  addCommandLineParameters(options, given);
+  // The configured arguments come first; with kvx.argumentsOnlyWhenNone they
+  // are defaults instead, used only when the command line brings none.
+  bool onlyWhenNone = getBooleanValue(run_.infoDictionary, "kvx.argumentsOnlyWhenNone");
+  args = onlyWhenNone && !given.empty() ? StringList() : configuredArguments(*this, run_);
+  args.insert(args.end(), given.begin(), given.end());
   removeRuntimeOverrides(options);
 
   mainClass = plist::stringValue(run_.javaVMValue("MainClass"), "MainClass");

@@ -83,6 +83,7 @@ class Sources {
     // their variables then stay as written.
     const std::pair<std::string_view, std::optional<std::string> (Sources::*)() const> variables[] = {
         {"${launcher:sys.appRootDir}", &Sources::appRootDir},
+        {"${launcher:kvx.appDir}", &Sources::appDir},
         {"${launcher:sys.mainBundle}", &Sources::mainBundle},
         {"${launcher:sys.launcherDirectory}", &Sources::launcherDirectory},
         {"${launcher:sys.pathlistSeparator}", &Sources::pathlistSeparator},
@@ -98,6 +99,15 @@ class Sources {
   }
 
   std::optional<std::string> appRootDir() const { return run_.appRootDir; }
+  // The application's own files: kvx.appDir below the application root, so
+  // that one value names them in every layout a tool makes (a bundle keeps
+  // them in the root, a tree with bin/ in lib/).
+  std::optional<std::string> appDir() const {
+    if (!run_.appRootDir) return std::nullopt;
+    OptString below = plist::stringValue(run_.configValue("kvx.appDir"), "kvx.appDir");
+    if (!below || below->empty()) return run_.appRootDir;
+    return platform::joinPath(*run_.appRootDir, *below);
+  }
   std::optional<std::string> mainBundle() const { return run_.mainBundlePath.value_or(""); }
   std::optional<std::string> launcherDirectory() const { return run_.launcherDirInApp; }
   std::optional<std::string> pathlistSeparator() const { return ":"; }

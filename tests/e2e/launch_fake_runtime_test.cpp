@@ -98,6 +98,35 @@ TEST_F(LaunchFakeRuntime, EveryOptionRowReachesTheLibraryInOrder) {
   EXPECT_EQ(recordedValue(got, "cwd"), app.path);
 }
 
+// What kvx-bundle writes by default and for --default-arguments: the
+// configured arguments only stand in for none, and the start stays where the
+// user is.
+TEST_F(LaunchFakeRuntime, DefaultArgumentsStandInForNoneAndTheStartStaysWhereTheUserIs) {
+  layOutFakeRuntime(runtime, "17.0.2");
+  AppBundle app = layOutApp(dir.path(), "Foo",
+                            configuration({{"MainClass", str("M")}, {"ArgumentArray", strings({"--default"})}},
+                                          {{"kvx.allowPassthrough", plist::Value::boolean(true)},
+                                           {"kvx.argumentsOnlyWhenNone", plist::Value::boolean(true)},
+                                           {"kvx.keepWorkingDirectory", plist::Value::boolean(true)}}));
+  const std::string module = "-Dtorqa.moduleName=" + dir.path() + "/Foo.app";
+  const std::string jre = "-Dkvx.jreBundle=" + runtime;
+  struct Case {
+    Strings commandLine;
+    Strings expected;
+  };
+  for (const Case& c : {Case{{}, {app.executable, module, jre, "M", "--default"}},
+                        Case{{"-J-Xmx1g"}, {app.executable, module, "-Xmx1g", jre, "M", "--default"}},
+                        Case{{"-J-Xmx1g", "mine", "--default"},
+                             {app.executable, module, "-Xmx1g", jre, "M", "mine", "--default"}}}) {
+    fs::remove(record);
+    ProgramResult result = run(app, c.commandLine);
+    EXPECT_EQ(result.status, 23) << result.err;
+    Strings got = recordLines(record);
+    EXPECT_EQ(recordedVector(got), c.expected) << (c.commandLine.empty() ? "(none)" : c.commandLine.back());
+    EXPECT_EQ(recordedValue(got, "cwd"), fs::current_path().string());
+  }
+}
+
 TEST_F(LaunchFakeRuntime, TheLibraryReentersMainWithoutAnyConfigurationBeingRead) {
   layOutFakeRuntime(runtime, "17.0.2");
   AppBundle app = layOutApp(dir.path(), "Foo", configuration({{"MainClass", str("M")}}));

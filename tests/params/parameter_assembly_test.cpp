@@ -148,6 +148,52 @@ TEST_F(ParameterAssembly, WorkingDirectoryIsResolvedAgainstTheLauncherDirectory)
   }
 }
 
+TEST_F(ParameterAssembly, AGuiLauncherStaysWhereItWasStartedWhenItsConfigurationKeepsTheDirectory) {
+  fs::create_directories(appRoot + "/work");
+  struct Case {
+    const char* what;
+    std::optional<bool> keep;
+    OptString workingDirectory;
+    std::string expected;
+  };
+  for (const Case& c : {Case{"absent: the bundle", std::nullopt, std::nullopt, stem + ".app"},
+                        Case{"false: the bundle", false, std::nullopt, stem + ".app"},
+                        Case{"kept", true, std::nullopt, dir.path()},
+                        Case{"a configured directory wins", true, "work", appRoot + "/work"}}) {
+    fs::current_path(dir.path());
+    plist::Dictionary javaVM;
+    if (c.workingDirectory) javaVM.emplace_back("WorkingDirectory", str(*c.workingDirectory));
+    plist::Dictionary top;
+    if (c.keep) top.emplace_back("kvx.keepWorkingDirectory", plist::Value::boolean(*c.keep));
+    assemble(std::move(javaVM), std::move(top));
+    EXPECT_EQ(fs::current_path(), fs::path(c.expected)) << c.what;
+  }
+}
+
+TEST_F(ParameterAssembly, ConfiguredArgumentsAreDefaultsOnlyWhenTheConfigurationSaysSo) {
+  struct Case {
+    const char* what;
+    bool onlyWhenNone;
+    Strings commandLine;
+    Strings expected;
+  };
+  for (const Case& c : {
+           Case{"before the user's", false, {"mine"}, {"--default", "mine"}},
+           Case{"before none", false, {}, {"--default"}},
+           Case{"replaced by the user's", true, {"mine", "-J-Xss1m", "two"}, {"mine", "two"}},
+           Case{"used when the user gives none", true, {}, {"--default"}},
+           // -J options are the virtual machine's, not arguments the user gave.
+           Case{"used when the user gives only -J options", true, {"-J-Xmx1g"}, {"--default"}},
+       }) {
+    run.arguments = {stem};
+    run.arguments.insert(run.arguments.end(), c.commandLine.begin(), c.commandLine.end());
+    plist::Dictionary top = {{"kvx.allowPassthrough", plist::Value::boolean(true)}};
+    if (c.onlyWhenNone) top.emplace_back("kvx.argumentsOnlyWhenNone", plist::Value::boolean(true));
+    assemble({{"ArgumentArray", strings({"--default"})}}, std::move(top));
+    EXPECT_EQ(args, c.expected) << c.what;
+  }
+}
+
 TEST_F(ParameterAssembly, LangComesFromTheUserLocaleOnlyWhenUnset) {
   writeFile(dir / "config/kestrovel/preferences/.GlobalPreferences.plist",
             plist::writeBinary(dict({{"AppleLocale", str("de_CH")}})));

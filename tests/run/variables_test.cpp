@@ -59,6 +59,29 @@ TEST_F(VariableSubstitutionTest, ReplacesTheLauncherAndEnvironmentVariables) {
   for (const auto& c : cases) EXPECT_EQ(replace(c.text), c.expected) << c.text;
 }
 
+// The application's files under one name whatever the layout: the root
+// itself, or kvx.appDir below it (a tree whose files lie in lib/).
+TEST_F(VariableSubstitutionTest, TheApplicationsFilesAreTheRootOrKvxAppDirBelowIt) {
+  const struct {
+    std::optional<std::string> appDir;
+    const char* expected;
+  } cases[] = {
+      {std::nullopt, "/Apps/Foo.app/Contents/Resources/app/m2.conf"},
+      {"", "/Apps/Foo.app/Contents/Resources/app/m2.conf"},
+      {"lib", "/Apps/Foo.app/Contents/Resources/app/lib/m2.conf"},
+  };
+  for (const auto& c : cases) {
+    plist::Dictionary top;
+    if (c.appDir) top.emplace_back("kvx.appDir", plist::Value::string(*c.appDir));
+    plist::Value config = plist::Value::dictionary(std::move(top));
+    run.infoDictionary = &config;
+    EXPECT_EQ(replace("${launcher:kvx.appDir}/m2.conf"), c.expected) << c.appDir.value_or("(absent)");
+  }
+  run.appRootDir.reset();
+  EXPECT_EQ(replace("${launcher:kvx.appDir}"), "${launcher:kvx.appDir}") << "no root yet: stays as written";
+  run.infoDictionary = nullptr;
+}
+
 // An application installed under a folder named "cost ${HOME} x", or whose
 // name holds "${…}", must find its own files: what a variable stands for is
 // inserted as it is and never read for variables again.

@@ -1,5 +1,7 @@
 #include "app_configuration.h"
 
+#include "launch_shape.h"
+
 namespace kvx::bundle {
 namespace {
 
@@ -19,10 +21,13 @@ plist::Value javaVM(const ConfigurationParts& parts) {
   const BundleOptions& options = parts.options;
   plist::Dictionary vm;
   vm.emplace_back("MainClass", text(parts.main.mainClass));
-  vm.emplace_back("ClassPath", text(classPathOf(parts.layout, parts.main.mainJar, parts.jars)));
+  vm.emplace_back("ClassPath", text(options.classPath
+                                        ? chosenClassPath(parts.layout, parts.main.mainJar, *options.classPath)
+                                        : classPathOf(parts.layout, parts.main.mainJar, parts.jars)));
   if (!options.javaOptions.empty()) vm.emplace_back("VMOptionArray", texts(options.javaOptions));
   if (!options.arguments.empty()) vm.emplace_back("ArgumentArray", texts(options.arguments));
   if (options.runtime == RuntimeSource::None) vm.emplace_back("SearchSequence", texts({"EJAVA_HOME", "Y"}));
+  addLaunchShapeJavaVMKeys(vm, options, parts.layout);
   return plist::Value::dictionary(std::move(vm));
 }
 
@@ -67,6 +72,7 @@ plist::Value applicationConfiguration(const ConfigurationParts& parts) {
   addIfGiven(dict, "kvx.maxVersion", options.maxJava);
   // Applications made here start faster from their second start on.
   if (options.startupCache) dict.emplace_back("kvx.startupCache", plist::Value::boolean(true));
+  addLaunchShapeKeys(dict, options);
   dict.emplace_back("JavaVM", javaVM(parts));
   return plist::Value::dictionary(std::move(dict));
 }

@@ -1,12 +1,17 @@
 #include "bundle_build.h"
 
+#include <set>
+
 #include "app_configuration.h"
 #include "default_messages.h"
 #include "desktop_entry.h"
+#include "module_hints.h"
 #include "platform/file_creation.h"
 #include "platform/file_tree.h"
 #include "platform/paths.h"
+#include "base/text.h"
 #include "runtime_bundle.h"
+#include "runtime_home.h"
 #include "runtime_maker.h"
 #include "source_date_epoch.h"
 #include "shared/embed_command.h"
@@ -104,7 +109,7 @@ bool makeRuntimeWithJlink(const Build& b) {
   std::optional<int64_t> epoch;
   if (!readSourceDateEpoch(epoch, b.error)) return false;
   RuntimeRequest request{*b.plan.jdk, jars, b.options.addModules, b.plan.layout.runtimeHome,
-                         b.staging.directory(), epoch.has_value()};
+                         b.staging.directory(), epoch.has_value(), b.options.defaultModules};
   if (!b.makeParentOf(b.plan.layout.runtimeHome) || !makeRuntime(request, b.log, b.interruptions, b.error)) {
     return false;
   }
@@ -131,6 +136,29 @@ bool shipRuntime(const Build& b) {
   return true;
 }
 
+// jdeps cannot see what the jars reach only by name; a runtime without it
+// would fail only once the application gets there, so the packager is told now.
+bool warnOfModulesReachedByName(const Build& b) {
+  if (b.options.runtime == RuntimeSource::None) return true;
+  std::vector<ModuleReach> reaches = modulesReachedByName(b.options.input, b.plan.jars);
+  b.log.note("modules the jars reach by name: " + (reaches.empty() ? "none" : describeReaches(reaches)));
+  // A runtime whose release file lists no modules cannot be judged.
+  std::optional<std::string> listed = releaseValue(b.at(b.plan.layout.runtimeHome).shown(), "MODULES");
+  if (!listed) return true;
+  std::set<std::string> inRuntime;
+  for (std::string_view name : splitAt(*listed, ' ')) inRuntime.emplace(name);
+  std::vector<ModuleReach> missing = missingModules(reaches, inRuntime);
+  if (missing.empty()) return true;
+  std::string names;
+  for (const ModuleReach& reach : missing) names += (names.empty() ? "" : ",") + reach.module;
+  std::string remedy = b.options.runtime == RuntimeSource::Jlink
+                           ? "; add them with --add-modules " + names + ", or ship the JDK's default set with --default-modules"
+                           : "; make --runtime-image with them";
+  b.log.warn("the runtime lacks modules the jars reach by name, which jdeps cannot see: " + describeReaches(missing) +
+             remedy);
+  return true;
+}
+
 }  // namespace
 
 bool buildBundle(const BundleOptions& options, const BundlePlan& plan, const StagingArea& staging,
@@ -139,7 +167,8 @@ bool buildBundle(const BundleOptions& options, const BundlePlan& plan, const Sta
   // The runtime comes last: it takes longest, and a mistake in anything
   // else should show before it is made.
   for (bool (*step)(const Build&) :
-       {&copyInput, &shipMessages, &shipIcon, &writeLauncher, &writeDesktopEntry, &shipRuntime}) {
+       {&copyInput, &shipMessages, &shipIcon, &writeLauncher, &writeDesktopEntry, &shipRuntime,
+        &warnOfModulesReachedByName}) {
     if (b.interrupted() || !step(b)) return false;
   }
   return !b.interrupted();

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/utf.h"
+#include "launch_shape.h"
 #include "shown_bytes.h"
 
 namespace kvx::bundle {
@@ -95,6 +96,14 @@ constexpr OptionForm kOptions[] = {
     {"--remove-from-menu", Kind::Once,
      [](BundleOptions& o, std::string&& v) { o.removeFromMenu = std::move(v); }},
     {"--version", Kind::Flag, [](BundleOptions& o, std::string&&) { o.version = true; }},
+    // How the application meets its user's command line and its own files.
+    {"--working-dir", Kind::Once, [](BundleOptions& o, std::string&& v) { o.workingDir = std::move(v); }},
+    {"--default-arguments", Kind::Repeated,
+     [](BundleOptions& o, std::string&& v) { o.defaultArguments.push_back(std::move(v)); }},
+    {"--allow-passthrough", Kind::Flag, [](BundleOptions& o, std::string&&) { o.allowPassthrough = true; }},
+    {"--class-path", Kind::Once, [](BundleOptions& o, std::string&& v) { o.classPath = std::move(v); }},
+    {"--splash", Kind::Once, [](BundleOptions& o, std::string&& v) { o.splash = std::move(v); }},
+    {"--default-modules", Kind::Flag, [](BundleOptions& o, std::string&&) { o.defaultModules = true; }},
 };
 
 // Options whose values are only paths kvx-bundle reads or writes, never
@@ -233,7 +242,7 @@ std::optional<BundleOptions> parseBundleOptions(const std::vector<std::string>& 
     return options;
   }
   if (!checkRequired(options, error) || !checkRuntimeChoice(options, error) ||
-      !checkPackageOptions(options, error)) {
+      !checkPackageOptions(options, error) || !checkLaunchShapeOptions(options, error)) {
     return std::nullopt;
   }
   if (options.icon && options.type == BundleType::Cli && !options.package.shortcut) {

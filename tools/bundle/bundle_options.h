@@ -47,6 +47,15 @@ struct BundleOptions {
   // With --type deb or rpm: the package around the tree.
   PackageOptions package;
 
+  // How the application meets its user's command line and its own files
+  // (launch_shape.h): what real applications otherwise needed by hand.
+  std::optional<std::string> workingDir;      // --working-dir, else where the user starts it
+  std::vector<std::string> defaultArguments;  // --default-arguments: used only when the user gives none
+  bool allowPassthrough = false;              // --allow-passthrough: -J options reach the virtual machine
+  std::optional<std::string> classPath;       // --class-path, relative to the input
+  std::optional<std::string> splash;          // --splash, relative to the input
+  bool defaultModules = false;                // --default-modules: the JDK's whole API in the runtime
+
   // Whether the application keeps a startup cache per runtime (kvx.startupCache).
   bool startupCache = true;
   bool verbose = false;

@@ -5,6 +5,7 @@
 #include "icon_file.h"
 #include "base/utf.h"
 #include "java_version.h"
+#include "launch_shape.h"
 #include "messages_bundle.h"
 #include "package_build.h"
 #include "platform/file_tree.h"
@@ -149,7 +150,10 @@ std::optional<BundlePlan> planBundle(const BundleOptions& options, const StepLog
   plan.main = *main;
   log.note("main class " + plan.main.mainClass + " in " + plan.main.mainJar + ", for Java " +
            plan.main.minimumJava + " or later");
-  if (!planRuntime(options, plan, log, error) || !planExtras(options, plan, error)) return std::nullopt;
+  if (!planRuntime(options, plan, log, error) || !planExtras(options, plan, error) ||
+      !checkLaunchShapeInput(options, error)) {
+    return std::nullopt;
+  }
   return plan;
 }
 

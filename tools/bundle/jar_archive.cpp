@@ -31,6 +31,15 @@ bool JarArchive::hasEntry(std::string_view name) const {
   return zip_name_locate(archive_.get(), std::string(name).c_str(), 0) >= 0;
 }
 
+std::vector<std::string> JarArchive::entryNames() const {
+  std::vector<std::string> names;
+  zip_int64_t count = zip_get_num_entries(archive_.get(), 0);
+  for (zip_int64_t i = 0; i < count; ++i) {
+    if (const char* name = zip_get_name(archive_.get(), static_cast<zip_uint64_t>(i), 0)) names.emplace_back(name);
+  }
+  return names;
+}
+
 std::optional<std::string> JarArchive::readEntry(std::string_view name, size_t limit,
                                                  std::string* error) const {
   std::string entry(name);

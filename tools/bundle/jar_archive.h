@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct zip;
 
@@ -19,6 +20,8 @@ class JarArchive {
 
   const std::string& path() const { return path_; }
   bool hasEntry(std::string_view name) const;
+  // The names of all its entries, in the archive's order.
+  std::vector<std::string> entryNames() const;
   // The entry's bytes, at most limit of them; nullopt with *error when the
   // entry is missing or cannot be read.
   std::optional<std::string> readEntry(std::string_view name, size_t limit, std::string* error) const;

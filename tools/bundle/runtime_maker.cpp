@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/text.h"
+#include "default_modules.h"
 #include "java_version.h"
 #include "jdk_tool_run.h"
 #include "package_programs.h"
@@ -46,6 +47,18 @@ std::optional<std::vector<std::string>> modulesNeeded(const RuntimeRequest& requ
   return modules;
 }
 
+bool addDefaultModules(const RuntimeRequest& request, const StepLog& log, const platform::CaptureOptions& inside,
+                       std::vector<std::string>& modules, std::string* error) {
+  std::optional<std::vector<std::string>> defaults =
+      defaultModuleSet(request.jdk, request.workingDirectory, log, inside, error);
+  if (!defaults) return false;
+  log.note("the JDK's default modules: " + joined(*defaults, ','));
+  for (const std::string& module : *defaults) {
+    if (std::find(modules.begin(), modules.end(), module) == modules.end()) modules.push_back(module);
+  }
+  return true;
+}
+
 }  // namespace
 
 std::vector<std::string> modulesOfJdepsOutput(const std::string& output) {
@@ -86,12 +99,13 @@ bool makeRuntime(const RuntimeRequest& request, const StepLog& log,
                  const platform::InterruptionGuard* interruptions, std::string* error) {
   std::optional<std::vector<std::string>> modules = modulesNeeded(request, log, interruptions, error);
   if (!modules) return false;
-  int release = featureRelease(request.jdk.version);
-  std::vector<std::string> jlink = {"--add-modules", joined(*modules, ','), "--output", request.home,
-                                    "--strip-debug", "--no-man-pages", "--no-header-files"};
   // Both run inside the opened directory and are handed paths relative to
   // it: its name could meanwhile lead elsewhere.
   platform::CaptureOptions inside{interruptions, &request.workingDirectory};
+  if (request.defaultModules && !addDefaultModules(request, log, inside, *modules, error)) return false;
+  int release = featureRelease(request.jdk.version);
+  std::vector<std::string> jlink = {"--add-modules", joined(*modules, ','), "--output", request.home,
+                                    "--strip-debug", "--no-man-pages", "--no-header-files"};
   if (!runJdkTool("jlink", request.jdk.tool("jlink"), withShortRunFlags(jlink), log, inside, error) ||
       !trimRuntime(request, log, inside, error)) {
     return false;

@@ -22,6 +22,8 @@ struct RuntimeRequest {
   const platform::DirectoryHandle& workingDirectory;
   // SOURCE_DATE_EPOCH is set: two runs must give the same bytes.
   bool reproducible = false;
+  // --default-modules: the modules jpackage would ship (default_modules.h) as well.
+  bool defaultModules = false;
 };
 
 // The modules jdeps found, from its --print-module-deps output (one line of

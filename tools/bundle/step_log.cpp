@@ -23,4 +23,6 @@ void StepLog::note(const std::string& text) const {
   if (verbose_) (void)fprintf(stderr, "kvx-bundle: %s\n", text.c_str());
 }
 
+void StepLog::warn(const std::string& text) const { (void)fprintf(stderr, "kvx-bundle: warning: %s\n", text.c_str()); }
+
 }  // namespace kvx::bundle

@@ -29,6 +29,9 @@ class StepLog {
   Step begin(const std::string& name, const std::string& detail) const;
   // A line that is no step of its own (which JDK was chosen, and why).
   void note(const std::string& text) const;
+  // A line shown with or without --verbose: something the packager should
+  // act on, though the application was made.
+  void warn(const std::string& text) const;
   bool verbose() const { return verbose_; }
 
  private:
