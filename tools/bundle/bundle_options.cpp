@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/utf.h"
+#include "module_options.h"
 #include "shown_bytes.h"
 
 namespace kvx::bundle {
@@ -95,12 +96,16 @@ constexpr OptionForm kOptions[] = {
     {"--remove-from-menu", Kind::Once,
      [](BundleOptions& o, std::string&& v) { o.removeFromMenu = std::move(v); }},
     {"--version", Kind::Flag, [](BundleOptions& o, std::string&&) { o.version = true; }},
+    {"--module", Kind::Once, [](BundleOptions& o, std::string&& v) { o.module = std::move(v); }},
+    {"--module-path", Kind::Repeated,
+     [](BundleOptions& o, std::string&& v) { o.modulePath.push_back(std::move(v)); }},
 };
 
 // Options whose values are only paths kvx-bundle reads or writes, never
 // written into the configuration; every other value is.
 constexpr std::string_view kPathOnlyOptions[] = {"--input", "--dest",    "--jdk",  "--runtime-image",
-                                                 "--icon",  "--messages", "--stub", "--install-dir", "--license-file", "--add-to-menu", "--remove-from-menu"};
+                                                 "--icon",  "--messages", "--stub", "--install-dir", "--license-file", "--add-to-menu", "--remove-from-menu",
+                                                 "--module-path"};
 
 bool entersConfiguration(std::string_view option) {
   return std::find(std::begin(kPathOnlyOptions), std::end(kPathOnlyOptions), option) == std::end(kPathOnlyOptions);
@@ -233,7 +238,7 @@ std::optional<BundleOptions> parseBundleOptions(const std::vector<std::string>& 
     return options;
   }
   if (!checkRequired(options, error) || !checkRuntimeChoice(options, error) ||
-      !checkPackageOptions(options, error)) {
+      !checkPackageOptions(options, error) || !checkModuleOptions(options, error)) {
     return std::nullopt;
   }
   if (options.icon && options.type == BundleType::Cli && !options.package.shortcut) {

@@ -22,6 +22,11 @@ struct RuntimeRequest {
   const platform::DirectoryHandle& workingDirectory;
   // SOURCE_DATE_EPOCH is set: two runs must give the same bytes.
   bool reproducible = false;
+  // A modular application's module files, absolute. With linkedModule they
+  // go into the runtime, starting from that module; without, jdeps reads
+  // them so that the runtime holds the JDK's modules they require.
+  std::vector<std::string> modulePath;
+  std::optional<std::string> linkedModule;
 };
 
 // The modules jdeps found, from its --print-module-deps output (one line of
