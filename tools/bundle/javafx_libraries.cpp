@@ -15,11 +15,13 @@ struct ModuleLibraries {
 };
 
 // The libraries whose absence leaves the module unable to start; a name
-// the folder lacks (an older or newer JavaFX) is passed over.
+// the folder lacks (an older or newer JavaFX) is passed over. GTK 2's glass
+// is left out: JavaFX takes GTK 3, and the GTK 2 one would only make a
+// package depend on GTK 2 as well.
 const std::vector<ModuleLibraries>& libraryTable() {
   static const std::vector<ModuleLibraries> table = {
       {"javafx.graphics",
-       {"glass", "glassgtk3", "glassgtk2", "prism_es2", "prism_sw", "prism_common", "decora_sse",
+       {"glass", "glassgtk3", "prism_es2", "prism_sw", "prism_common", "decora_sse",
         "javafx_font", "javafx_font_freetype", "javafx_font_pango", "javafx_iio"}},
       {"javafx.media", {"jfxmedia", "fxplugins", "gstreamer-lite", "avplugin"}},
       {"javafx.web", {"jfxwebkit"}},
