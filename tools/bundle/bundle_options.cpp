@@ -104,8 +104,7 @@ constexpr OptionForm kOptions[] = {
 // Options whose values are only paths kvx-bundle reads or writes, never
 // written into the configuration; every other value is.
 constexpr std::string_view kPathOnlyOptions[] = {"--input", "--dest",    "--jdk",  "--runtime-image",
-                                                 "--icon",  "--messages", "--stub", "--install-dir", "--license-file", "--add-to-menu", "--remove-from-menu",
-                                                 "--module-path"};
+                                                 "--icon",  "--messages", "--stub", "--install-dir", "--license-file", "--add-to-menu", "--remove-from-menu"};
 
 bool entersConfiguration(std::string_view option) {
   return std::find(std::begin(kPathOnlyOptions), std::end(kPathOnlyOptions), option) == std::end(kPathOnlyOptions);
