@@ -17,15 +17,15 @@ char** makeArgumentVector(const std::vector<std::string>& entries) {
 std::vector<std::string> launchVectorEntries(const std::string& programPath,
                                              const std::vector<std::string>& options,
                                              const std::string& javaBundlePath,
-                                             const std::string& mainClass,
+                                             const std::vector<std::string>& main,
                                              const std::vector<std::string>& args) {
   std::vector<std::string> entries;
-  entries.reserve(options.size() + 3 + args.size());
+  entries.reserve(options.size() + 2 + main.size() + args.size());
   entries.push_back(programPath);
   entries.insert(entries.end(), options.begin(), options.end());
   // Added on every launch, even when an option of that name is already there.
   entries.push_back("-Dkvx.jreBundle=" + javaBundlePath);
-  entries.push_back(mainClass);
+  entries.insert(entries.end(), main.begin(), main.end());
   entries.insert(entries.end(), args.begin(), args.end());
   return entries;
 }

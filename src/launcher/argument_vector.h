@@ -12,11 +12,12 @@ namespace kvx {
 char** makeArgumentVector(const std::vector<std::string>& entries);
 
 // The entries of the launch vector, in their order: the program path, the
-// options, the runtime property, the main class, the application arguments.
+// options, the runtime property, the main class or module (MainEntry's
+// launch entries), the application arguments.
 std::vector<std::string> launchVectorEntries(const std::string& programPath,
                                              const std::vector<std::string>& options,
                                              const std::string& javaBundlePath,
-                                             const std::string& mainClass,
+                                             const std::vector<std::string>& main,
                                              const std::vector<std::string>& args);
 
 }  // namespace kvx

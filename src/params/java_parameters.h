@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "params/class_path_draft.h"
+#include "params/main_entry.h"
 #include "params/options_pass.h"
 #include "run/run_state.h"
 #include "run/runtime_choice.h"
@@ -26,7 +27,7 @@ class JavaParameters {
   JavaParameters(const RunState& run, const RuntimeChoice& runtime) : run_(run), runtime_(runtime) {}
 
   // Sets LANG, changes the working directory and assembles the lists.
-  void readJavaParameters(StringList& options, OptString& mainClass, StringList& args,
+  void readJavaParameters(StringList& options, std::optional<MainEntry>& main, StringList& args,
                           bool* firstThread);
 
   // The option sources in their fixed order: the configuration's

@@ -142,7 +142,7 @@ OptString JavaParameters::addOptionSources(StringList& options, OptString start,
   return classPath.joined();
 }
 
-void JavaParameters::readJavaParameters(StringList& options, OptString& mainClass, StringList& args,
+void JavaParameters::readJavaParameters(StringList& options, std::optional<MainEntry>& main, StringList& args,
                                         bool* firstThread) {
   setLocaleFromUserDefaults(run_);
   // LANG may have just been set; substitutions from here on see it.
@@ -163,7 +163,7 @@ void JavaParameters::readJavaParameters(StringList& options, OptString& mainClas
   args.insert(args.end(), given.begin(), given.end());
   removeRuntimeOverrides(options);
 
-  mainClass = plist::stringValue(run_.javaVMValue("MainClass"), "MainClass");
+  main = configuredMainEntry(run_);
   if (firstThread) *firstThread = getBooleanValue(run_.configValue("JavaVM"), "StartOnMainThread");
 }
 

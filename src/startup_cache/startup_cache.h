@@ -16,7 +16,8 @@ namespace kvx {
 // other option. None when the configuration does not ask for a cache or
 // none can be used: a start never fails because of the cache, and the trace
 // says which cache was used, which is being made, or why there is none.
-// options are the assembled options, mainClass the class the start runs.
+// options are the assembled options, mainClass the class the start runs
+// (or "-m MODULE" for a main module: only its text enters the key).
 StringList startupCacheOptions(const RunState& run, const RuntimeChoice& runtime,
                                const StringList& options, const std::string& mainClass);
 

@@ -200,6 +200,21 @@ TEST_F(GuideExamples, TheSessionOfOptionsForRealApplicationsPrintsWhatTheGuideSh
   EXPECT_EQ(replaySession("bundle/shapes.txt", work, kJdk17), example("bundle/shapes.txt"));
 }
 
+// The modular example compiled as the page tells: app/mods/hello.mod.jar,
+// its main class named in the module (jar --main-class).
+TEST_F(GuideExamples, TheModulesSessionPrintsWhatTheGuideShows) {
+  std::string work = dir / "work";
+  std::string sources = kExamples + "bundle/modules/";
+  ProgramResult javac = runProgram(kJdk17 + "/bin/javac", {"-d", work + "/classes", sources + "module-info.java",
+                                                           sources + "hello/mod/Main.java"});
+  ASSERT_EQ(javac.status, 0) << javac.err;
+  fs::create_directories(work + "/app/mods");
+  ProgramResult jar = runProgram(kJdk17 + "/bin/jar", {"--create", "--file", work + "/app/mods/hello.mod.jar",
+                                                       "--main-class", "hello.mod.Main", "-C", work + "/classes", "."});
+  ASSERT_EQ(jar.status, 0) << jar.err;
+  EXPECT_EQ(replaySession("bundle/modules.txt", work, kJdk17), example("bundle/modules.txt"));
+}
+
 TEST_F(GuideExamples, TheRelaunchSessionPrintsWhatTheGuideShows) {
   std::string work = dir / "work";
   layOutHelloApp(work, example("gui/Info.plist"));

@@ -127,6 +127,43 @@ TEST_F(LaunchFakeRuntime, DefaultArgumentsStandInForNoneAndTheStartStaysWhereThe
   }
 }
 
+// A main module goes where the main class would, as "-m" and its value;
+// named beside a main class, the module wins. Argument files are expanded
+// among the options only, never in the module's value or after it.
+TEST_F(LaunchFakeRuntime, AMainModuleTakesThePlaceOfTheMainClass) {
+  layOutFakeRuntime(runtime, "17.0.2");
+  writeFile(dir / "opts", "-Dfrom=file\n");
+  struct Case {
+    std::string name;
+    plist::Dictionary javaVM;
+  };
+  for (const Case& c : {Case{"module alone", {}},
+                        Case{"module beside a main class", {{"MainClass", str("com.example.Old")}}}}) {
+    TempDir caseDir;
+    plist::Dictionary javaVM = c.javaVM;
+    javaVM.emplace_back("ModulePath", str("${launcher:sys.appRootDir}/mods"));
+    javaVM.emplace_back("VMOptionArray", strings({"@" + dir.path() + "/opts"}));
+    AppBundle app = layOutApp(caseDir.path(), "Foo",
+                              configuration(javaVM, {{"kvx.mainModule", str("hello.mod/hello.mod.Main")}}));
+    fs::remove(record);
+
+    ProgramResult result = run(app, {"@" + dir.path() + "/opts", "plain"});
+
+    EXPECT_EQ(result.status, 23) << c.name << ": " << result.err;
+    Strings expected = {app.executable,
+                        "-Dfrom=file",
+                        "-p",
+                        app.appRoot + "/mods",
+                        "-Dtorqa.moduleName=" + caseDir.path() + "/Foo.app",
+                        "-Dkvx.jreBundle=" + runtime,
+                        "-m",
+                        "hello.mod/hello.mod.Main",
+                        "@" + dir.path() + "/opts",
+                        "plain"};
+    EXPECT_EQ(recordedVector(recordLines(record)), expected) << c.name;
+  }
+}
+
 TEST_F(LaunchFakeRuntime, TheLibraryReentersMainWithoutAnyConfigurationBeingRead) {
   layOutFakeRuntime(runtime, "17.0.2");
   AppBundle app = layOutApp(dir.path(), "Foo", configuration({{"MainClass", str("M")}}));

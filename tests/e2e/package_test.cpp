@@ -333,5 +333,37 @@ TEST_F(Packages, AnRpmInstallsStartsAndErasesToNothing) {
   }
 }
 
+// A modular application's package: its module linked into the runtime that
+// the package carries, started from the command on PATH.
+TEST_F(Packages, AModularApplicationsDebStartsItsModuleFromTheCommandOnPath) {
+  writeFile(dir / "modsrc/module-info.java", "module hello.mod { }\n");
+  writeFile(dir / "modsrc/hello/mod/Main.java",
+            "package hello.mod;\npublic class Main { public static void main(String[] a) {\n"
+            "  System.out.println(\"module \" + Main.class.getModule().getName() + \": \" + String.join(\"|\", a));\n} }\n");
+  ProgramResult javac = runProgram(kJdk17 + "/bin/javac", {"--release", "17", "-d", dir / "classes/mod",
+                                                          dir / "modsrc/module-info.java", dir / "modsrc/hello/mod/Main.java"});
+  ASSERT_EQ(javac.status, 0) << javac.err;
+  fs::create_directories(dir / "modapp/mods");
+  ProgramResult jar = runProgram(kJdk17 + "/bin/jar", {"--create", "--file", dir / "modapp/mods/hello.mod.jar",
+                                                      "--main-class", "hello.mod.Main", "-C", dir / "classes/mod", "."});
+  ASSERT_EQ(jar.status, 0) << jar.err;
+  std::string deb = makePackage({"--type", "deb", "--package-tree", "cli", "--name", "hello", "--input", dir / "modapp",
+                                 "--dest", dir / "dist", "--jdk", kJdk17, "--linux-deb-maintainer", "me@example.com",
+                                 "--module", "hello.mod", "--module-path", "mods"},
+                                dir / "dist");
+  ASSERT_FALSE(deb.empty());
+  if (onPath("lintian")) {
+    ProgramResult lintian = runProgram("/usr/bin/lintian", {"--no-cfg", deb});
+    EXPECT_EQ(errorsOf(lintian.out), Strings{}) << lintian.out;
+  }
+  if (std::string missing = privateSystemMissing(); !missing.empty()) GTEST_SKIP() << missing;
+  ProgramResult installed = inPrivateSystem("dpkg --log=/dev/null -i " + deb + " >/dev/null\n"
+                                            "grep -o ' hello.mod' /opt/hello/.kestrovel/jre/release\n"
+                                            "cd / && PATH=/usr/bin:/bin hello a 'b c'\n");
+  EXPECT_EQ(installed.status, 0) << installed.err;
+  EXPECT_TRUE(printed(installed.out, " hello.mod")) << installed.out;
+  EXPECT_TRUE(printed(installed.out, "module hello.mod: a|b c")) << installed.out << installed.err;
+}
+
 }  // namespace
 }  // namespace kvx::test

@@ -43,7 +43,7 @@ TEST_F(LaunchWithFakeLibrary, HandsTheVectorAndTheFixedArgumentsToJLILaunch) {
   layOutFakeRuntime(runtime, "17.0.2");
   ScopedEnv exitCode("KVX_FAKE_JLI_EXIT", "37");
   std::vector<std::string> entries =
-      launchVectorEntries("/Apps/Foo.app/Contents/MacOS/Foo", {"o1", "o2"}, runtime, "M", {"a1", "a2"});
+      launchVectorEntries("/Apps/Foo.app/Contents/MacOS/Foo", {"o1", "o2"}, runtime, {"M"}, {"a1", "a2"});
   Launcher launcher = launcherWith(entries);
 
   EXPECT_EQ(launcher.launch(), 37);

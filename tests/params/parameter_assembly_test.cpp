@@ -54,7 +54,7 @@ class ParameterAssembly : public ::testing::Test {
   RunState run;
   RuntimeChoice runtime;
   Strings options{"left over"};
-  OptString mainClass;
+  std::optional<MainEntry> mainClass;
   Strings args{"left over"};
   bool firstThread = false;
 };
@@ -87,7 +87,7 @@ TEST_F(ParameterAssembly, AGuiLauncherAddsEveryRowInOrder) {
   if constexpr (kPlatformHasDock) expected.push_back("-Xdock:name=Foo");
   expected.push_back("-Dtorqa.moduleName=" + stem + ".app");
   EXPECT_EQ(options, expected);
-  EXPECT_EQ(mainClass, "com.example.${KVX_TEST_ARGUMENT}");
+  EXPECT_EQ(mainClass, (MainEntry{false, "com.example.${KVX_TEST_ARGUMENT}"}));
   Strings expectedArgs = {"first", "expanded"};
   for (const std::string& a : commandLineArguments()) expectedArgs.push_back(a);
   EXPECT_EQ(args, expectedArgs);
@@ -124,6 +124,30 @@ TEST_F(ParameterAssembly, WithoutClassPathOrMainClassNeitherIsInvented) {
   EXPECT_EQ(options, Strings{"-Dtorqa.moduleName=" + stem + ".app"});
   EXPECT_EQ(mainClass, std::nullopt);
   EXPECT_FALSE(firstThread);
+}
+
+// "kvx.mainModule" names what runs in place of "MainClass", and wins over
+// it; both are taken as written, and the module's entries are "-m" and it.
+TEST_F(ParameterAssembly, AMainModuleWinsOverAMainClass) {
+  struct Case {
+    OptString mainClass;
+    OptString mainModule;
+    std::optional<MainEntry> expected;
+    Strings entries;
+  };
+  for (const Case& c : {Case{"a.Main", std::nullopt, MainEntry{false, "a.Main"}, {"a.Main"}},
+                        Case{std::nullopt, "m/${x}.Main", MainEntry{true, "m/${x}.Main"}, {"-m", "m/${x}.Main"}},
+                        Case{"a.Main", "m", MainEntry{true, "m"}, {"-m", "m"}},
+                        Case{std::nullopt, std::nullopt, std::nullopt, {}}}) {
+    plist::Dictionary javaVM;
+    plist::Dictionary top;
+    if (c.mainClass) javaVM.emplace_back("MainClass", str(*c.mainClass));
+    if (c.mainModule) top.emplace_back("kvx.mainModule", str(*c.mainModule));
+    assemble(javaVM, top);
+    std::string name = c.mainClass.value_or("-") + " " + c.mainModule.value_or("-");
+    EXPECT_EQ(mainClass, c.expected) << name;
+    EXPECT_EQ(mainClass ? mainClass->launchEntries() : Strings{}, c.entries) << name;
+  }
 }
 
 TEST_F(ParameterAssembly, EveryRuntimeOverrideIsRemovedWhereverItCameFrom) {

@@ -37,6 +37,8 @@ TEST(LaunchShapeOptions, EachMistakeIsOneLineNamingTheOption) {
       {withRequired({"--class-path", "a.jar:lib/../../b.jar"}),
        "--class-path: \"lib/../../b.jar\" leaves the input; only its files are shipped"},
       {withRequired({"--class-path", "a.jar::b.jar"}), "--class-path: an empty entry"},
+      {withRequired({"--class-path", "a.jar", "--module", "hello.mod"}),
+       "--class-path and --module exclude each other: a modular application's other jars form its class path"},
       {withRequired({"--splash", "../splash.png"}),
        "--splash: \"../splash.png\" leaves the input; only its files are shipped"},
       {withRequired({"--default-modules", "--no-runtime"}),

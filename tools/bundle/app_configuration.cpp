@@ -1,6 +1,7 @@
 #include "app_configuration.h"
 
 #include "launch_shape.h"
+#include "module_configuration.h"
 
 namespace kvx::bundle {
 namespace {
@@ -20,11 +21,16 @@ void addIfGiven(plist::Dictionary& dict, const char* key, const std::optional<st
 plist::Value javaVM(const ConfigurationParts& parts) {
   const BundleOptions& options = parts.options;
   plist::Dictionary vm;
-  vm.emplace_back("MainClass", text(parts.main.mainClass));
-  vm.emplace_back("ClassPath", text(options.classPath
-                                        ? chosenClassPath(parts.layout, parts.main.mainJar, *options.classPath)
-                                        : classPathOf(parts.layout, parts.main.mainJar, parts.jars)));
-  if (!options.javaOptions.empty()) vm.emplace_back("VMOptionArray", texts(options.javaOptions));
+  std::vector<std::string> vmOptions = options.javaOptions;
+  if (parts.modules) {
+    addModuleKeys(vm, vmOptions, parts.layout, *parts.modules);
+  } else {
+    vm.emplace_back("MainClass", text(parts.main.mainClass));
+    vm.emplace_back("ClassPath", text(options.classPath
+                                          ? chosenClassPath(parts.layout, parts.main.mainJar, *options.classPath)
+                                          : classPathOf(parts.layout, parts.main.mainJar, parts.jars)));
+  }
+  if (!vmOptions.empty()) vm.emplace_back("VMOptionArray", texts(vmOptions));
   if (!options.arguments.empty()) vm.emplace_back("ArgumentArray", texts(options.arguments));
   if (options.runtime == RuntimeSource::None) vm.emplace_back("SearchSequence", texts({"EJAVA_HOME", "Y"}));
   addLaunchShapeJavaVMKeys(vm, options, parts.layout);
@@ -70,6 +76,7 @@ plist::Value applicationConfiguration(const ConfigurationParts& parts) {
   // and completes the message shown when no runtime is found.
   dict.emplace_back("kvx.minVersion", text(options.minJava.value_or(parts.main.minimumJava)));
   addIfGiven(dict, "kvx.maxVersion", options.maxJava);
+  if (parts.modules) dict.emplace_back("kvx.mainModule", text(parts.modules->mainModule));
   // Applications made here start faster from their second start on.
   if (options.startupCache) dict.emplace_back("kvx.startupCache", plist::Value::boolean(true));
   addLaunchShapeKeys(dict, options);

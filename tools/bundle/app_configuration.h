@@ -9,6 +9,7 @@
 #include "bundle_layout.h"
 #include "bundle_options.h"
 #include "main_class.h"
+#include "module_plan.h"
 #include "plist/plist.h"
 
 namespace kvx::bundle {
@@ -19,6 +20,7 @@ struct ConfigurationParts {
   const MainClassChoice& main;
   const std::vector<std::string>& jars;     // relative to the input, main jar among them
   std::optional<std::string> iconFile;      // in Contents/Resources, when there is one
+  const ModulePlan* modules = nullptr;      // with --module
 };
 
 // The class path: every jar, the main one first, through the launcher's

@@ -5,7 +5,9 @@
 #include "app_configuration.h"
 #include "default_messages.h"
 #include "desktop_entry.h"
+#include "module_files.h"
 #include "module_hints.h"
+#include "module_options.h"
 #include "platform/file_creation.h"
 #include "platform/file_tree.h"
 #include "platform/paths.h"
@@ -81,7 +83,8 @@ bool writeLauncher(const Build& b) {
   std::optional<std::string> icon;
   if (b.options.icon) icon = iconFileName(b.options);
   plist::Value configuration =
-      applicationConfiguration({b.options, layout, b.plan.main, b.plan.jars, icon});
+      applicationConfiguration({b.options, layout, b.plan.main, b.plan.jars, icon,
+                                b.plan.modules ? &*b.plan.modules : nullptr});
   if (!b.makeParentOf(layout.executable)) return false;
   if (b.options.type == BundleType::Cli) {
     std::optional<embed::FilledLauncher> launcher =
@@ -103,13 +106,26 @@ bool writeDesktopEntry(const Build& b) {
   return b.makeParentOf(file) && platform::writeNewFile(b.at(file), desktopEntry(parts), 0644, b.error);
 }
 
+bool shipModules(const Build& b) {
+  if (!b.plan.modules || !bringsModuleFiles(*b.plan.modules)) return true;
+  StepLog::Step step = b.log.begin("copy", "the modules and native libraries from outside the input");
+  if (!copyModuleFiles(*b.plan.modules, b.staging, b.plan.layout.inputCopy, b.error)) return false;
+  step.done();
+  return true;
+}
+
 bool makeRuntimeWithJlink(const Build& b) {
   std::vector<std::string> jars;
-  for (const std::string& jar : b.plan.jars) jars.push_back(platform::joinPath(b.options.input, jar));
+  const std::vector<std::string>& classPath = b.plan.modules ? b.plan.modules->classPathJars : b.plan.jars;
+  for (const std::string& jar : classPath) jars.push_back(platform::joinPath(b.options.input, jar));
   std::optional<int64_t> epoch;
   if (!readSourceDateEpoch(epoch, b.error)) return false;
   RuntimeRequest request{*b.plan.jdk, jars, b.options.addModules, b.plan.layout.runtimeHome,
                          b.staging.directory(), epoch.has_value(), b.options.defaultModules};
+  if (b.plan.modules) {
+    request.modulePath = absoluteModulePaths(*b.plan.modules);
+    if (b.plan.modules->linked) request.linkedModule = moduleNameOf(b.plan.modules->mainModule);
+  }
   if (!b.makeParentOf(b.plan.layout.runtimeHome) || !makeRuntime(request, b.log, b.interruptions, b.error)) {
     return false;
   }
@@ -167,7 +183,7 @@ bool buildBundle(const BundleOptions& options, const BundlePlan& plan, const Sta
   // The runtime comes last: it takes longest, and a mistake in anything
   // else should show before it is made.
   for (bool (*step)(const Build&) :
-       {&copyInput, &shipMessages, &shipIcon, &writeLauncher, &writeDesktopEntry, &shipRuntime,
+       {&copyInput, &shipModules, &shipMessages, &shipIcon, &writeLauncher, &writeDesktopEntry, &shipRuntime,
         &warnOfModulesReachedByName}) {
     if (b.interrupted() || !step(b)) return false;
   }

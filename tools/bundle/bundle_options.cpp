@@ -6,6 +6,7 @@
 
 #include "base/utf.h"
 #include "launch_shape.h"
+#include "module_options.h"
 #include "shown_bytes.h"
 
 namespace kvx::bundle {
@@ -104,6 +105,9 @@ constexpr OptionForm kOptions[] = {
     {"--class-path", Kind::Once, [](BundleOptions& o, std::string&& v) { o.classPath = std::move(v); }},
     {"--splash", Kind::Once, [](BundleOptions& o, std::string&& v) { o.splash = std::move(v); }},
     {"--default-modules", Kind::Flag, [](BundleOptions& o, std::string&&) { o.defaultModules = true; }},
+    {"--module", Kind::Once, [](BundleOptions& o, std::string&& v) { o.module = std::move(v); }},
+    {"--module-path", Kind::Repeated,
+     [](BundleOptions& o, std::string&& v) { o.modulePath.push_back(std::move(v)); }},
 };
 
 // Options whose values are only paths kvx-bundle reads or writes, never
@@ -242,7 +246,8 @@ std::optional<BundleOptions> parseBundleOptions(const std::vector<std::string>& 
     return options;
   }
   if (!checkRequired(options, error) || !checkRuntimeChoice(options, error) ||
-      !checkPackageOptions(options, error) || !checkLaunchShapeOptions(options, error)) {
+      !checkPackageOptions(options, error) || !checkLaunchShapeOptions(options, error) ||
+      !checkModuleOptions(options, error)) {
     return std::nullopt;
   }
   if (options.icon && options.type == BundleType::Cli && !options.package.shortcut) {

@@ -65,6 +65,11 @@ struct BundleOptions {
   // nothing is made.
   std::optional<std::string> addToMenu;
   std::optional<std::string> removeFromMenu;
+
+  // A modular application: --module NAME[/CLASS] starts it, --module-path
+  // (each value split at ":") holds its modules, relative to the input or absolute.
+  std::optional<std::string> module;
+  std::vector<std::string> modulePath;
 };
 
 // The options of a command line whose @FILE arguments have been expanded.

@@ -136,6 +136,27 @@ bool planExtras(const BundleOptions& options, const BundlePlan& plan, std::strin
   return checkMessagesBundle(*options.messages, error);
 }
 
+// The main class in its jar, or with --module the main module on its path.
+bool planMain(const BundleOptions& options, BundlePlan& plan, const StepLog& log, std::string* error) {
+  if (options.module) {
+    plan.modules = planModules(options, plan.jars, error);
+    if (!plan.modules) return false;
+    plan.main = MainClassChoice{plan.modules->mainClass, "", plan.modules->minimumJava};
+    log.note("main module " + plan.modules->mainModule + ", main class " + plan.main.mainClass + ", for Java " +
+             plan.main.minimumJava + " or later; its modules " +
+             (plan.modules->linked ? "go into the runtime" : "stay on the module path"));
+    if (plan.modules->javafx) log.note("JavaFX's native libraries from " + plan.modules->javafx->directory);
+    return true;
+  }
+  std::optional<MainClassChoice> main =
+      chooseMainClass({options.input, plan.jars, options.mainJar, options.mainClass}, error);
+  if (!main) return false;
+  plan.main = *main;
+  log.note("main class " + plan.main.mainClass + " in " + plan.main.mainJar + ", for Java " +
+           plan.main.minimumJava + " or later");
+  return true;
+}
+
 }  // namespace
 
 std::optional<BundlePlan> planBundle(const BundleOptions& options, const StepLog& log, std::string* error) {
@@ -144,12 +165,7 @@ std::optional<BundlePlan> planBundle(const BundleOptions& options, const StepLog
   if (!planStub(options, plan, error) || !planInput(options, plan, error) || !planTarget(options, plan, error)) {
     return std::nullopt;
   }
-  std::optional<MainClassChoice> main =
-      chooseMainClass({options.input, plan.jars, options.mainJar, options.mainClass}, error);
-  if (!main) return std::nullopt;
-  plan.main = *main;
-  log.note("main class " + plan.main.mainClass + " in " + plan.main.mainJar + ", for Java " +
-           plan.main.minimumJava + " or later");
+  if (!planMain(options, plan, log, error)) return std::nullopt;
   if (!planRuntime(options, plan, log, error) || !planExtras(options, plan, error) ||
       !checkLaunchShapeInput(options, error)) {
     return std::nullopt;

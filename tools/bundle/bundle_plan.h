@@ -10,6 +10,7 @@
 #include "bundle_options.h"
 #include "jdk_location.h"
 #include "main_class.h"
+#include "module_plan.h"
 #include "runtime_image.h"
 #include "step_log.h"
 
@@ -24,6 +25,7 @@ struct BundlePlan {
   std::optional<Jdk> jdk;                 // when the runtime is made with jlink
   std::optional<PreparedRuntime> image;   // when a prepared runtime is shipped
   bool inputHasMessages = false;          // the input brings .kestrovel/Messages.bundle (--type app)
+  std::optional<ModulePlan> modules;      // with --module: main holds its class and the release it needs
 };
 
 // The plan for options, or nullopt with one line in *error naming the

@@ -66,6 +66,10 @@ bool checkLaunchShapeOptions(const BundleOptions& options, std::string* error) {
   if (options.workingDir && options.workingDir->empty()) {
     return fail(error, "--working-dir needs a directory (\".\" for the input's own)");
   }
+  if (options.classPath && options.module) {
+    return fail(error, "--class-path and --module exclude each other: a modular application's other jars "
+                       "form its class path");
+  }
   if (options.classPath) {
     for (const std::string& entry : entriesOf(*options.classPath)) {
       if (!checkInsideInput("--class-path", entry, error)) return false;

@@ -29,18 +29,36 @@ std::vector<std::string> withShortRunFlags(std::vector<std::string> arguments) {
   return arguments;
 }
 
+// What jdeps is asked about: the jars, and the modules on the module path
+// unless jlink resolves them itself.
+bool needsJdeps(const RuntimeRequest& request) {
+  return !request.jars.empty() || (!request.modulePath.empty() && !request.linkedModule);
+}
+
 std::optional<std::vector<std::string>> modulesNeeded(const RuntimeRequest& request, const StepLog& log,
                                                       const platform::InterruptionGuard* interruptions,
                                                       std::string* error) {
-  // Multi-release jars are read as the runtime's own release would read them.
-  std::vector<std::string> arguments = {"--print-module-deps", "--ignore-missing-deps", "--multi-release",
-                                        std::to_string(featureRelease(request.jdk.version))};
-  arguments.insert(arguments.end(), request.jars.begin(), request.jars.end());
-  std::optional<std::string> output =
-      runJdkTool("jdeps", request.jdk.tool("jdeps"), withShortRunFlags(arguments), log, {interruptions}, error);
-  if (!output) return std::nullopt;
-  std::vector<std::string> modules = modulesOfJdepsOutput(*output);
-  log.note("modules the jars need: " + joined(modules, ','));
+  std::vector<std::string> modules;
+  // jlink takes the linked module and whatever it requires from the module path.
+  if (request.linkedModule) modules.push_back(*request.linkedModule);
+  if (needsJdeps(request)) {
+    // Multi-release jars are read as the runtime's own release would read them.
+    std::vector<std::string> arguments = {"--print-module-deps", "--ignore-missing-deps", "--multi-release",
+                                          std::to_string(featureRelease(request.jdk.version))};
+    if (!request.modulePath.empty()) {
+      arguments.insert(arguments.end(), {"--module-path", joined(request.modulePath, ':')});
+      if (!request.linkedModule) arguments.insert(arguments.end(), {"--add-modules", "ALL-MODULE-PATH"});
+    }
+    arguments.insert(arguments.end(), request.jars.begin(), request.jars.end());
+    std::optional<std::string> output =
+        runJdkTool("jdeps", request.jdk.tool("jdeps"), withShortRunFlags(arguments), log, {interruptions}, error);
+    if (!output) return std::nullopt;
+    std::vector<std::string> found = modulesOfJdepsOutput(*output);
+    log.note("modules the jars need: " + joined(found, ','));
+    for (const std::string& module : found) {
+      if (std::find(modules.begin(), modules.end(), module) == modules.end()) modules.push_back(module);
+    }
+  }
   for (const std::string& added : request.addModules) {
     if (std::find(modules.begin(), modules.end(), added) == modules.end()) modules.push_back(added);
   }
@@ -106,6 +124,7 @@ bool makeRuntime(const RuntimeRequest& request, const StepLog& log,
   int release = featureRelease(request.jdk.version);
   std::vector<std::string> jlink = {"--add-modules", joined(*modules, ','), "--output", request.home,
                                     "--strip-debug", "--no-man-pages", "--no-header-files"};
+  if (request.linkedModule) jlink.insert(jlink.end(), {"--module-path", joined(request.modulePath, ':')});
   if (!runJdkTool("jlink", request.jdk.tool("jlink"), withShortRunFlags(jlink), log, inside, error) ||
       !trimRuntime(request, log, inside, error)) {
     return false;

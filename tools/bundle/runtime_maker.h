@@ -24,6 +24,11 @@ struct RuntimeRequest {
   bool reproducible = false;
   // --default-modules: the modules jpackage would ship (default_modules.h) as well.
   bool defaultModules = false;
+  // A modular application's module files, absolute. With linkedModule they
+  // go into the runtime, starting from that module; without, jdeps reads
+  // them so that the runtime holds the JDK's modules they require.
+  std::vector<std::string> modulePath;
+  std::optional<std::string> linkedModule;
 };
 
 // The modules jdeps found, from its --print-module-deps output (one line of

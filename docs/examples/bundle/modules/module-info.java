@@ -1,0 +1,3 @@
+module hello.mod {
+  requires java.logging;
+}

@@ -1,0 +1,35 @@
+#include "module_options.h"
+
+namespace kvx::bundle {
+namespace {
+
+bool fail(std::string* error, const std::string& message) {
+  *error = message;
+  return false;
+}
+
+}  // namespace
+
+std::string moduleNameOf(const std::string& module) { return module.substr(0, module.find('/')); }
+
+bool checkModuleOptions(const BundleOptions& options, std::string* error) {
+  if (!options.module) {
+    if (!options.modulePath.empty()) return fail(error, "--module-path goes only with --module, which names the module that starts");
+    return true;
+  }
+  const std::string& module = *options.module;
+  size_t slash = module.find('/');
+  if (module.empty() || slash == 0 || slash + 1 == module.size() || module.find('/', slash + 1) != std::string::npos) {
+    return fail(error, "--module \"" + module + "\": a module name, or NAME/CLASS (hello.app or hello.app/hello.Main)");
+  }
+  if (options.mainJar) {
+    return fail(error, "--module and --main-jar exclude each other: a modular application starts from its module");
+  }
+  if (options.mainClass) {
+    return fail(error, "--module and --main-class exclude each other: name the class as --module " + module +
+                           "/CLASS");
+  }
+  return true;
+}
+
+}  // namespace kvx::bundle
