@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/utf.h"
+#include "documents_and_launchers.h"
 #include "shown_bytes.h"
 
 namespace kvx::bundle {
@@ -95,6 +96,11 @@ constexpr OptionForm kOptions[] = {
     {"--remove-from-menu", Kind::Once,
      [](BundleOptions& o, std::string&& v) { o.removeFromMenu = std::move(v); }},
     {"--version", Kind::Flag, [](BundleOptions& o, std::string&&) { o.version = true; }},
+    // Documents and further launchers.
+    {"--file-associations", Kind::Repeated,
+     [](BundleOptions& o, std::string&& v) { o.fileAssociationFiles.push_back(std::move(v)); }},
+    {"--add-launcher", Kind::Repeated,
+     [](BundleOptions& o, std::string&& v) { o.addLauncherOptions.push_back(std::move(v)); }},
 };
 
 // Options whose values are only paths kvx-bundle reads or writes, never
@@ -102,8 +108,12 @@ constexpr OptionForm kOptions[] = {
 constexpr std::string_view kPathOnlyOptions[] = {"--input", "--dest",    "--jdk",  "--runtime-image",
                                                  "--icon",  "--messages", "--stub", "--install-dir", "--license-file", "--add-to-menu", "--remove-from-menu"};
 
+// Files read once every option is; what they say is checked then.
+constexpr std::string_view kReadLaterOptions[] = {"--file-associations", "--add-launcher"};
+
 bool entersConfiguration(std::string_view option) {
-  return std::find(std::begin(kPathOnlyOptions), std::end(kPathOnlyOptions), option) == std::end(kPathOnlyOptions);
+  return std::find(std::begin(kPathOnlyOptions), std::end(kPathOnlyOptions), option) == std::end(kPathOnlyOptions) &&
+         std::find(std::begin(kReadLaterOptions), std::end(kReadLaterOptions), option) == std::end(kReadLaterOptions);
 }
 
 const OptionForm* findOption(std::string_view name) {
@@ -233,7 +243,7 @@ std::optional<BundleOptions> parseBundleOptions(const std::vector<std::string>& 
     return options;
   }
   if (!checkRequired(options, error) || !checkRuntimeChoice(options, error) ||
-      !checkPackageOptions(options, error)) {
+      !checkPackageOptions(options, error) || !readDocumentsAndLaunchers(options, error)) {
     return std::nullopt;
   }
   if (options.icon && options.type == BundleType::Cli && !options.package.shortcut) {

@@ -24,6 +24,7 @@ struct BundlePlan {
   std::optional<Jdk> jdk;                 // when the runtime is made with jlink
   std::optional<PreparedRuntime> image;   // when a prepared runtime is shipped
   bool inputHasMessages = false;          // the input brings .kestrovel/Messages.bundle (--type app)
+  std::vector<MainClassChoice> addedMains;  // of options.addedLaunchers, in order
 };
 
 // The plan for options, or nullopt with one line in *error naming the
