@@ -1,5 +1,7 @@
 #include "added_launcher_configuration.h"
 
+#include <algorithm>
+
 #include "desktop_entry.h"
 #include "platform/paths.h"
 
@@ -15,9 +17,8 @@ std::string identifierPart(std::string name) {
 }
 
 void replaceEntry(plist::Dictionary& dict, const std::string& key, plist::Value value) {
-  for (auto& entry : dict) {
-    if (entry.first == key) entry.second = std::move(value);
-  }
+  auto entry = std::find_if(dict.begin(), dict.end(), [&](const auto& item) { return item.first == key; });
+  if (entry != dict.end()) entry->second = std::move(value);
 }
 
 }  // namespace

@@ -35,8 +35,10 @@ bool isMimeTokenCharacter(char c) {
 bool validMimeType(const std::string& type) {
   size_t slash = type.find('/');
   if (slash == std::string::npos || slash == 0 || slash + 1 == type.size()) return false;
-  return std::all_of(type.begin(), type.begin() + slash, isMimeTokenCharacter) &&
-         std::all_of(type.begin() + slash + 1, type.end(), isMimeTokenCharacter);
+  std::string_view kind = std::string_view(type).substr(0, slash);
+  std::string_view subtype = std::string_view(type).substr(slash + 1);
+  return std::all_of(kind.begin(), kind.end(), isMimeTokenCharacter) &&
+         std::all_of(subtype.begin(), subtype.end(), isMimeTokenCharacter);
 }
 
 // A glob "*.EXT" must match exactly that ending: nothing a glob or a path reads.
