@@ -57,6 +57,18 @@ public class Words {
 }
 )";
 
+// A further launcher's class, in the second jar: it says which runtime it
+// runs on and what it was given.
+const char kAdminJava[] = R"(package com.example.words;
+
+public class Admin {
+  public static void main(String[] args) {
+    System.out.println("admin on " + System.getProperty("java.home") + " as " + System.getProperty("role"));
+    System.out.println("admin arguments = " + Words.joined(args));
+  }
+}
+)";
+
 // A 1x1 PNG image.
 const char kPng[] =
     "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\1\0\0\0\1\x08\x06\0\0\0\x1f\x15\xc4\x89\0\0\0\rIDATx\x9c"
@@ -123,15 +135,16 @@ class SharedDirectory {
 // The jars of the application: input/greeter.jar (Main-Class
 // com.example.app.Greeter) and input/libs/words.jar.
 const SharedDirectory& jars() {
-  static SharedDirectory jars("jars", std::string(kGreeterJava) + kWordsJava, [](const std::string& dir) {
+  static SharedDirectory jars("jars", std::string(kGreeterJava) + kWordsJava + kAdminJava, [](const std::string& dir) {
     if (!fs::exists(kJdk17 + "/bin/jlink")) return "no JDK 17 with jlink at " + kJdk17;
     writeFile(dir + "/src/com/example/app/Greeter.java", kGreeterJava);
     writeFile(dir + "/src/com/example/words/Words.java", kWordsJava);
+    writeFile(dir + "/src/com/example/words/Admin.java", kAdminJava);
     fs::create_directories(dir + "/input/libs");
     std::string error;
     for (const Strings& args : std::vector<Strings>{
              {kJdk17 + "/bin/javac", "-d", dir + "/classes", dir + "/src/com/example/words/Words.java",
-              dir + "/src/com/example/app/Greeter.java"},
+              dir + "/src/com/example/words/Admin.java", dir + "/src/com/example/app/Greeter.java"},
              {kJdk17 + "/bin/jar", "--create", "--file", dir + "/input/libs/words.jar", "-C", dir + "/classes",
               "com/example/words"},
              {kJdk17 + "/bin/jar", "--create", "--file", dir + "/input/greeter.jar", "--main-class",
@@ -167,7 +180,7 @@ class SharedBuild {
 
  private:
   static std::string stampFor(const Strings& args) {
-    std::string stamp = std::string(kGreeterJava) + kWordsJava;
+    std::string stamp = std::string(kGreeterJava) + kWordsJava + kAdminJava;
     for (const std::string& path : {kBundle, std::string(KVX_BUILD_DIR "/kvx-launcher")}) {
       stamp += path + " " + std::to_string(fs::last_write_time(path).time_since_epoch().count()) + "\n";
     }
@@ -208,6 +221,37 @@ class Bundled : public ::testing::Test {
                                           "--messages " KVX_SOURCE_DIR "/tests/fixtures/Messages.bundle\n");
     });
     return build;
+  }
+
+  // The application bundle with a kind of document it opens and a further
+  // launcher, whose class is in the second jar.
+  static const SharedBuild& documents() {
+    static SharedBuild build(
+        "documents",
+        {"--name", "Greeter", "--input", input(), "--jdk", kJdk17, "--identifier", "com.example.greeter", "--arguments",
+         "first", "--icon", kSharedRoot + "documents/greeter.png", "--file-associations",
+         kSharedRoot + "documents/greeting.properties", "--add-launcher", "admin=" + kSharedRoot + "documents/admin.properties"},
+        [](const std::string& dir) { writeDocumentsAndLauncher(dir); });
+    return build;
+  }
+
+  // The command-line tree with the same further launcher.
+  static const SharedBuild& cliLaunchers() {
+    static SharedBuild build("cli-launchers",
+                             {"--type", "cli", "--name", "greeter", "--input", input(), "--jdk", kJdk17, "--add-launcher",
+                              "admin=" + kSharedRoot + "cli-launchers/admin.properties"},
+                             [](const std::string& dir) { writeDocumentsAndLauncher(dir); });
+    return build;
+  }
+
+  // The properties files, as a packager writes them: comments, a continued
+  // line, each separator the format allows.
+  static void writeDocumentsAndLauncher(const std::string& dir) {
+    writeFile(dir + "/greeter.png", std::string(kPng, sizeof kPng - 1));
+    writeFile(dir + "/greeting.properties", "# what Greeter opens\nextension = greet\nmime-type: application/x-greeting\n"
+                                            "description=Greeting \\\n    card\nicon=" + dir + "/greeter.png\n");
+    writeFile(dir + "/admin.properties", "main-class=com.example.words.Admin\njava-options=\"-Drole=the admin\"\n"
+                                         "arguments=--admin\ndescription=Administers greetings\n");
   }
 
   TempDir dir;
@@ -441,6 +485,127 @@ TEST_F(Bundled, AddToMenuPutsACommandLineTreeOnTheUsersPathAndLeavesOthersAlone)
     EXPECT_EQ(refused.status, 2) << args[1];
     EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
   }
+}
+
+// As the desktop opens documents with an entry: "%F" becomes their paths,
+// one argument each, and nothing else is appended.
+const std::string kOpenFromEntry =
+    std::string(kStartFromEntry).substr(0, std::string(kStartFromEntry).find("os.execv(")) +
+    "words = [x for w in words for x in (sys.argv[2:] if w == '%F' else [w])]\nos.execv(words[0], words)\n";
+
+// The value a line "name = value" of output gives, or "".
+std::string printedValue(const std::string& output, const std::string& name) {
+  std::smatch m;
+  return std::regex_search(output, m, std::regex("(^|\n)" + name + " = ([^\n]*)")) ? m[2].str() : "";
+}
+
+TEST_F(Bundled, ADocumentOpenedFromTheMenuReachesTheApplicationAndTheFurtherLauncherRunsItsOwnClass) {
+  ASSERT_EQ(documents().error(), "");
+  const std::string made = documents().dist("Greeter.app");
+  const char* readTypes = "import plistlib,sys,json\n"
+                          "print(json.dumps(plistlib.load(open(sys.argv[1],'rb'))['CFBundleDocumentTypes'], sort_keys=True))\n";
+  EXPECT_EQ(runProgram("/usr/bin/python3", {"-c", readTypes, made + "/Contents/Info.plist"}).out,
+            "[{\"CFBundleTypeExtensions\": [\"greet\"], \"CFBundleTypeIconFile\": \"application-x-greeting.png\", "
+            "\"CFBundleTypeMIMETypes\": [\"application/x-greeting\"], \"CFBundleTypeName\": \"Greeting card\", "
+            "\"CFBundleTypeRole\": \"Editor\"}]\n");
+  EXPECT_EQ(readFileOrMissing(made + "/Contents/Resources/application-x-greeting.png"), std::string(kPng, sizeof kPng - 1));
+
+  // Moved to a folder whose name needs quoting, then put into a menu.
+  const fs::path place = dir / "Apps \"q\" 100%";
+  fs::create_directories(place);
+  fs::copy(made, place / "Greeter.app", fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+  const Environment home = {{"HOME", dir / "home"}, {"XDG_DATA_HOME", std::nullopt}};
+  ProgramResult added = bundle({"--add-to-menu", place / "Greeter.app"}, home);
+  ASSERT_EQ(added.status, 0) << added.err;
+  const std::string entry = dir / "home/.local/share/applications/com.example.greeter.desktop";
+  const std::string adminEntry = dir / "home/.local/share/applications/com.example.greeter-admin.desktop";
+  for (const std::string& file : {entry, adminEntry}) {
+    ProgramResult valid = runProgram("/usr/bin/desktop-file-validate", {file});
+    EXPECT_EQ(valid.status, 0) << file;
+    EXPECT_EQ(valid.out + valid.err, "") << readFileOrMissing(file);
+  }
+  const std::string text = readFileOrMissing(entry);
+  EXPECT_NE(text.find("\nMimeType=application/x-greeting;\n"), std::string::npos) << text;
+
+  const std::string document = dir / "my card.greet";
+  writeFile(document, "hello\n");
+  ProgramResult opened = run("/usr/bin/env", {"python3", "-c", kOpenFromEntry, entry, document});
+  EXPECT_EQ(opened.status, 0) << opened.err << text;
+  EXPECT_TRUE(printed(opened.out, "arguments = first|" + document)) << opened.out << text;
+
+  // The further launcher: its own class, options, arguments and icon's name,
+  // on the runtime the application ships.
+  const std::string adminText = readFileOrMissing(adminEntry);
+  EXPECT_NE(adminText.find("\nName=admin\n"), std::string::npos) << adminText;
+  EXPECT_NE(adminText.find("\nComment=Administers greetings\n"), std::string::npos) << adminText;
+  EXPECT_EQ(adminText.find("MimeType="), std::string::npos) << adminText;
+  ProgramResult admin = run("/usr/bin/env", {"python3", "-c", kOpenFromEntry, adminEntry, document});
+  EXPECT_EQ(admin.status, 0) << admin.err << adminText;
+  const std::string runtime = printedValue(opened.out, "java.home");
+  EXPECT_TRUE(runtime.starts_with((place / "Greeter.app/Contents/PlugIns/jre.bundle/").string())) << opened.out;
+  EXPECT_TRUE(printed(admin.out, "admin on " + runtime + " as the admin")) << admin.out;
+  EXPECT_TRUE(printed(admin.out, "admin arguments = --admin")) << admin.out;
+
+  ProgramResult removed = bundle({"--remove-from-menu", place / "Greeter.app"}, home);
+  EXPECT_EQ(removed.status, 0) << removed.err;
+  for (const auto& file : fs::recursive_directory_iterator(dir / "home")) {
+    EXPECT_TRUE(file.is_directory() || file.path().filename() == "mimeinfo.cache") << file.path();
+  }
+}
+
+TEST_F(Bundled, ACommandLineTreesFurtherLauncherRunsOnItsRuntimeWhereverTheTreeIs) {
+  ASSERT_EQ(cliLaunchers().error(), "");
+  fs::copy(cliLaunchers().dist("greeter"), dir / "moved", fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+  ProgramResult admin = run(dir / "moved/bin/admin", {"x y"});
+  EXPECT_EQ(admin.status, 0) << admin.err;
+  EXPECT_TRUE(printed(admin.out, "admin on " + dir / "moved/.kestrovel/jre as the admin")) << admin.out;
+  EXPECT_TRUE(printed(admin.out, "admin arguments = --admin|x y")) << admin.out;
+  EXPECT_TRUE(printed(run(dir / "moved/bin/greeter", {"z"}).out, "arguments = z"));
+
+  // Into the user's PATH: each command of the tree.
+  const Environment home = {{"HOME", dir / "home"}};
+  ProgramResult added = bundle({"--add-to-menu", dir / "moved"}, home);
+  ASSERT_EQ(added.status, 0) << added.err;
+  EXPECT_EQ(added.out, "wrote " + dir / "home/.local/bin/admin" + "\nwrote " + dir / "home/.local/bin/greeter" + "\n");
+  EXPECT_TRUE(printed(run(dir / "home/.local/bin/admin", {}).out, "admin arguments = --admin"));
+  ASSERT_EQ(bundle({"--remove-from-menu", dir / "moved"}, home).status, 0);
+  EXPECT_TRUE(fs::is_empty(dir / "home/.local/bin"));
+}
+
+TEST_F(Bundled, EachRefusalOfADocumentOrLauncherIsOneLineAndLeavesNothingBehind) {
+  writeFile(dir / "doc.properties", "extension=greet\nmime-type=application/x-greeting\n");
+  writeFile(dir / "doc-icon.properties", "extension=greet\nmime-type=application/x-greeting\nicon=" + dir / "doc.properties\n");
+  writeFile(dir / "missing-class.properties", "main-class=com.example.Missing\n");
+  struct Case {
+    Strings args;
+    std::string message;
+  } cases[] = {
+      {{"--type", "cli", "--file-associations", dir / "doc.properties"},
+       "--file-associations goes only with --type app, or a package with --linux-shortcut: documents are opened "
+       "through a desktop entry, and a command-line tree has none"},
+      {{"--file-associations", dir / "doc-icon.properties"},
+       "--file-associations " + dir / "doc-icon.properties" + ": icon " + dir / "doc.properties" + ": not a PNG image"},
+      {{"--add-launcher", "admin=" + dir / "missing-class.properties"},
+       "--add-launcher admin=" + dir / "missing-class.properties" +
+           ": main class com.example.Missing is in none of the jars of " + input() + ": greeter.jar, libs/words.jar"},
+      {{"--add-launcher", "Greeter=" + dir / "missing-class.properties"},
+       "--add-launcher Greeter=" + dir / "missing-class.properties" + ": Greeter is the application's own launcher"},
+      {{"--add-launcher", "admin=" + dir / "nowhere.properties"}, "--add-launcher admin=" + dir / "nowhere.properties" + ": "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    Strings args = {"--name", "Greeter", "--input", input(), "--dest", dir / "dest/sub", "--no-runtime"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    ProgramResult refused = bundle(args);
+    EXPECT_EQ(refused.status, 2);
+    if (c.message.ends_with(": ")) {
+      EXPECT_TRUE(refused.err.starts_with("kvx-bundle: " + c.message)) << refused.err;
+      EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+    } else {
+      EXPECT_EQ(refused.err, "kvx-bundle: " + c.message + "\n");
+    }
+  }
+  EXPECT_FALSE(fs::exists(dir / "dest"));
 }
 
 TEST_F(Bundled, APreparedRuntimeIsShippedInTheFormEachTypeNeeds) {

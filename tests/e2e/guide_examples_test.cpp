@@ -376,5 +376,16 @@ TEST_F(GuideExamples, ThePackagesSessionPrintsWhatTheGuideShows) {
   EXPECT_EQ(replaySession("bundle/packages.txt", work, kJdk17), example("bundle/packages.txt"));
 }
 
+// The documents and further launchers of the guide, with its two
+// properties files beside the input.
+TEST_F(GuideExamples, TheDocumentsAndLaunchersSessionPrintsWhatTheGuideShows) {
+  std::string work = dir / "work";
+  fs::create_directories(work + "/app");
+  fs::copy_file(helloJar(), work + "/app/hello.jar");
+  copyExample("bundle/note.properties", work + "/note.properties");
+  copyExample("bundle/admin.properties", work + "/admin.properties");
+  EXPECT_EQ(replaySession("bundle/documents.txt", work, kJdk17), example("bundle/documents.txt"));
+}
+
 }  // namespace
 }  // namespace kvx::test

@@ -365,5 +365,95 @@ TEST_F(Packages, AModularApplicationsDebStartsItsModuleFromTheCommandOnPath) {
   EXPECT_TRUE(printed(installed.out, "module hello.mod: a|b c")) << installed.out << installed.err;
 }
 
+// Two programs in one package: the window application opens greetings, and
+// the tool is its further launcher, with the same runtime.
+class Suite : public Packages {
+ public:
+  void SetUp() override {
+    Packages::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    fs::create_directories(dir / "suite");
+    fs::copy_file(dir / "window/window.jar", dir / "suite/window.jar");
+    fs::copy_file(dir / "tool/tool.jar", dir / "suite/tool.jar");
+    writeFile(dir / "greeting.properties", "extension=greet\nmime-type=application/x-greeting\n"
+                                           "description=Greeting card\nicon=" + dir / "icon.png" + "\n");
+    writeFile(dir / "tool.properties", "main-jar=tool.jar\narguments=--from-tool\nicon=" + dir / "icon.png" + "\n");
+  }
+
+  Strings suiteOptions(const std::string& type) {
+    return {"--type", type, "--name", "Window", "--input", dir / "suite", "--main-jar", "window.jar", "--dest",
+            dir / "dist", "--icon", dir / "icon.png", "--linux-deb-maintainer", "packager@example.com",
+            "--file-associations", dir / "greeting.properties", "--add-launcher", "tool=" + dir / "tool.properties"};
+  }
+};
+
+// Installed, the document type is known to the desktop by its extension,
+// a document opened with the entry reaches the application, and the tool
+// starts from its own entry; purged, all of it is gone, the MIME database's
+// own record of the type too.
+const char kUseTheSuite[] = R"sh(cd /usr/share/applications
+desktop-file-validate window.desktop window-tool.desktop && echo 'entries: valid'
+xmllint --noout /usr/share/mime/packages/window.xml && echo 'mime info: well formed'
+grep -o 'glob pattern="[^"]*"' /usr/share/mime/application/x-greeting.xml
+grep -E '^(Exec|MimeType|Icon)=' window.desktop window-tool.desktop
+[ -f /usr/share/icons/hicolor/48x48/mimetypes/application-x-greeting.png ] && echo 'document icon: in the theme'
+[ -f /usr/share/icons/hicolor/48x48/apps/window-tool.png ] && echo 'tool icon: in the theme'
+mkdir -p /opt/docs && echo hi > '/opt/docs/my card.greet'
+eval "$(sed -n 's/^Exec=//p' window.desktop | sed "s|%F|'/opt/docs/my card.greet'|")"
+eval "$(sed -n 's/^Exec=//p' window-tool.desktop)"
+)sh";
+
+const char kWhatIsLeft[] = R"(for f in /opt/window /usr/share/mime/packages/window.xml /usr/share/mime/application/x-greeting.xml \
+    /usr/share/applications/window.desktop /usr/share/applications/window-tool.desktop \
+    /usr/share/icons/hicolor/48x48/mimetypes/application-x-greeting.png /usr/share/icons/hicolor/48x48/apps/window-tool.png; do
+  [ -e "$f" ] && echo "left: $f"
+done
+echo 'looked'
+)";
+
+void expectSuiteUsed(const ProgramResult& installed, const std::string& runtime) {
+  EXPECT_EQ(installed.status, 0) << installed.err;
+  for (const std::string& line : std::vector<std::string>{"entries: valid", "mime info: well formed", "glob pattern=\"*.greet\"",
+                                  "window.desktop:Exec=\"/opt/window/Window.app/Contents/MacOS/Window\" %F",
+                                  "window.desktop:MimeType=application/x-greeting;", "window.desktop:Icon=window",
+                                  "window-tool.desktop:Exec=\"/opt/window/Window.app/Contents/MacOS/tool\"",
+                                  "window-tool.desktop:Icon=window-tool", "document icon: in the theme",
+                                  "tool icon: in the theme", "Hello from Java " + runtime,
+                                  "arguments = /opt/docs/my card.greet", "tool on Java " + runtime + ": --from-tool",
+                                  "looked"}) {
+    EXPECT_TRUE(printed(installed.out, line)) << line << "\n" << installed.out << installed.err;
+  }
+  EXPECT_EQ(installed.out.find("left: "), std::string::npos) << installed.out;
+}
+
+TEST_F(Suite, ADebsDocumentsAndFurtherLauncherInstallIntoTheDesktopAndGoWithIt) {
+  Strings options = suiteOptions("deb");
+  options.insert(options.end(), {"--jdk", kJdk17});
+  std::string deb = makePackage(options, dir / "dist");
+  ASSERT_FALSE(deb.empty());
+  if (onPath("lintian")) {
+    ProgramResult lintian = runProgram("/usr/bin/lintian", {"--no-cfg", deb});
+    EXPECT_EQ(errorsOf(lintian.out), Strings{}) << lintian.out;
+  }
+  if (std::string missing = privateSystemMissing(); !missing.empty()) GTEST_SKIP() << missing;
+  expectSuiteUsed(inPrivateSystem("dpkg --log=/dev/null --force-depends -i " + deb + " >/dev/null\n" + kUseTheSuite +
+                                  "dpkg --log=/dev/null --purge window >/dev/null 2>&1\n" + kWhatIsLeft),
+                  "17");
+}
+
+// Without a runtime of its own, the installed ones serve; the .rpm lists
+// every file the .deb has.
+TEST_F(Suite, AnRpmsDocumentsAndFurtherLauncherInstallIntoTheDesktopAndGoWithIt) {
+  if (!onPath("rpmbuild")) GTEST_SKIP() << "rpmbuild is not installed (scripts/install-deps)";
+  Strings options = suiteOptions("rpm");
+  options.insert(options.end(), {"--no-runtime", "--max-java", "17"});
+  std::string rpm = makePackage(options, dir / "dist");
+  ASSERT_FALSE(rpm.empty());
+  if (std::string missing = privateSystemMissing(); !missing.empty()) GTEST_SKIP() << missing;
+  expectSuiteUsed(inPrivateSystem("db=$scratch/rpmdb\nrpm --dbpath $db -i --nodeps " + rpm + "\n" + kUseTheSuite +
+                                  "rpm --dbpath $db -e window\n" + kWhatIsLeft),
+                  "17");
+}
+
 }  // namespace
 }  // namespace kvx::test

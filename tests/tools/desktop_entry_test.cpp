@@ -22,5 +22,18 @@ TEST(DesktopEntry, ExecIsOneArgumentWhateverTheNameHolds) {
   EXPECT_EQ(desktopEntryFileName("Say", std::string("com.example.say")), "com.example.say.desktop");
 }
 
+// The files opened with the entry come after the launcher, outside its
+// quotes, where the desktop replaces %F; a per cent sign of the path stays
+// doubled.
+TEST(DesktopEntry, DocumentsComeAsTheirOwnArgumentsAfterTheLauncher) {
+  DesktopEntryParts parts{"Say", "Contents/MacOS/Say 100%", std::nullopt, std::nullopt, "Say"};
+  parts.mimeTypes = {"application/x-say", "text/x-say"};
+  std::string entry = desktopEntry(parts);
+  EXPECT_NE(entry.find("\nExec=\"@APP_PATH@/Contents/MacOS/Say 100%%\" %F\n"), std::string::npos) << entry;
+  EXPECT_NE(entry.find("\nMimeType=application/x-say;text/x-say;\n"), std::string::npos) << entry;
+  EXPECT_EQ(placedDesktopEntry(entry, "/opt/a b", std::nullopt).find("Exec=\"/opt/a b/Contents/MacOS/Say 100%%\" %F\n"),
+            entry.find("Exec="));
+}
+
 }  // namespace
 }  // namespace kvx::bundle

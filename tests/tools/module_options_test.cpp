@@ -41,6 +41,8 @@ TEST(ModuleOptions, EachRefusalIsOneLineNamingTheOption) {
        "--module and --main-jar exclude each other: a modular application starts from its module"},
       {withRequired({"--module", "m", "--main-class", "a.Main"}),
        "--module and --main-class exclude each other: name the class as --module m/CLASS"},
+      {withRequired({"--module", "m", "--add-launcher", "tool=tool.properties"}),
+       "--add-launcher does not go with --module yet: a further launcher starts a main class from the class path"},
       {withRequired({"--module-path", "mods"}),
        "--module-path goes only with --module, which names the module that starts"},
       {withRequired({"--module", "m/"}), "--module \"m/\": a module name, or NAME/CLASS (hello.app or hello.app/hello.Main)"},

@@ -1,5 +1,6 @@
 #include "app_configuration.h"
 
+#include "file_association.h"
 #include "launch_shape.h"
 #include "module_configuration.h"
 
@@ -55,6 +56,18 @@ void addDescription(plist::Dictionary& dict, const ConfigurationParts& parts) {
   addIfGiven(dict, "CFBundleIconFile", parts.iconFile);
 }
 
+// The documents the application opens; an app tree carries their icons in
+// Contents/Resources.
+void addDocumentTypes(plist::Dictionary& dict, const BundleOptions& options) {
+  if (options.fileAssociations.empty()) return;
+  std::vector<std::string> iconFiles;
+  for (const FileAssociation& association : options.fileAssociations) {
+    bool shipped = association.icon && options.type == BundleType::App;
+    iconFiles.push_back(shipped ? associationIconFile(association) : "");
+  }
+  dict.emplace_back("CFBundleDocumentTypes", documentTypes(options.fileAssociations, options.name, iconFiles));
+}
+
 }  // namespace
 
 std::string classPathOf(const BundleLayout& layout, const std::string& mainJar,
@@ -70,6 +83,7 @@ plist::Value applicationConfiguration(const ConfigurationParts& parts) {
   const BundleOptions& options = parts.options;
   plist::Dictionary dict;
   addDescription(dict, parts);
+  addDocumentTypes(dict, options);
   if (options.type == BundleType::Cli) dict.emplace_back("kvx.baseDir", text(".."));
   // A shipped runtime is used whatever its version; the minimum still keeps
   // a runtime named with -jvm= from being one that cannot load the classes,

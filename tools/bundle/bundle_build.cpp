@@ -16,6 +16,7 @@
 #include "runtime_home.h"
 #include "runtime_maker.h"
 #include "source_date_epoch.h"
+#include "tree_extras.h"
 #include "shared/embed_command.h"
 
 namespace kvx::bundle {
@@ -101,6 +102,7 @@ bool writeDesktopEntry(const Build& b) {
   if (b.options.icon) icon = platform::joinPath(b.plan.layout.resources, iconFileName(b.options));
   DesktopEntryParts parts{b.options.name, b.plan.layout.executable, b.options.description, icon,
                           b.plan.main.mainClass};
+  parts.mimeTypes = mimeTypesOf(b.options.fileAssociations);
   std::string file = platform::joinPath(b.plan.layout.resources,
                                         desktopEntryFileName(b.options.name, b.options.identifier));
   return b.makeParentOf(file) && platform::writeNewFile(b.at(file), desktopEntry(parts), 0644, b.error);
@@ -112,6 +114,10 @@ bool shipModules(const Build& b) {
   if (!copyModuleFiles(*b.plan.modules, b.staging, b.plan.layout.inputCopy, b.error)) return false;
   step.done();
   return true;
+}
+
+bool addExtras(const Build& b) {
+  return addDocumentsAndLaunchers({b.options, b.plan, b.staging, b.error});
 }
 
 bool makeRuntimeWithJlink(const Build& b) {
@@ -183,8 +189,8 @@ bool buildBundle(const BundleOptions& options, const BundlePlan& plan, const Sta
   // The runtime comes last: it takes longest, and a mistake in anything
   // else should show before it is made.
   for (bool (*step)(const Build&) :
-       {&copyInput, &shipModules, &shipMessages, &shipIcon, &writeLauncher, &writeDesktopEntry, &shipRuntime,
-        &warnOfModulesReachedByName}) {
+       {&copyInput, &shipModules, &shipMessages, &shipIcon, &writeLauncher, &writeDesktopEntry, &addExtras,
+        &shipRuntime, &warnOfModulesReachedByName}) {
     if (b.interrupted() || !step(b)) return false;
   }
   return !b.interrupted();

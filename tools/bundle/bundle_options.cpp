@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/utf.h"
+#include "documents_and_launchers.h"
 #include "launch_shape.h"
 #include "module_options.h"
 #include "shown_bytes.h"
@@ -108,6 +109,11 @@ constexpr OptionForm kOptions[] = {
     {"--module", Kind::Once, [](BundleOptions& o, std::string&& v) { o.module = std::move(v); }},
     {"--module-path", Kind::Repeated,
      [](BundleOptions& o, std::string&& v) { o.modulePath.push_back(std::move(v)); }},
+    // Documents and further launchers.
+    {"--file-associations", Kind::Repeated,
+     [](BundleOptions& o, std::string&& v) { o.fileAssociationFiles.push_back(std::move(v)); }},
+    {"--add-launcher", Kind::Repeated,
+     [](BundleOptions& o, std::string&& v) { o.addLauncherOptions.push_back(std::move(v)); }},
 };
 
 // Options whose values are only paths kvx-bundle reads or writes, never
@@ -115,8 +121,12 @@ constexpr OptionForm kOptions[] = {
 constexpr std::string_view kPathOnlyOptions[] = {"--input", "--dest",    "--jdk",  "--runtime-image",
                                                  "--icon",  "--messages", "--stub", "--install-dir", "--license-file", "--add-to-menu", "--remove-from-menu"};
 
+// Files read once every option is; what they say is checked then.
+constexpr std::string_view kReadLaterOptions[] = {"--file-associations", "--add-launcher"};
+
 bool entersConfiguration(std::string_view option) {
-  return std::find(std::begin(kPathOnlyOptions), std::end(kPathOnlyOptions), option) == std::end(kPathOnlyOptions);
+  return std::find(std::begin(kPathOnlyOptions), std::end(kPathOnlyOptions), option) == std::end(kPathOnlyOptions) &&
+         std::find(std::begin(kReadLaterOptions), std::end(kReadLaterOptions), option) == std::end(kReadLaterOptions);
 }
 
 const OptionForm* findOption(std::string_view name) {
@@ -247,7 +257,7 @@ std::optional<BundleOptions> parseBundleOptions(const std::vector<std::string>& 
   }
   if (!checkRequired(options, error) || !checkRuntimeChoice(options, error) ||
       !checkPackageOptions(options, error) || !checkLaunchShapeOptions(options, error) ||
-      !checkModuleOptions(options, error)) {
+      !checkModuleOptions(options, error) || !readDocumentsAndLaunchers(options, error)) {
     return std::nullopt;
   }
   if (options.icon && options.type == BundleType::Cli && !options.package.shortcut) {

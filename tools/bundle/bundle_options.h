@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "added_launcher.h"
+#include "file_association.h"
 #include "package_options.h"
 
 namespace kvx::bundle {
@@ -70,6 +72,13 @@ struct BundleOptions {
   // (each value split at ":") holds its modules, relative to the input or absolute.
   std::optional<std::string> module;
   std::vector<std::string> modulePath;
+  // Documents the application opens, and its further launchers: the files
+  // as given (--file-associations FILE, --add-launcher NAME=FILE), then what
+  // they say, read once every option is.
+  std::vector<std::string> fileAssociationFiles;
+  std::vector<std::string> addLauncherOptions;
+  std::vector<FileAssociation> fileAssociations;
+  std::vector<AddedLauncher> addedLaunchers;
 };
 
 // The options of a command line whose @FILE arguments have been expanded.

@@ -157,6 +157,55 @@ bool planMain(const BundleOptions& options, BundlePlan& plan, const StepLog& log
   return true;
 }
 
+// An icon a properties file names, with the option that read it.
+bool checkOtherIcon(const std::string& path, const std::string& option, std::string* error) {
+  if (checkPngIcon(path, error)) return true;
+  if (error->starts_with("--icon ")) error->erase(0, 7);
+  return fail(error, option + ": icon " + *error);
+}
+
+// A further launcher's main class, from its own main-class and main-jar,
+// else the application's; it must load on the same runtime.
+bool planAddedLauncher(const BundleOptions& options, const AddedLauncher& launcher, BundlePlan& plan,
+                       const StepLog& log, std::string* error) {
+  MainClassChoice main = plan.main;
+  if (launcher.mainClass || launcher.mainJar) {
+    std::string reason;
+    std::optional<MainClassChoice> chosen =
+        chooseMainClass({options.input, plan.jars, launcher.mainJar, launcher.mainClass}, &reason);
+    if (!chosen) return fail(error, "--add-launcher " + launcher.name + "=" + launcher.file + ": " + reason);
+    main = *chosen;
+  }
+  log.note("launcher " + launcher.name + ": main class " + main.mainClass + " in " + main.mainJar);
+  // The runtime is shared: it must load this class too.
+  std::optional<std::string> runtime;
+  if (plan.jdk) runtime = plan.jdk->version;
+  if (plan.image) runtime = plan.image->description.version;
+  if (options.runtime == RuntimeSource::None) runtime = options.maxJava;
+  if (runtime && featureRelease(*runtime) < featureRelease(main.minimumJava)) {
+    return fail(error, "--add-launcher " + launcher.name + ": the main class " + main.mainClass + " needs Java " +
+                           main.minimumJava + ", but the application's runtime is Java " + *runtime);
+  }
+  plan.addedMains.push_back(main);
+  return true;
+}
+
+bool planDocumentsAndLaunchers(const BundleOptions& options, BundlePlan& plan, const StepLog& log,
+                               std::string* error) {
+  for (const FileAssociation& association : options.fileAssociations) {
+    if (association.icon && !checkOtherIcon(*association.icon, "--file-associations " + association.file, error)) {
+      return false;
+    }
+  }
+  for (const AddedLauncher& launcher : options.addedLaunchers) {
+    if (launcher.icon && !checkOtherIcon(*launcher.icon, "--add-launcher " + launcher.name + "=" + launcher.file, error)) {
+      return false;
+    }
+    if (!planAddedLauncher(options, launcher, plan, log, error)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::optional<BundlePlan> planBundle(const BundleOptions& options, const StepLog& log, std::string* error) {
@@ -167,7 +216,7 @@ std::optional<BundlePlan> planBundle(const BundleOptions& options, const StepLog
   }
   if (!planMain(options, plan, log, error)) return std::nullopt;
   if (!planRuntime(options, plan, log, error) || !planExtras(options, plan, error) ||
-      !checkLaunchShapeInput(options, error)) {
+      !checkLaunchShapeInput(options, error) || !planDocumentsAndLaunchers(options, plan, log, error)) {
     return std::nullopt;
   }
   return plan;

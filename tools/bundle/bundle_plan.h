@@ -26,6 +26,7 @@ struct BundlePlan {
   std::optional<PreparedRuntime> image;   // when a prepared runtime is shipped
   bool inputHasMessages = false;          // the input brings .kestrovel/Messages.bundle (--type app)
   std::optional<ModulePlan> modules;      // with --module: main holds its class and the release it needs
+  std::vector<MainClassChoice> addedMains;  // of options.addedLaunchers, in order
 };
 
 // The plan for options, or nullopt with one line in *error naming the

@@ -3,6 +3,7 @@
 #include "deb_control.h"
 #include "jdk_tool_run.h"
 #include "library_depends.h"
+#include "package_extras.h"
 #include "package_programs.h"
 #include "package_scripts.h"
 #include "platform/archive_tree.h"
@@ -14,7 +15,7 @@ namespace {
 
 bool writeScripts(const DebRequest& r, const std::string& debian, std::string* error) {
   bool entry = !r.layout.desktopEntry.empty();
-  bool icon = !r.layout.icon.empty();
+  bool icon = shipsThemeIcons(r.layout);
   for (auto [name, text] : {std::pair{"postinst", debPostinst(entry, icon)}, {"postrm", debPostrm(entry, icon)}}) {
     if (!text.empty() && !platform::writeNewFile(platform::joinPath(debian, name), text, 0755, error)) return false;
   }

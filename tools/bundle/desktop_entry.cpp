@@ -63,11 +63,17 @@ std::string desktopEntry(const DesktopEntryParts& parts) {
   entry += line("Type", "Application");
   entry += line("Name", escapedValue(parts.name));
   if (parts.description) entry += line("Comment", escapedValue(*parts.description));
-  entry += line("Exec", quotedExecArgument(app + "/" + parts.executable));
+  std::string documents = parts.mimeTypes.empty() ? "" : " %F";
+  entry += line("Exec", quotedExecArgument(app + "/" + parts.executable) + documents);
   if (parts.icon) entry += line("Icon", app + "/" + *parts.icon);
   entry += line("Terminal", parts.terminal ? "true" : "false");
   // A terminal's windows are the terminal's own.
   if (!parts.terminal) entry += line("StartupWMClass", windowClass);
+  if (!parts.mimeTypes.empty()) {
+    std::string types;
+    for (const std::string& type : parts.mimeTypes) types += type + ";";
+    entry += line("MimeType", types);
+  }
   return entry;
 }
 

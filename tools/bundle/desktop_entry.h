@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kvx::bundle {
 
@@ -19,6 +20,9 @@ struct DesktopEntryParts {
   std::optional<std::string> icon;        // relative to the bundle, when there is one
   std::string mainClass;
   bool terminal = false;                  // a command-line application, run in a terminal
+  // The media types of the documents it opens: then the entry says so in
+  // MimeType, and Exec hands it the files opened with it (%F).
+  std::vector<std::string> mimeTypes = {};
 };
 
 // The entry's file name: the identifier when given (the form the menus

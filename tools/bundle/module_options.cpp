@@ -25,6 +25,12 @@ bool checkModuleOptions(const BundleOptions& options, std::string* error) {
   if (options.mainJar) {
     return fail(error, "--module and --main-jar exclude each other: a modular application starts from its module");
   }
+  // A further launcher starts a class from the class path, which a module
+  // linked into the runtime is not on.
+  if (!options.addLauncherOptions.empty()) {
+    return fail(error, "--add-launcher does not go with --module yet: a further launcher starts a main class "
+                       "from the class path");
+  }
   if (options.mainClass) {
     return fail(error, "--module and --main-class exclude each other: name the class as --module " + module +
                            "/CLASS");

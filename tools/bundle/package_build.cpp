@@ -12,6 +12,7 @@
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "rpm_package.h"
+#include "package_extras.h"
 #include "rpm_recipe.h"
 #include "source_date_epoch.h"
 #include "platform/directory_handle.h"
@@ -90,6 +91,7 @@ bool makePackage(const BundleOptions& options, const BundlePlan& plan, const Ste
     return false;
   }
   PackageLayout layout = packageLayoutFor(options, *architecture, iconSize);
+  if (!placeDocumentsAndLaunchers(options, layout, error)) return false;
   std::optional<std::string> work = platform::createPrivateTemporaryDirectory("kvx-bundle-", error);
   if (!work) return false;
   log.note("building in " + *work);

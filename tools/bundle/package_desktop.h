@@ -16,4 +16,10 @@ namespace kvx::bundle {
 std::string packagedDesktopEntry(const BundleOptions& options, const PackageLayout& layout,
                                  const std::string& mainClass);
 
+// A further launcher's entry: its name, description (else the
+// application's), main class for the window's class, the launcher beside the
+// application's, and its icon in the theme (else the application's).
+std::string packagedLauncherEntry(const BundleOptions& options, const PackageLayout& layout,
+                                  const AddedLauncher& launcher, const std::string& mainClass);
+
 }  // namespace kvx::bundle

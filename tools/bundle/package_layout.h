@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "bundle_options.h"
 
@@ -26,6 +27,19 @@ struct PackageLayout {
   std::string docDir;        // usr/share/doc/<name>
   std::string fileName;
   std::string lintFilters;     // the .rpm's rpmlintrc beside it: NAME-VERSION-RELEASE.ARCH.rpmlintrc      // hello_1.0-1_amd64.deb | hello-1.0-1.x86_64.rpm
+  // Documents and further launchers (package_extras.h): relative paths, ""
+  // where there is nothing.
+  std::string mimeInfo;                       // usr/share/mime/packages/<name>.xml
+  std::vector<std::string> mimeIcons;         // one an association: hicolor/NxN/mimetypes/<type>.png
+  struct Launcher {
+    std::string name;
+    std::string executable;                   // absolute, beside the application's launcher
+    std::string desktopEntry;                 // usr/share/applications/<entry>-<name>.desktop
+    std::string icon;                         // hicolor/NxN/apps/<package>-<name>.png
+    std::string iconName;                     // the theme's name for its icon, "" for none
+    std::string command;                      // usr/bin/<name> for a command-line tree
+  };
+  std::vector<Launcher> launchers;
 };
 
 // The processor of the launcher stub in the format's words, or nullopt with

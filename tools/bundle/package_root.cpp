@@ -7,6 +7,7 @@
 #include "platform/archive_tree.h"
 #include "package_desktop.h"
 #include "package_documents.h"
+#include "package_extras.h"
 #include "platform/file_creation.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -75,6 +76,8 @@ bool addCommand(const Root& r) {
          platform::createSymbolicLink(layout.executable, r.at(layout.command), r.error);
 }
 
+bool addDocumentsAndLaunchers(const Root& r) { return addDocumentsAndLaunchersToRoot(r.request, r.error); }
+
 bool addDocuments(const Root& r) {
   const BundleOptions& options = r.request.options;
   const PackageLayout& layout = r.request.layout;
@@ -104,7 +107,7 @@ bool addDocuments(const Root& r) {
 bool fillPackageRoot(const PackageRootRequest& request, const StepLog& log,
                      const platform::InterruptionGuard* interruptions, std::string* error) {
   Root r{request, log, interruptions, error};
-  for (bool (*step)(const Root&) : {&buildTree, &stripBinaries, &addDesktopEntry, &addCommand, &addDocuments}) {
+  for (bool (*step)(const Root&) : {&buildTree, &stripBinaries, &addDesktopEntry, &addCommand, &addDocumentsAndLaunchers, &addDocuments}) {
     if (!step(r)) return false;
     if (interruptions && interruptions->heldSignal() != 0) {
       *error = "interrupted by " + platform::signalName(interruptions->heldSignal());

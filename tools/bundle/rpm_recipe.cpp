@@ -1,6 +1,7 @@
 #include "rpm_recipe.h"
 
 #include "package_documents.h"
+#include "package_extras.h"
 #include "package_scripts.h"
 
 namespace kvx::bundle {
@@ -51,12 +52,13 @@ std::string files(const RpmRecipeParts& parts) {
   for (const std::string* path : {&layout.desktopEntry, &layout.icon, &layout.command}) {
     if (!path->empty()) list += "\"/" + *path + "\"\n";
   }
+  for (const std::string& path : documentAndLauncherFiles(layout)) list += "\"/" + path + "\"\n";
   list += "%dir /" + layout.docDir + "\n%license /" + layout.docDir + "/copyright\n";
   return list;
 }
 
 std::string scripts(const PackageLayout& layout) {
-  std::string update = desktopCacheUpdate(!layout.desktopEntry.empty(), !layout.icon.empty());
+  std::string update = desktopCacheUpdate(!layout.desktopEntry.empty(), shipsThemeIcons(layout));
   if (update.empty()) return "";
   return "\n%post\n" + update + "\n%postun\n" + update;
 }

@@ -1,5 +1,6 @@
 #include "user_menu.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "desktop_entry.h"
@@ -18,11 +19,13 @@ namespace {
 constexpr size_t kEntryLimit = 1 << 20;
 
 // What kvx-bundle made at the registered place: the entry a window
-// application carries, or the one command of a command-line application.
+// application carries, or the commands of a command-line application (its
+// own and its further launchers).
 struct MadeApplication {
   std::string place;                 // the real, absolute path
   std::string entryFile;             // Contents/Resources/<id>.desktop, when a window application
-  std::string command;               // bin/<name>, when a command-line application
+  std::vector<std::string> commands;  // bin/<name>, … when a command-line application
+  std::vector<std::string> launcherEntryFiles;  // Contents/Resources/launchers/*.desktop: further launchers
 };
 
 std::optional<std::string> onlyEntryEndingIn(const std::string& folder, const std::string& suffix) {
@@ -41,28 +44,37 @@ std::optional<MadeApplication> madeApplicationAt(const std::string& app, std::st
     *error = app + ": no application there";
     return std::nullopt;
   }
-  MadeApplication made{*place, "", ""};
+  MadeApplication made{*place, "", {}, {}};
   if (auto entry = onlyEntryEndingIn(platform::joinPath(*place, "Contents/Resources"), ".desktop")) {
     made.entryFile = "Contents/Resources/" + *entry;
+    std::string launchers = platform::joinPath(*place, "Contents/Resources/launchers");
+    for (const std::string& name : platform::listDirectory(launchers).value_or(std::vector<std::string>{})) {
+      if (name.ends_with(".desktop")) made.launcherEntryFiles.push_back("Contents/Resources/launchers/" + name);
+    }
+    std::sort(made.launcherEntryFiles.begin(), made.launcherEntryFiles.end());
     return made;
   }
-  std::optional<std::string> command = onlyEntryEndingIn(platform::joinPath(*place, "bin"), "");
-  if (command && platform::isExecutableFile(platform::joinPath(*place, "bin/" + *command))) {
-    made.command = "bin/" + *command;
+  std::vector<std::string> names = platform::listDirectory(platform::joinPath(*place, "bin")).value_or(std::vector<std::string>{});
+  std::sort(names.begin(), names.end());
+  bool allCommands = !names.empty() && std::all_of(names.begin(), names.end(), [&](const std::string& name) {
+    return platform::isExecutableFile(platform::joinPath(*place, "bin/" + name));
+  });
+  if (allCommands) {
+    for (const std::string& name : names) made.commands.push_back("bin/" + name);
     return made;
   }
   *error = app + ": not an application kvx-bundle made: it has neither a desktop entry in Contents/Resources "
-                 "nor one command in bin";
+                 "nor only commands in bin";
   return std::nullopt;
 }
 
-std::string entryId(const MadeApplication& made) {
-  std::string name = platform::lastPathComponent(made.entryFile);
+std::string entryId(const std::string& entryFile) {
+  std::string name = platform::lastPathComponent(entryFile);
   return name.substr(0, name.size() - std::string(".desktop").size());
 }
 
-std::string entryPath(const MadeApplication& made) {
-  return platform::joinPath(platform::userDataDirectory(), "applications/" + entryId(made) + ".desktop");
+std::string entryPath(const std::string& entryFile) {
+  return platform::joinPath(platform::userDataDirectory(), "applications/" + entryId(entryFile) + ".desktop");
 }
 
 // The bundle's own icon file as its entry names it, relative to the bundle.
@@ -81,15 +93,15 @@ std::string themeIconPath(int size, const std::string& id) {
 
 // The icon goes into the user's icon theme when its size is one of the
 // theme's; any other stays where it is and the entry names its file.
-std::optional<std::string> installIcon(const MadeApplication& made, const std::string& entry, MenuChanges& changes,
-                                       std::string* error) {
+std::optional<std::string> installIcon(const MadeApplication& made, const std::string& entryFile,
+                                       const std::string& entry, MenuChanges& changes, std::string* error) {
   std::optional<std::string> icon = bundledIcon(entry);
   if (!icon) return std::nullopt;
   std::string file = platform::joinPath(made.place, *icon);
   std::string unthemed;
   int size = themeIconSize(file, &unthemed);
   if (size == 0) return std::nullopt;
-  std::string target = themeIconPath(size, entryId(made));
+  std::string target = themeIconPath(size, entryId(entryFile));
   std::optional<std::string> bytes = platform::readFile(file, 16 << 20, error);
   if (!bytes || !platform::createDirectories(platform::deletingLastPathComponent(target), error) ||
       !platform::replaceFile(target, *bytes, 0644, error)) {
@@ -97,7 +109,7 @@ std::optional<std::string> installIcon(const MadeApplication& made, const std::s
     return std::string();
   }
   changes.push_back(target);
-  return entryId(made);
+  return entryId(entryFile);
 }
 
 // Desktops read the menu's cache, where there is one, rather than the folder.
@@ -110,33 +122,41 @@ void refreshMenuCache() {
   }
 }
 
-bool addWindowApplication(const MadeApplication& made, MenuChanges& changes, std::string* error) {
+bool addEntry(const MadeApplication& made, const std::string& entryFile, MenuChanges& changes, std::string* error) {
   std::string reason;
-  std::optional<std::string> entry =
-      platform::readFile(platform::joinPath(made.place, made.entryFile), kEntryLimit, &reason);
+  std::optional<std::string> entry = platform::readFile(platform::joinPath(made.place, entryFile), kEntryLimit, &reason);
   if (!entry) {
-    *error = platform::joinPath(made.place, made.entryFile) + ": " + reason;
+    *error = platform::joinPath(made.place, entryFile) + ": " + reason;
     return false;
   }
-  std::optional<std::string> iconName = installIcon(made, *entry, changes, error);
+  std::optional<std::string> iconName = installIcon(made, entryFile, *entry, changes, error);
   if (iconName && iconName->empty()) return false;
-  std::string target = entryPath(made);
+  std::string target = entryPath(entryFile);
   if (!platform::createDirectories(platform::deletingLastPathComponent(target), error) ||
       !platform::replaceFile(target, placedDesktopEntry(*entry, made.place, iconName), 0644, error)) {
     return false;
   }
   changes.push_back(target);
+  return true;
+}
+
+// The application's own entry, then one for each further launcher.
+bool addWindowApplication(const MadeApplication& made, MenuChanges& changes, std::string* error) {
+  if (!addEntry(made, made.entryFile, changes, error)) return false;
+  for (const std::string& entryFile : made.launcherEntryFiles) {
+    if (!addEntry(made, entryFile, changes, error)) return false;
+  }
   refreshMenuCache();
   return true;
 }
 
-std::string commandLinkPath(const MadeApplication& made) {
-  return platform::joinPath(platform::userExecutableDirectory(), platform::lastPathComponent(made.command));
+std::string commandLinkPath(const std::string& command) {
+  return platform::joinPath(platform::userExecutableDirectory(), platform::lastPathComponent(command));
 }
 
-bool addCommand(const MadeApplication& made, MenuChanges& changes, std::string* error) {
-  std::string link = commandLinkPath(made);
-  std::string target = platform::joinPath(made.place, made.command);
+bool addCommand(const MadeApplication& made, const std::string& command, MenuChanges& changes, std::string* error) {
+  std::string link = commandLinkPath(command);
+  std::string target = platform::joinPath(made.place, command);
   if (platform::entryExists(link) && !platform::isSymbolicLink(link)) {
     *error = link + ": a file of that name is there already, and only a link made here is replaced";
     return false;
@@ -173,15 +193,23 @@ bool removeOne(const std::string& path, const std::string& place, bool isLink, M
   return true;
 }
 
-bool removeWindowApplication(const MadeApplication& made, MenuChanges& changes, std::string* error) {
+bool removeEntry(const MadeApplication& made, const std::string& entryFile, MenuChanges& changes, std::string* error) {
   size_t removedBefore = changes.size();
-  if (!removeOne(entryPath(made), made.place, false, changes, error)) return false;
+  if (!removeOne(entryPath(entryFile), made.place, false, changes, error)) return false;
   // The icon names nothing, so it goes with the entry that was ours.
   if (changes.size() > removedBefore) {
     for (int size : kThemeSizes) {
-      std::string icon = themeIconPath(size, entryId(made));
+      std::string icon = themeIconPath(size, entryId(entryFile));
       if (platform::removeFile(icon)) changes.push_back(icon);
     }
+  }
+  return true;
+}
+
+bool removeWindowApplication(const MadeApplication& made, MenuChanges& changes, std::string* error) {
+  if (!removeEntry(made, made.entryFile, changes, error)) return false;
+  for (const std::string& entryFile : made.launcherEntryFiles) {
+    if (!removeEntry(made, entryFile, changes, error)) return false;
   }
   refreshMenuCache();
   return true;
@@ -192,14 +220,21 @@ bool removeWindowApplication(const MadeApplication& made, MenuChanges& changes, 
 bool addToUserMenu(const std::string& app, MenuChanges& changes, std::string* error) {
   std::optional<MadeApplication> made = madeApplicationAt(app, error);
   if (!made) return false;
-  return made->command.empty() ? addWindowApplication(*made, changes, error) : addCommand(*made, changes, error);
+  if (made->commands.empty()) return addWindowApplication(*made, changes, error);
+  for (const std::string& command : made->commands) {
+    if (!addCommand(*made, command, changes, error)) return false;
+  }
+  return true;
 }
 
 bool removeFromUserMenu(const std::string& app, MenuChanges& changes, std::string* error) {
   std::optional<MadeApplication> made = madeApplicationAt(app, error);
   if (!made) return false;
-  if (made->command.empty()) return removeWindowApplication(*made, changes, error);
-  return removeOne(commandLinkPath(*made), made->place, true, changes, error);
+  if (made->commands.empty()) return removeWindowApplication(*made, changes, error);
+  for (const std::string& command : made->commands) {
+    if (!removeOne(commandLinkPath(command), made->place, true, changes, error)) return false;
+  }
+  return true;
 }
 
 }  // namespace kvx::bundle
