@@ -1,5 +1,7 @@
 #include "app_configuration.h"
 
+#include "service_unit.h"
+
 namespace kvx::bundle {
 namespace {
 
@@ -67,6 +69,8 @@ plist::Value applicationConfiguration(const ConfigurationParts& parts) {
   addIfGiven(dict, "kvx.maxVersion", options.maxJava);
   // Applications made here start faster from their second start on.
   if (options.startupCache) dict.emplace_back("kvx.startupCache", plist::Value::boolean(true));
+  // A service's launcher takes its action word and hands it on (run).
+  if (options.launcherAsService) dict.emplace_back("kvx.service", text(kSystemdServiceMode));
   dict.emplace_back("JavaVM", javaVM(parts));
   return plist::Value::dictionary(std::move(dict));
 }

@@ -1,11 +1,13 @@
 #include "bundle_build.h"
 
 #include "app_configuration.h"
+#include "app_content.h"
 #include "default_messages.h"
 #include "desktop_entry.h"
 #include "platform/file_creation.h"
 #include "platform/file_tree.h"
 #include "platform/paths.h"
+#include "resource_overrides.h"
 #include "runtime_bundle.h"
 #include "runtime_maker.h"
 #include "source_date_epoch.h"
@@ -57,6 +59,13 @@ std::string iconFileName(const BundleOptions& options) { return options.name + "
 
 bool copyInput(const Build& b) { return b.copy(b.options.input, b.plan.layout.inputCopy); }
 
+bool copyAppContent(const Build& b) {
+  for (const std::string& content : b.options.appContent) {
+    if (!b.copy(content, appContentPlace(b.options.type, content))) return false;
+  }
+  return true;
+}
+
 bool shipMessages(const Build& b) {
   if (b.options.messages) return b.copy(*b.options.messages, b.plan.layout.messagesBundle);
   if (b.plan.inputHasMessages && b.options.type == BundleType::App) return true;
@@ -95,7 +104,9 @@ bool writeDesktopEntry(const Build& b) {
                           b.plan.main.mainClass};
   std::string file = platform::joinPath(b.plan.layout.resources,
                                         desktopEntryFileName(b.options.name, b.options.identifier));
-  return b.makeParentOf(file) && platform::writeNewFile(b.at(file), desktopEntry(parts), 0644, b.error);
+  std::optional<std::string> text =
+      textOrOverride(b.options, b.options.name + ".desktop", desktopEntry(parts), b.log, b.error);
+  return text && b.makeParentOf(file) && platform::writeNewFile(b.at(file), *text, 0644, b.error);
 }
 
 bool makeRuntimeWithJlink(const Build& b) {
@@ -104,7 +115,7 @@ bool makeRuntimeWithJlink(const Build& b) {
   std::optional<int64_t> epoch;
   if (!readSourceDateEpoch(epoch, b.error)) return false;
   RuntimeRequest request{*b.plan.jdk, jars, b.options.addModules, b.plan.layout.runtimeHome,
-                         b.staging.directory(), epoch.has_value()};
+                         b.staging.directory(), epoch.has_value(), b.options.jlinkOptions};
   if (!b.makeParentOf(b.plan.layout.runtimeHome) || !makeRuntime(request, b.log, b.interruptions, b.error)) {
     return false;
   }
@@ -139,7 +150,7 @@ bool buildBundle(const BundleOptions& options, const BundlePlan& plan, const Sta
   // The runtime comes last: it takes longest, and a mistake in anything
   // else should show before it is made.
   for (bool (*step)(const Build&) :
-       {&copyInput, &shipMessages, &shipIcon, &writeLauncher, &writeDesktopEntry, &shipRuntime}) {
+       {&copyInput, &copyAppContent, &shipMessages, &shipIcon, &writeLauncher, &writeDesktopEntry, &shipRuntime}) {
     if (b.interrupted() || !step(b)) return false;
   }
   return !b.interrupted();

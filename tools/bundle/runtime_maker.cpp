@@ -87,8 +87,9 @@ bool makeRuntime(const RuntimeRequest& request, const StepLog& log,
   std::optional<std::vector<std::string>> modules = modulesNeeded(request, log, interruptions, error);
   if (!modules) return false;
   int release = featureRelease(request.jdk.version);
-  std::vector<std::string> jlink = {"--add-modules", joined(*modules, ','), "--output", request.home,
-                                    "--strip-debug", "--no-man-pages", "--no-header-files"};
+  std::vector<std::string> jlink = {"--add-modules", joined(*modules, ','), "--output", request.home};
+  const std::vector<std::string>& options = request.jlinkOptions.value_or(kJlinkDefaults);
+  jlink.insert(jlink.end(), options.begin(), options.end());
   // Both run inside the opened directory and are handed paths relative to
   // it: its name could meanwhile lead elsewhere.
   platform::CaptureOptions inside{interruptions, &request.workingDirectory};
