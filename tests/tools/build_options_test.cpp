@@ -163,14 +163,17 @@ TEST(ServiceScripts, TheServiceIsLeftDisabledStoppedOnRemovalAndForgottenOnPurge
     std::string calls;
   } cases[] = {
       {debServicePostinst(unit), {"configure"}, true,
-       "deb-systemd-helper unmask tool.service\ndeb-systemd-helper --quiet was-enabled tool.service\n"
+       "deb-systemd-helper debian-installed tool.service\ndeb-systemd-helper unmask tool.service\n"
+       "deb-systemd-helper --quiet was-enabled tool.service\n"
        "deb-systemd-helper update-state tool.service\nsystemctl --system daemon-reload\n"},
       {debServicePostinst(unit), {"configure", "1.0-1"}, true,
-       "deb-systemd-helper unmask tool.service\ndeb-systemd-helper --quiet was-enabled tool.service\n"
+       "deb-systemd-helper debian-installed tool.service\ndeb-systemd-helper unmask tool.service\n"
+       "deb-systemd-helper --quiet was-enabled tool.service\n"
        "deb-systemd-helper update-state tool.service\nsystemctl --system daemon-reload\n"
        "deb-systemd-invoke try-restart tool.service\n"},
       {debServicePostinst(unit), {"configure"}, false,
-       "deb-systemd-helper unmask tool.service\ndeb-systemd-helper --quiet was-enabled tool.service\n"
+       "deb-systemd-helper debian-installed tool.service\ndeb-systemd-helper unmask tool.service\n"
+       "deb-systemd-helper --quiet was-enabled tool.service\n"
        "deb-systemd-helper update-state tool.service\n"},
       {debServicePrerm(unit), {"remove"}, true, "deb-systemd-invoke stop tool.service\n"},
       {debServicePrerm(unit), {"upgrade", "1.1-1"}, true, ""},

@@ -11,18 +11,19 @@ constexpr const char kReloadWhenRunning[] =
 }  // namespace
 
 // On an upgrade a service the administrator enabled stays enabled, and one
-// running is restarted on the new files; a first installation enables and
-// starts nothing.
+// running is restarted on the new files; a first installation (no state
+// recorded yet: not debian-installed) enables and starts nothing.
 std::string debServicePostinst(const std::string& unit) {
   return "if [ \"$1\" = configure ] || [ \"$1\" = abort-upgrade ] || [ \"$1\" = abort-deconfigure ] || "
          "[ \"$1\" = abort-remove ]; then\n"
          "  if command -v deb-systemd-helper >/dev/null 2>&1; then\n"
-         "    deb-systemd-helper unmask '" + unit + "' >/dev/null || true\n"
-         "    if deb-systemd-helper --quiet was-enabled '" + unit + "'; then\n"
-         "      deb-systemd-helper enable '" + unit + "' >/dev/null || true\n"
-         "    else\n"
-         "      deb-systemd-helper update-state '" + unit + "' >/dev/null || true\n"
+         "    if deb-systemd-helper debian-installed '" + unit + "'; then\n"
+         "      deb-systemd-helper unmask '" + unit + "' >/dev/null || true\n"
+         "      if deb-systemd-helper --quiet was-enabled '" + unit + "'; then\n"
+         "        deb-systemd-helper enable '" + unit + "' >/dev/null || true\n"
+         "      fi\n"
          "    fi\n"
+         "    deb-systemd-helper update-state '" + unit + "' >/dev/null || true\n"
          "  fi\n"
          "  if [ -d /run/systemd/system ]; then\n"
          "    systemctl --system daemon-reload >/dev/null || true\n"
