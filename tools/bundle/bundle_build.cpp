@@ -6,6 +6,7 @@
 #include "desktop_entry.h"
 #include "platform/file_creation.h"
 #include "platform/file_tree.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "resource_overrides.h"
 #include "runtime_bundle.h"
@@ -61,7 +62,11 @@ bool copyInput(const Build& b) { return b.copy(b.options.input, b.plan.layout.in
 
 bool copyAppContent(const Build& b) {
   for (const std::string& content : b.options.appContent) {
-    if (!b.copy(content, appContentPlace(b.options.type, content))) return false;
+    std::string place = appContentPlace(b.options.type, content);
+    bool copied = platform::isDirectory(content)
+                      ? b.copy(content, place)
+                      : b.makeParentOf(place) && platform::copyNewFile(content, b.at(place), b.error);
+    if (!copied) return false;
   }
   return true;
 }
