@@ -3,6 +3,7 @@
 #include "file_association.h"
 #include "launch_shape.h"
 #include "module_configuration.h"
+#include "service_unit.h"
 
 namespace kvx::bundle {
 namespace {
@@ -94,6 +95,8 @@ plist::Value applicationConfiguration(const ConfigurationParts& parts) {
   // Applications made here start faster from their second start on.
   if (options.startupCache) dict.emplace_back("kvx.startupCache", plist::Value::boolean(true));
   addLaunchShapeKeys(dict, options);
+  // A service's launcher takes its action word and hands it on (run).
+  if (options.launcherAsService) dict.emplace_back("kvx.service", text(kSystemdServiceMode));
   dict.emplace_back("JavaVM", javaVM(parts));
   return plist::Value::dictionary(std::move(dict));
 }

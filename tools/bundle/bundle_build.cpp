@@ -3,6 +3,7 @@
 #include <set>
 
 #include "app_configuration.h"
+#include "app_content.h"
 #include "default_messages.h"
 #include "desktop_entry.h"
 #include "module_files.h"
@@ -10,8 +11,10 @@
 #include "module_options.h"
 #include "platform/file_creation.h"
 #include "platform/file_tree.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "base/text.h"
+#include "resource_overrides.h"
 #include "runtime_bundle.h"
 #include "runtime_home.h"
 #include "runtime_maker.h"
@@ -65,6 +68,17 @@ std::string iconFileName(const BundleOptions& options) { return options.name + "
 
 bool copyInput(const Build& b) { return b.copy(b.options.input, b.plan.layout.inputCopy); }
 
+bool copyAppContent(const Build& b) {
+  for (const std::string& content : b.options.appContent) {
+    std::string place = appContentPlace(b.options.type, content);
+    bool copied = platform::isDirectory(content)
+                      ? b.copy(content, place)
+                      : b.makeParentOf(place) && platform::copyNewFile(content, b.at(place), b.error);
+    if (!copied) return false;
+  }
+  return true;
+}
+
 bool shipMessages(const Build& b) {
   if (b.options.messages) return b.copy(*b.options.messages, b.plan.layout.messagesBundle);
   if (b.plan.inputHasMessages && b.options.type == BundleType::App) return true;
@@ -105,7 +119,9 @@ bool writeDesktopEntry(const Build& b) {
   parts.mimeTypes = mimeTypesOf(b.options.fileAssociations);
   std::string file = platform::joinPath(b.plan.layout.resources,
                                         desktopEntryFileName(b.options.name, b.options.identifier));
-  return b.makeParentOf(file) && platform::writeNewFile(b.at(file), desktopEntry(parts), 0644, b.error);
+  std::optional<std::string> text =
+      textOrOverride(b.options, b.options.name + ".desktop", desktopEntry(parts), b.log, b.error);
+  return text && b.makeParentOf(file) && platform::writeNewFile(b.at(file), *text, 0644, b.error);
 }
 
 bool shipModules(const Build& b) {
@@ -132,6 +148,7 @@ bool makeRuntimeWithJlink(const Build& b) {
     request.modulePath = absoluteModulePaths(*b.plan.modules);
     if (b.plan.modules->linked) request.linkedModule = moduleNameOf(b.plan.modules->mainModule);
   }
+  request.jlinkOptions = b.options.jlinkOptions;
   if (!b.makeParentOf(b.plan.layout.runtimeHome) || !makeRuntime(request, b.log, b.interruptions, b.error)) {
     return false;
   }
@@ -189,8 +206,8 @@ bool buildBundle(const BundleOptions& options, const BundlePlan& plan, const Sta
   // The runtime comes last: it takes longest, and a mistake in anything
   // else should show before it is made.
   for (bool (*step)(const Build&) :
-       {&copyInput, &shipModules, &shipMessages, &shipIcon, &writeLauncher, &writeDesktopEntry, &addExtras,
-        &shipRuntime, &warnOfModulesReachedByName}) {
+       {&copyInput, &copyAppContent, &shipModules, &shipMessages, &shipIcon, &writeLauncher, &writeDesktopEntry,
+        &addExtras, &shipRuntime, &warnOfModulesReachedByName}) {
     if (b.interrupted() || !step(b)) return false;
   }
   return !b.interrupted();

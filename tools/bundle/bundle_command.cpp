@@ -3,6 +3,7 @@
 #include "bundle_build.h"
 #include "bundle_plan.h"
 #include "package_build.h"
+#include "resource_overrides.h"
 #include "staging_area.h"
 #include "step_log.h"
 
@@ -19,9 +20,11 @@ bool failAfterDiscarding(StagingArea& staging, std::string* error) {
 
 }  // namespace
 
-bool makeBundle(const BundleOptions& options, const platform::InterruptionGuard* interruptions,
+bool makeBundle(const BundleOptions& given, const platform::InterruptionGuard* interruptions,
                 std::string* error) {
-  StepLog log(options.verbose);
+  StepLog log(given.verbose);
+  BundleOptions options = given;
+  takeIconFromResources(options, log);
   std::optional<BundlePlan> plan = planBundle(options, log, error);
   if (!plan) return false;
   if (interruptions && interruptions->heldSignal() != 0) {

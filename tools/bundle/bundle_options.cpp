@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/utf.h"
+#include "build_options_check.h"
 #include "documents_and_launchers.h"
 #include "launch_shape.h"
 #include "module_options.h"
@@ -47,6 +48,27 @@ void addModules(BundleOptions& o, std::string&& v) {
     size_t comma = std::min(v.find(',', start), v.size());
     if (comma > start) o.addModules.push_back(v.substr(start, comma - start));
     start = comma + 1;
+  }
+}
+
+// Paths, each option a comma-separated list, as jpackage takes them.
+void addAppContent(BundleOptions& o, std::string&& v) {
+  size_t start = 0;
+  while (start <= v.size()) {
+    size_t comma = std::min(v.find(',', start), v.size());
+    if (comma > start) o.appContent.push_back(v.substr(start, comma - start));
+    start = comma + 1;
+  }
+}
+
+// jlink's options, each option of kvx-bundle a list separated by blanks.
+void addJlinkOptions(BundleOptions& o, std::string&& v) {
+  if (!o.jlinkOptions) o.jlinkOptions.emplace();
+  size_t start = 0;
+  while (start < v.size()) {
+    size_t blank = std::min(v.find(' ', start), v.size());
+    if (blank > start) o.jlinkOptions->push_back(v.substr(start, blank - start));
+    start = blank + 1;
   }
 }
 
@@ -114,12 +136,19 @@ constexpr OptionForm kOptions[] = {
      [](BundleOptions& o, std::string&& v) { o.fileAssociationFiles.push_back(std::move(v)); }},
     {"--add-launcher", Kind::Repeated,
      [](BundleOptions& o, std::string&& v) { o.addLauncherOptions.push_back(std::move(v)); }},
+    // Services and the build's own workings.
+    {"--launcher-as-service", Kind::Flag, [](BundleOptions& o, std::string&&) { o.launcherAsService = true; }},
+    {"--app-content", Kind::Repeated, addAppContent},
+    {"--jlink-options", Kind::Repeated, addJlinkOptions},
+    {"--temp", Kind::Once, [](BundleOptions& o, std::string&& v) { o.temp = std::move(v); }},
+    {"--resource-dir", Kind::Once, [](BundleOptions& o, std::string&& v) { o.resourceDir = std::move(v); }},
 };
 
 // Options whose values are only paths kvx-bundle reads or writes, never
 // written into the configuration; every other value is.
 constexpr std::string_view kPathOnlyOptions[] = {"--input", "--dest",    "--jdk",  "--runtime-image",
-                                                 "--icon",  "--messages", "--stub", "--install-dir", "--license-file", "--add-to-menu", "--remove-from-menu"};
+                                                 "--icon",  "--messages", "--stub", "--install-dir", "--license-file", "--add-to-menu", "--remove-from-menu",
+                                                 "--app-content", "--jlink-options", "--temp", "--resource-dir"};
 
 // Files read once every option is; what they say is checked then.
 constexpr std::string_view kReadLaterOptions[] = {"--file-associations", "--add-launcher"};
@@ -257,7 +286,8 @@ std::optional<BundleOptions> parseBundleOptions(const std::vector<std::string>& 
   }
   if (!checkRequired(options, error) || !checkRuntimeChoice(options, error) ||
       !checkPackageOptions(options, error) || !checkLaunchShapeOptions(options, error) ||
-      !checkModuleOptions(options, error) || !readDocumentsAndLaunchers(options, error)) {
+      !checkModuleOptions(options, error) || !readDocumentsAndLaunchers(options, error) ||
+      !checkBuildOptions(options, error)) {
     return std::nullopt;
   }
   if (options.icon && options.type == BundleType::Cli && !options.package.shortcut) {

@@ -79,6 +79,17 @@ struct BundleOptions {
   std::vector<std::string> addLauncherOptions;
   std::vector<FileAssociation> fileAssociations;
   std::vector<AddedLauncher> addedLaunchers;
+  // Services and the build's own workings.
+  // --launcher-as-service: a package's command-line launcher run as a systemd service.
+  bool launcherAsService = false;
+  // --app-content: files and folders copied beside the input's copy.
+  std::vector<std::string> appContent;
+  // --jlink-options: in place of kvx-bundle's own options of jlink, when given.
+  std::optional<std::vector<std::string>> jlinkOptions;
+  // --temp: the package's work folder, kept for inspection.
+  std::optional<std::string> temp;
+  // --resource-dir: files that take the place of generated ones.
+  std::optional<std::string> resourceDir;
 };
 
 // The options of a command line whose @FILE arguments have been expanded.

@@ -46,6 +46,16 @@ bool pack(const BundleOptions& options, const PackageLayout& layout, const std::
   return packRpm(request, log, interruptions, error);
 }
 
+// --temp, made when missing, else a new private folder of the temporary
+// directory. Absolute either way: the packing tools run elsewhere.
+std::optional<std::string> workFolder(const BundleOptions& options, std::string* error) {
+  if (!options.temp) return platform::createPrivateTemporaryDirectory("kvx-bundle-", error);
+  if (!platform::createDirectories(*options.temp, error)) return std::nullopt;
+  std::optional<std::string> absolute = platform::absolutePath(*options.temp);
+  if (!absolute) *error = "--temp " + *options.temp + ": cannot tell its absolute path";
+  return absolute;
+}
+
 }  // namespace
 
 std::optional<std::string> packageFileName(const BundleOptions& options, const std::string& stub,
@@ -92,7 +102,7 @@ bool makePackage(const BundleOptions& options, const BundlePlan& plan, const Ste
   }
   PackageLayout layout = packageLayoutFor(options, *architecture, iconSize);
   if (!placeDocumentsAndLaunchers(options, layout, error)) return false;
-  std::optional<std::string> work = platform::createPrivateTemporaryDirectory("kvx-bundle-", error);
+  std::optional<std::string> work = workFolder(options, error);
   if (!work) return false;
   log.note("building in " + *work);
   int64_t date = time.value_or(std::chrono::duration_cast<std::chrono::seconds>(
@@ -102,6 +112,12 @@ bool makePackage(const BundleOptions& options, const BundlePlan& plan, const Ste
   bool made = platform::createDirectories(root.root, error) && fillPackageRoot(root, log, interruptions, error) &&
               pack(options, layout, *work, time, log, interruptions, error) &&
               deliverAll(*work, layout, options.dest, error);
+  if (options.temp) {
+    if (!made) *error += " (what was made stays in " + *work + ")";
+    log.note("kept the work folder " + *work);
+    if (made) log.note("made " + plan.target);
+    return made;
+  }
   std::string reason;
   if (!platform::removeTree(*work, &reason)) {
     *error = made ? "made " + plan.target + ", but its work folder stays: " + reason

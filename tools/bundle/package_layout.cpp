@@ -39,6 +39,8 @@ PackageLayout packageLayoutFor(const BundleOptions& options, const std::string& 
   }
   p.iconName = p.name;
   p.docDir = "usr/share/doc/" + p.name;
+  // Where both formats' systemd looks for a package's units, with /usr merged or not.
+  if (options.launcherAsService) p.serviceUnit = "usr/lib/systemd/system/" + p.name + ".service";
   std::string full = p.version + "-" + p.release;
   p.fileName = options.package.format == PackageFormat::Deb ? p.name + "_" + full + "_" + architecture + ".deb"
                                                            : p.name + "-" + full + "." + architecture + ".rpm";

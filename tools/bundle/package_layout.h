@@ -26,6 +26,7 @@ struct PackageLayout {
   std::string command;       // usr/bin/<NAME> for a command-line tree; "" otherwise
   std::string docDir;        // usr/share/doc/<name>
   std::string fileName;
+  std::string serviceUnit;     // usr/lib/systemd/system/<name>.service with --launcher-as-service; "" otherwise
   std::string lintFilters;     // the .rpm's rpmlintrc beside it: NAME-VERSION-RELEASE.ARCH.rpmlintrc      // hello_1.0-1_amd64.deb | hello-1.0-1.x86_64.rpm
   // Documents and further launchers (package_extras.h): relative paths, ""
   // where there is nothing.

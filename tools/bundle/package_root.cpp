@@ -11,6 +11,8 @@
 #include "platform/file_creation.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "resource_overrides.h"
+#include "service_unit.h"
 #include "staging_area.h"
 
 namespace kvx::bundle {
@@ -63,8 +65,20 @@ bool addDesktopEntry(const Root& r) {
       return false;
     }
   }
-  return r.write(layout.desktopEntry,
-                 packagedDesktopEntry(r.request.options, layout, r.request.plan.main.mainClass));
+  const BundleOptions& options = r.request.options;
+  std::optional<std::string> entry =
+      textOrOverride(options, options.name + ".desktop",
+                     packagedDesktopEntry(options, layout, r.request.plan.main.mainClass), r.log, r.error);
+  return entry && r.write(layout.desktopEntry, *entry);
+}
+
+bool addServiceUnit(const Root& r) {
+  const PackageLayout& layout = r.request.layout;
+  if (layout.serviceUnit.empty()) return true;
+  const BundleOptions& options = r.request.options;
+  std::optional<std::string> unit =
+      textOrOverride(options, options.name + ".service", serviceUnit(options, layout), r.log, r.error);
+  return unit && r.write(layout.serviceUnit, *unit);
 }
 
 // An absolute link: /usr and the install directory may lie on different
@@ -107,7 +121,8 @@ bool addDocuments(const Root& r) {
 bool fillPackageRoot(const PackageRootRequest& request, const StepLog& log,
                      const platform::InterruptionGuard* interruptions, std::string* error) {
   Root r{request, log, interruptions, error};
-  for (bool (*step)(const Root&) : {&buildTree, &stripBinaries, &addDesktopEntry, &addCommand, &addDocumentsAndLaunchers, &addDocuments}) {
+  for (bool (*step)(const Root&) : {&buildTree, &stripBinaries, &addDesktopEntry, &addServiceUnit, &addCommand,
+                                     &addDocumentsAndLaunchers, &addDocuments}) {
     if (!step(r)) return false;
     if (interruptions && interruptions->heldSignal() != 0) {
       *error = "interrupted by " + platform::signalName(interruptions->heldSignal());

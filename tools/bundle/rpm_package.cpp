@@ -8,6 +8,7 @@
 #include "platform/archive_tree.h"
 #include "platform/file_creation.h"
 #include "platform/paths.h"
+#include "resource_overrides.h"
 #include "rpm_recipe.h"
 
 namespace kvx::bundle {
@@ -29,6 +30,8 @@ std::vector<std::string> rpmbuildArguments(const RpmRequest& r, const std::strin
       "--define", "_rpmdir " + platform::deletingLastPathComponent(r.output),
       "--define", "_build_name_fmt " + platform::lastPathComponent(r.output),
       "--define", "_tmppath " + r.workDir + "/tmp",
+      // For a recipe of the packager's own (--resource-dir).
+      "--define", "kvx_root " + r.root,
   };
   if (r.time) {
     for (const char* setting : {"_buildhost reproducible", "clamp_mtime_to_source_date_epoch 1",
@@ -53,7 +56,9 @@ bool packRpm(const RpmRequest& r, const StepLog& log, const platform::Interrupti
                                      .count());
   std::string recipe = platform::joinPath(r.workDir, r.layout.name + ".rpmbuild");
   RpmRecipeParts parts{r.options, r.layout, r.root, sharedLibraryNames(r.root, tree->files), date};
-  if (!platform::writeNewFile(recipe, rpmRecipe(parts), 0644, error)) return false;
+  std::optional<std::string> text =
+      textOrOverride(r.options, r.options.name + ".rpmbuild", rpmRecipe(parts), log, error);
+  if (!text || !platform::writeNewFile(recipe, *text, 0644, error)) return false;
   return runJdkTool("rpmbuild", *rpmbuild, rpmbuildArguments(r, recipe), log, {interruptions}, error).has_value();
 }
 

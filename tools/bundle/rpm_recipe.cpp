@@ -3,6 +3,8 @@
 #include "package_documents.h"
 #include "package_extras.h"
 #include "package_scripts.h"
+#include "service_scripts.h"
+#include "service_unit.h"
 
 namespace kvx::bundle {
 namespace {
@@ -49,7 +51,7 @@ std::string files(const RpmRecipeParts& parts) {
   const PackageLayout& layout = parts.layout;
   // Quoted: a command is named after the application, which may hold blanks.
   std::string list = "\n%files\n%defattr(-,root,root,-)\n" + layout.installDir + "\n";
-  for (const std::string* path : {&layout.desktopEntry, &layout.icon, &layout.command}) {
+  for (const std::string* path : {&layout.desktopEntry, &layout.icon, &layout.command, &layout.serviceUnit}) {
     if (!path->empty()) list += "\"/" + *path + "\"\n";
   }
   for (const std::string& path : documentAndLauncherFiles(layout)) list += "\"/" + path + "\"\n";
@@ -59,8 +61,15 @@ std::string files(const RpmRecipeParts& parts) {
 
 std::string scripts(const PackageLayout& layout) {
   std::string update = desktopCacheUpdate(!layout.desktopEntry.empty(), shipsThemeIcons(layout));
-  if (update.empty()) return "";
-  return "\n%post\n" + update + "\n%postun\n" + update;
+  std::string unit = layout.serviceUnit.empty() ? "" : serviceUnitName(layout);
+  auto service = [&](std::string (*commands)(const std::string&)) { return unit.empty() ? "" : commands(unit); };
+  std::string text;
+  for (auto [section, commands] : {std::pair{"%post", update + service(rpmServicePost)},
+                                   {"%preun", service(rpmServicePreun)},
+                                   {"%postun", update + service(rpmServicePostun)}}) {
+    if (!commands.empty()) text += "\n" + std::string(section) + "\n" + commands;
+  }
+  return text;
 }
 
 }  // namespace

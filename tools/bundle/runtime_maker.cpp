@@ -122,8 +122,9 @@ bool makeRuntime(const RuntimeRequest& request, const StepLog& log,
   platform::CaptureOptions inside{interruptions, &request.workingDirectory};
   if (request.defaultModules && !addDefaultModules(request, log, inside, *modules, error)) return false;
   int release = featureRelease(request.jdk.version);
-  std::vector<std::string> jlink = {"--add-modules", joined(*modules, ','), "--output", request.home,
-                                    "--strip-debug", "--no-man-pages", "--no-header-files"};
+  std::vector<std::string> jlink = {"--add-modules", joined(*modules, ','), "--output", request.home};
+  const std::vector<std::string>& options = request.jlinkOptions.value_or(kJlinkDefaults);
+  jlink.insert(jlink.end(), options.begin(), options.end());
   if (request.linkedModule) jlink.insert(jlink.end(), {"--module-path", joined(request.modulePath, ':')});
   if (!runJdkTool("jlink", request.jdk.tool("jlink"), withShortRunFlags(jlink), log, inside, error) ||
       !trimRuntime(request, log, inside, error)) {
