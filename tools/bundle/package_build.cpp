@@ -80,11 +80,12 @@ bool deliver(const std::string& made, const std::string& dest, const std::string
 }
 
 // The package, and for an .rpm the rpmlint filters that go with it.
-bool deliverAll(const std::string& work, const PackageLayout& layout, const std::string& dest, std::string* error) {
+bool deliverAll(const std::string& work, const PackageLayout& layout, const std::string& dest, bool shipsRuntime,
+                std::string* error) {
   if (!deliver(platform::joinPath(work, layout.fileName), dest, layout.fileName, error)) return false;
   if (layout.lintFilters.empty()) return true;
   std::string filters = platform::joinPath(work, layout.lintFilters);
-  return platform::writeNewFile(filters, rpmlintFilters(), 0644, error) &&
+  return platform::writeNewFile(filters, rpmlintFilters(shipsRuntime), 0644, error) &&
          deliver(filters, dest, layout.lintFilters, error);
 }
 
@@ -111,7 +112,7 @@ bool makePackage(const BundleOptions& options, const BundlePlan& plan, const Ste
   PackageRootRequest root{options, plan, layout, platform::joinPath(*work, "root"), date};
   bool made = platform::createDirectories(root.root, error) && fillPackageRoot(root, log, interruptions, error) &&
               pack(options, layout, *work, time, log, interruptions, error) &&
-              deliverAll(*work, layout, options.dest, error);
+              deliverAll(*work, layout, options.dest, options.runtime != RuntimeSource::None, error);
   if (options.temp) {
     if (!made) *error += " (what was made stays in " + *work + ")";
     log.note("kept the work folder " + *work);

@@ -25,7 +25,7 @@ std::string rpmRecipe(const RpmRecipeParts& parts);
 
 // The rpmlint filters (an rpmlintrc) for what a package of ours departs from
 // rpm's library and file-system rules on purpose, each with its reason.
-std::string rpmlintFilters();
+std::string rpmlintFilters(bool shipsRuntime);
 
 // A date as an rpm changelog writes it: "Thu Jan 01 1970".
 std::string rpmChangelogDate(int64_t time);
