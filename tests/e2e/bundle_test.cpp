@@ -244,6 +244,20 @@ class Bundled : public ::testing::Test {
     return build;
   }
 
+  // The command-line tree with extra content beside the input and jlink's
+  // options of the packager's choosing (header files kept).
+  static const SharedBuild& workings() {
+    static SharedBuild build("workings",
+                             {"--type", "cli", "--name", "greeter", "--input", input(), "--jdk", kJdk17, "--app-content",
+                              kSharedRoot + "workings/NOTICE," + kSharedRoot + "workings/conf", "--jlink-options",
+                              "--strip-debug --no-man-pages"},
+                             [](const std::string& dir) {
+                               writeFile(dir + "/NOTICE", "the notice\n");
+                               writeFile(dir + "/conf/greeter.conf", "loud=yes\n");
+                             });
+    return build;
+  }
+
   // The properties files, as a packager writes them: comments, a continued
   // line, each separator the format allows.
   static void writeDocumentsAndLauncher(const std::string& dir) {
@@ -606,6 +620,28 @@ TEST_F(Bundled, EachRefusalOfADocumentOrLauncherIsOneLineAndLeavesNothingBehind)
     }
   }
   EXPECT_FALSE(fs::exists(dir / "dest"));
+}
+
+TEST_F(Bundled, AppContentLiesBesideTheInputAndJlinkOptionsReplaceTheDefaults) {
+  ASSERT_EQ(workings().error(), "");
+  EXPECT_EQ(readFileOrMissing(workings().dist("greeter/NOTICE")), "the notice\n");
+  EXPECT_EQ(readFileOrMissing(workings().dist("greeter/conf/greeter.conf")), "loud=yes\n");
+  // The defaults leave out the header files; these options keep them.
+  EXPECT_TRUE(fs::exists(workings().dist("greeter/.kestrovel/jre/include/jni.h")));
+  EXPECT_FALSE(fs::exists(cli().dist("greeter/.kestrovel/jre/include")));
+  ProgramResult started = run(workings().dist("greeter/bin/greeter"), {"a"});
+  EXPECT_EQ(started.status, 0) << started.err;
+  EXPECT_TRUE(printed(started.out, "arguments = a")) << started.out;
+}
+
+TEST_F(Bundled, AResourceDirectorysDesktopEntryTakesThePlaceOfTheGeneratedOne) {
+  const std::string entry = "[Desktop Entry]\nType=Application\nName=Greeter, my way\nExec=greeter\n";
+  writeFile(dir / "resources/Greeter.desktop", entry);
+  ProgramResult made = bundle({"--name", "Greeter", "--input", input(), "--dest", dir / "dist", "--no-runtime",
+                               "--resource-dir", dir / "resources", "--verbose"});
+  ASSERT_EQ(made.status, 0) << made.err;
+  EXPECT_EQ(readFileOrMissing(dir / "dist/Greeter.app/Contents/Resources/Greeter.desktop"), entry);
+  EXPECT_NE(made.err.find("Greeter.desktop in place of the generated"), std::string::npos) << made.err;
 }
 
 TEST_F(Bundled, APreparedRuntimeIsShippedInTheFormEachTypeNeeds) {

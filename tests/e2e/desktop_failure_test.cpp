@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "test_support/x_server.h"
 #include "test_support/app_bundle.h"
 #include "base/utf.h"
 #include "test_support/dialog_standin.h"
@@ -24,44 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kJdk17 = "/usr/lib/jvm/java-17-openjdk-amd64";
-
-// An X server on a display of its own for as long as the object lives.
-class XServer {
- public:
-  XServer() {
-    if (!fs::exists("/usr/bin/Xvfb")) return;
-    for (int number = 90 + getpid() % 400; number < 600 && pid_ <= 0; number += 7) {
-      if (fs::exists("/tmp/.X11-unix/X" + std::to_string(number))) continue;
-      display_ = ":" + std::to_string(number);
-      pid_ = fork();
-      if (pid_ == 0) {
-        execl("/usr/bin/Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
-              static_cast<char*>(nullptr));
-        _exit(127);
-      }
-      for (int i = 0; i < 100 && !fs::exists("/tmp/.X11-unix/X" + std::to_string(number)); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      }
-      if (!fs::exists("/tmp/.X11-unix/X" + std::to_string(number))) stop();
-    }
-  }
-  ~XServer() { stop(); }
-  XServer(const XServer&) = delete;
-  XServer& operator=(const XServer&) = delete;
-
-  bool running() const { return pid_ > 0; }
-  const std::string& display() const { return display_; }
-
- private:
-  void stop() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
-  pid_t pid_ = -1;
-  std::string display_;
-};
 
 // Ways for an application to end, chosen by its first argument.
 const char kModes[] = R"(

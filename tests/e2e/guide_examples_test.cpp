@@ -193,6 +193,13 @@ TEST_F(GuideExamples, TheBundleSessionPrintsWhatTheGuideShows) {
   EXPECT_EQ(replaySession("bundle/session.txt", work, kJdk17), example("bundle/session.txt"));
 }
 
+TEST_F(GuideExamples, TheSessionOfServicesAndTheBuildsWorkingsPrintsWhatTheGuideShows) {
+  std::string work = dir / "work";
+  fs::create_directories(work + "/app");
+  fs::copy_file(helloJar(), work + "/app/hello.jar");
+  EXPECT_EQ(replaySession("bundle/services.txt", work, kJdk17), example("bundle/services.txt"));
+}
+
 TEST_F(GuideExamples, TheSessionOfOptionsForRealApplicationsPrintsWhatTheGuideShows) {
   std::string work = dir / "work";
   fs::create_directories(work + "/app");

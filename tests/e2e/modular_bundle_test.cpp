@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "test_support/x_server.h"
 #include "test_support/run_program.h"
 #include "test_support/temp_dir.h"
 
@@ -227,41 +228,6 @@ TEST_F(ModularBundle, AModuleThatIsNotThereOrNamesNoClassIsRefusedNamingIt) {
     EXPECT_FALSE(fs::exists(dist));
   }
 }
-
-// An X server on a display of its own for as long as the object lives.
-class XServer {
- public:
-  XServer() {
-    for (int number = 90 + getpid() % 400; number < 600 && pid_ <= 0; number += 7) {
-      std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-      if (fs::exists(socket)) continue;
-      display_ = ":" + std::to_string(number);
-      pid_ = fork();
-      if (pid_ == 0) {
-        execl("/usr/bin/Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
-              static_cast<char*>(nullptr));
-        _exit(127);
-      }
-      for (int i = 0; i < 100 && !fs::exists(socket); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      if (!fs::exists(socket)) stop();
-    }
-  }
-  ~XServer() { stop(); }
-  XServer(const XServer&) = delete;
-  XServer& operator=(const XServer&) = delete;
-  bool running() const { return pid_ > 0; }
-  const std::string& display() const { return display_; }
-
- private:
-  void stop() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
-  pid_t pid_ = -1;
-  std::string display_;
-};
 
 // Whether a window of that title appears on display within the time given.
 bool windowAppears(const std::string& display, const std::string& title, std::chrono::seconds limit) {
