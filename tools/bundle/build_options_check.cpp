@@ -44,11 +44,15 @@ bool checkAppContent(const BundleOptions& o, std::string* error) {
     }
     if (!platform::entryExists(path)) return fail(error, "--app-content " + path + ": no such file or folder");
     if (std::find(taken.begin(), taken.end(), name) != taken.end()) {
-      return fail(error, "--app-content " + path + ": \"" + name + "\" is the name of the tree's own " +
-                             (o.type == BundleType::App ? "Contents/Resources/" : "") + name);
+      std::string message = "--app-content ";
+      message.append(path).append(": \"").append(name).append("\" is the name of the tree's own ");
+      message.append(o.type == BundleType::App ? "Contents/Resources/" : "").append(name);
+      return fail(error, message);
     }
     if (!names.insert(name).second) {
-      return fail(error, "--app-content " + path + ": another content is named \"" + name + "\" too");
+      std::string message = "--app-content ";
+      message.append(path).append(": another content is named \"").append(name).append("\" too");
+      return fail(error, message);
     }
   }
   return true;

@@ -137,18 +137,21 @@ bool addExtras(const Build& b) {
 }
 
 bool makeRuntimeWithJlink(const Build& b) {
-  std::vector<std::string> jars;
   const std::vector<std::string>& classPath = b.plan.modules ? b.plan.modules->classPathJars : b.plan.jars;
+  std::vector<std::string> jars;
+  jars.reserve(classPath.size());
   for (const std::string& jar : classPath) jars.push_back(platform::joinPath(b.options.input, jar));
   std::optional<int64_t> epoch;
   if (!readSourceDateEpoch(epoch, b.error)) return false;
-  RuntimeRequest request{*b.plan.jdk, jars, b.options.addModules, b.plan.layout.runtimeHome,
-                         b.staging.directory(), epoch.has_value(), b.options.defaultModules};
+  std::vector<std::string> modulePath;
+  std::optional<std::string> linkedModule;
   if (b.plan.modules) {
-    request.modulePath = absoluteModulePaths(*b.plan.modules);
-    if (b.plan.modules->linked) request.linkedModule = moduleNameOf(b.plan.modules->mainModule);
+    modulePath = absoluteModulePaths(*b.plan.modules);
+    if (b.plan.modules->linked) linkedModule = moduleNameOf(b.plan.modules->mainModule);
   }
-  request.jlinkOptions = b.options.jlinkOptions;
+  RuntimeRequest request{*b.plan.jdk,           jars,        b.options.addModules,    b.plan.layout.runtimeHome,
+                         b.staging.directory(), epoch.has_value(), b.options.defaultModules, modulePath,
+                         linkedModule,          b.options.jlinkOptions};
   if (!b.makeParentOf(b.plan.layout.runtimeHome) || !makeRuntime(request, b.log, b.interruptions, b.error)) {
     return false;
   }

@@ -5,7 +5,10 @@ namespace {
 
 std::string joinedPaths(const std::string& base, const std::vector<std::string>& files) {
   std::string path;
-  for (const std::string& file : files) path += (path.empty() ? "" : ":") + base + "/" + file;
+  for (const std::string& file : files) {
+    if (!path.empty()) path += ':';
+    path.append(base).append("/").append(file);
+  }
   return path;
 }
 

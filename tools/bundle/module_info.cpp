@@ -121,7 +121,7 @@ std::optional<ModuleInfo> readModuleInfo(std::string_view bytes) {
   std::optional<std::vector<Constant>> pool = readConstants(reader);
   if (!pool) return std::nullopt;
   reader.skip(6);                        // access flags, this class, super class
-  reader.skip(2 * reader.number(2));     // interfaces
+  reader.skip(size_t{2} * reader.number(2));  // interfaces
   skipMembers(reader);                   // fields
   skipMembers(reader);                   // methods
   bool declaresModule = false;

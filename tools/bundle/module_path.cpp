@@ -85,13 +85,21 @@ std::optional<std::string> within(const std::optional<std::string>& directory, c
   return directory->empty() ? name : *directory + "/" + name;
 }
 
+// A module file found on the path, before describe() reads what it declares.
+ModuleFile unread(const std::string& path, const std::optional<std::string>& inInput) {
+  ModuleFile file;
+  file.path = path;
+  file.inInput = inInput;
+  return file;
+}
+
 bool addEntry(const std::string& input, const std::string& given, std::vector<ModuleFile>& modules,
               std::string* error) {
   Entry entry = placeOf(input, given);
   if (!platform::fileExists(entry.path)) return fail(error, "--module-path " + given + ": no such file or directory");
   if (!platform::isDirectory(entry.path)) {
     if (!isModuleFileName(entry.path)) return fail(error, "--module-path " + given + ": neither a jar, a jmod nor a directory");
-    modules.push_back({entry.path, entry.inInput});
+    modules.push_back(unread(entry.path, entry.inInput));
     return describe(modules.back(), error);
   }
   std::optional<std::vector<std::string>> names = platform::listDirectory(entry.path, error);
@@ -101,7 +109,7 @@ bool addEntry(const std::string& input, const std::string& given, std::vector<Mo
   for (const std::string& name : *names) {
     std::string path = platform::joinPath(entry.path, name);
     if (!isModuleFileName(name) || platform::isDirectory(path)) continue;
-    modules.push_back({path, within(entry.inInput, name)});
+    modules.push_back(unread(path, within(entry.inInput, name)));
     if (!describe(modules.back(), error)) return false;
   }
   if (modules.size() == before) return fail(error, "--module-path " + given + ": holds no jar or jmod");

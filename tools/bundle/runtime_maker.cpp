@@ -113,6 +113,8 @@ bool trimRuntime(const RuntimeRequest& request, const StepLog& log, const platfo
       .has_value();
 }
 
+std::vector<std::string> jlinkDefaults() { return {"--strip-debug", "--no-man-pages", "--no-header-files"}; }
+
 bool makeRuntime(const RuntimeRequest& request, const StepLog& log,
                  const platform::InterruptionGuard* interruptions, std::string* error) {
   std::optional<std::vector<std::string>> modules = modulesNeeded(request, log, interruptions, error);
@@ -123,7 +125,7 @@ bool makeRuntime(const RuntimeRequest& request, const StepLog& log,
   if (request.defaultModules && !addDefaultModules(request, log, inside, *modules, error)) return false;
   int release = featureRelease(request.jdk.version);
   std::vector<std::string> jlink = {"--add-modules", joined(*modules, ','), "--output", request.home};
-  const std::vector<std::string>& options = request.jlinkOptions.value_or(kJlinkDefaults);
+  const std::vector<std::string>& options = request.jlinkOptions.value_or(jlinkDefaults());
   jlink.insert(jlink.end(), options.begin(), options.end());
   if (request.linkedModule) jlink.insert(jlink.end(), {"--module-path", joined(request.modulePath, ':')});
   if (!runJdkTool("jlink", request.jdk.tool("jlink"), withShortRunFlags(jlink), log, inside, error) ||

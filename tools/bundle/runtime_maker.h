@@ -29,14 +29,14 @@ struct RuntimeRequest {
   // them so that the runtime holds the JDK's modules they require.
   std::vector<std::string> modulePath;
   std::optional<std::string> linkedModule;
-  // --jlink-options: in place of kvx-bundle's own (kJlinkDefaults).
+  // --jlink-options: in place of kvx-bundle's own (jlinkDefaults()).
   std::optional<std::vector<std::string>> jlinkOptions;
 };
 
 // What jlink is given beyond the modules and the output, unless the
 // packager gives options of their own: no debug attributes, manual pages
 // or header files, which a launched application never reads.
-inline const std::vector<std::string> kJlinkDefaults = {"--strip-debug", "--no-man-pages", "--no-header-files"};
+std::vector<std::string> jlinkDefaults();
 
 // The modules jdeps found, from its --print-module-deps output (one line of
 // names separated by commas); java.base when it printed none.
@@ -44,7 +44,7 @@ std::vector<std::string> modulesOfJdepsOutput(const std::string& output);
 
 // Makes a runtime at request.home holding the modules the jars need (found
 // with jdeps) and the added ones, without debug attributes, manual pages and
-// header files (jlink's kJlinkDefaults, or --jlink-options in their place), and with its own class-data-sharing archive, so that
+// header files (jlinkDefaults(), or --jlink-options in their place), and with its own class-data-sharing archive, so that
 // it starts as fast as a full runtime (java -Xshare:dump). A reproducible
 // runtime from a JDK whose archive differs from run to run goes without
 // one (see archiveIsStable). False with one
