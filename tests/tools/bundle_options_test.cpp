@@ -1,5 +1,6 @@
 #include "bundle/bundle_options.h"
 #include "bundle/help_text.h"
+#include "test_support/bundle_arguments.h"
 
 #include <gtest/gtest.h>
 
@@ -26,11 +27,7 @@ TEST(BundleHelp, ExplainsEveryOptionOfTheOptionTable) {
   EXPECT_NE(help.find("\n  @FILE "), std::string::npos);
 }
 
-Args withRequired(Args more) {
-  Args args = {"--name", "Hello", "--input", "in", "--dest", "out"};
-  args.insert(args.end(), more.begin(), more.end());
-  return args;
-}
+using test::withRequired;
 
 TEST(BundleOptions, ValuesFollowOrJoinTheirOptionAndRepeatsKeepTheirOrder) {
   std::string error;

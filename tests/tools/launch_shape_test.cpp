@@ -11,17 +11,14 @@
 #include "bundle/bundle_options.h"
 #include "bundle/launch_shape.h"
 #include "test_support/temp_dir.h"
+#include "test_support/bundle_arguments.h"
 
 namespace kvx::bundle {
 namespace {
 
 using Args = std::vector<std::string>;
 
-Args withRequired(Args more) {
-  Args args = {"--name", "Hello", "--input", "in", "--dest", "out"};
-  args.insert(args.end(), more.begin(), more.end());
-  return args;
-}
+using test::withRequired;
 
 TEST(LaunchShapeOptions, EachMistakeIsOneLineNamingTheOption) {
   struct Case {

@@ -10,17 +10,14 @@
 #include "bundle/bundle_options.h"
 #include "bundle/module_info.h"
 #include "bundle/module_path.h"
+#include "test_support/bundle_arguments.h"
 
 namespace kvx::bundle {
 namespace {
 
 using Args = std::vector<std::string>;
 
-Args withRequired(Args more) {
-  Args args = {"--name", "Hello", "--input", "in", "--dest", "out"};
-  args.insert(args.end(), more.begin(), more.end());
-  return args;
-}
+using test::withRequired;
 
 TEST(ModuleOptions, ThePathRepeatsAndSplitsAtColons) {
   std::string error;
