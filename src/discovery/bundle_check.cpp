@@ -162,7 +162,7 @@ bool checkArchitecture(const platform::Bundle* bundle) {
 }
 
 OptString getJavaMinVersion(const RunState& run) {
-  return plist::stringValue(run.configValue("kvx.minVersion"), "kvx.minVersion");
+  return run.configString(config::kMinVersion);
 }
 
 }  // namespace kvx

@@ -1,3 +1,5 @@
+#include "app_format/app_layout.h"
+#include "app_format/message_keys.h"
 #include "base/exception.h"
 #include "discovery/runtime_search.h"
 #include "java_runtime/runtime_bundle.h"
@@ -21,8 +23,8 @@ struct Limits {
 
 Limits configuredLimits(const RunState& run) {
   return {getJavaMinVersion(run),
-          plist::stringValue(run.configValue("kvx.maxVersion"), "kvx.maxVersion"),
-          getBooleanValue(run.infoDictionary, "kvx.allowBeta")};
+          run.configString(config::kMaxVersion),
+          run.configFlag(config::kAllowBeta)};
 }
 
 // The launch version of a plain runtime home in the application root: it is
@@ -37,10 +39,10 @@ constexpr const char* kUnknownJavaVersion = "1.7.0";
   std::optional<platform::FileLock> turn = Unpacker::takeTurn(home);
   std::string probe = platform::joinPath(home, "_kvx_testdir");
   if (platform::fileExists(probe) || !platform::createDirectory(probe)) {
-    throw MessageError("NonWritablePackDir");
+    throw MessageError(kNonWritablePackDirKey);
   }
   if (!platform::removeDirectory(probe)) KVX_TRACE("could not remove _kvx_testdir");
-  throw MessageError("torqa.InternalError", std::string("could not run unpack200"));
+  throw MessageError(kInternalErrorKey, std::string("could not run unpack200"));
 }
 
 }  // namespace
@@ -81,7 +83,7 @@ void RuntimeSearch::findOverrideOrBundledRuntime(const OptString& minVersion, co
     if (!candidate_.javaBundle) KVX_TRACE("No suitable JVM bundle found at: %@", override->c_str());
   }
   if (candidate_.javaBundle || !run_.mainBundlePath) return;
-  for (const char* place : {"Contents/Resources/jre.bundle", "Contents/PlugIns/jre.bundle"}) {
+  for (const char* place : {app_layout::kBundleRuntimeInResources, app_layout::kBundleRuntimeInPlugIns}) {
     const std::string path = platform::joinPath(*run_.mainBundlePath, place);
     candidate_.javaBundlePath = path;
     if (platform::fileExists(path)) candidate_.javaBundle = java_runtime::openRuntimeBundle(path);
@@ -99,14 +101,14 @@ void RuntimeSearch::findRuntimeInAppRoot() {
     return;
   }
   const std::string& root = *run_.appRootDir;
-  std::string bundlePath = platform::joinPath(root, ".kestrovel/jre.bundle");
+  std::string bundlePath = platform::joinPath(root, app_layout::kRuntimeBundle);
   candidate_.javaBundlePath = bundlePath;
   if (platform::isDirectory(bundlePath)) {
     candidate_.javaBundle = java_runtime::openRuntimeBundle(bundlePath);
     if (candidate_.javaBundle) return;
   }
   KVX_TRACE("no runtime shipped at %@", bundlePath.c_str());
-  std::string homePath = platform::joinPath(root, ".kestrovel/jre");
+  std::string homePath = platform::joinPath(root, app_layout::kRuntimeHome);
   candidate_.javaBundlePath = homePath;
   if (platform::isDirectory(homePath)) {
     accepted_ = kUnknownJavaVersion;
@@ -128,8 +130,8 @@ void RuntimeSearch::prepareShippedRuntime() {
 
 void RuntimeSearch::searchSequence(const OptString& minVersion, const OptString& maxVersion, bool allowBeta) {
   std::optional<StringList> sequence =
-      plist::stringArrayValue(run_.javaVMValue("SearchSequence"), "SearchSequence");
-  KVX_TRACE("search sequence %@", plist::describe(run_.javaVMValue("SearchSequence")).c_str());
+      run_.configStrings(config::kSearchSequence);
+  KVX_TRACE("search sequence %@", plist::describe(run_.configValue(config::kSearchSequence)).c_str());
   if (!sequence) {
     findPublicJavaBundle(minVersion, maxVersion, allowBeta);
     return;
@@ -147,7 +149,7 @@ void RuntimeSearch::searchSequence(const OptString& minVersion, const OptString&
         }
         case 'I':
           KVX_TRACE("checking previous installations");
-          findJavaPreviousInstallation(run_.infoDictionary, minVersion, maxVersion, allowBeta);
+          findJavaPreviousInstallation(minVersion, maxVersion, allowBeta);
           break;
         case 'R':
           KVX_TRACE("checking directory %@", argument->c_str());

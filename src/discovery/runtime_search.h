@@ -36,7 +36,7 @@ class RuntimeSearch {
 
   // The search locations. Each tries its candidates in turn until one is
   // accepted; the last one tried stays the candidate.
-  void findJavaPreviousInstallation(const plist::Value* infoDictionary, const OptString& minVersion,
+  void findJavaPreviousInstallation(const OptString& minVersion,
                                     const OptString& maxVersion, bool allowBeta);
   void findDirectoryJavaBundle(const OptString& directory, const OptString& minVersion,
                                const OptString& maxVersion, bool allowBeta);

@@ -1,5 +1,6 @@
 // The places a runtime is searched in: one given directory, the runtimes of
 // earlier installations, and the system's standard locations.
+#include "app_format/app_layout.h"
 #include "base/text.h"
 #include "discovery/runtime_order.h"
 #include "discovery/runtime_search.h"
@@ -27,10 +28,11 @@ OptString storeString(const plist::Value& store, const std::string& key) {
 std::string previousInstallationRuntime(const plist::Value& store, const std::string& appId,
                                         const std::string& dir) {
   OptString name = storeString(store, "singleBundleName" + appId + "_" + dir);
-  if (!name) return dir + "/.kestrovel/jre.bundle";
-  std::string path = dir + "/" + *name + "/Contents/Resources/jre.bundle";
+  if (!name) return dir + "/" + app_layout::kRuntimeBundle;
+  std::string bundle = dir + "/" + *name + "/";
+  std::string path = bundle + app_layout::kBundleRuntimeInResources;
   if (platform::fileExists(path)) return path;
-  return dir + "/" + *name + "/Contents/PlugIns/jre.bundle";
+  return bundle + app_layout::kBundleRuntimeInPlugIns;
 }
 
 void traceRuntimeOrder(const std::vector<RuntimeEntry>& entries) {
@@ -69,11 +71,9 @@ void RuntimeSearch::findDirectoryJavaBundle(const OptString& directory, const Op
   tryCandidate(*candidate_.javaBundlePath, minVersion, maxVersion, allowBeta);
 }
 
-void RuntimeSearch::findJavaPreviousInstallation(const plist::Value* infoDictionary,
-                                            const OptString& minVersion,
+void RuntimeSearch::findJavaPreviousInstallation(const OptString& minVersion,
                                             const OptString& maxVersion, bool allowBeta) {
-  OptString appId =
-      plist::stringValue(infoDictionary ? infoDictionary->get("kvx.appId") : nullptr, "kvx.appId");
+  OptString appId = run_.configString(config::kAppId);
   platform::UserDefaults& defaults = run_.userDefaults;
   defaults.addSuiteNamed(kInstallationsSuite);
   std::optional<plist::Value> store = defaults.dictionaryForKey(kInstallationsKey);

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "base/exception.h"
-#include "base/message_keys.h"
+#include "app_format/message_keys.h"
 #include "entry/entry_points.h"
 #include "platform/executable_path.h"
 #include "platform/paths.h"

@@ -19,15 +19,14 @@ void installCommandLineState(RunState& run, const plist::Value& configuration) {
   g_cli = true;
   run.commandLine = true;
   run.guiLauncher = false;
-  const plist::Value* service = configuration.get("kvx.service");
-  run.serviceMode = service && service->isString() ? OptString(service->str()) : std::nullopt;
   run.infoDictionary = &configuration;
+  run.serviceMode = run.configString(config::kService);
   // Raised only now, with the command-line road set, so that the error reaches standard error.
   const std::string& path = requireExecutablePath(run);
   run.launcherDirAndName = path;
   run.launcherDirInApp = platform::deletingLastPathComponent(path);
   KVX_TRACE("service mode: %@ %@", plist::describe(run.serviceMode).c_str(),
-            plist::describe(service).c_str());
+            plist::describe(run.configValue(config::kService)).c_str());
 }
 
 // The status to end with, or nothing when the application is to be launched.

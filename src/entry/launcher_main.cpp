@@ -13,7 +13,7 @@
 #include "launcher/messages.h"
 #include "platform/paths.h"
 #include "run/diagnostic_log.h"
-#include "base/message_keys.h"
+#include "app_format/message_keys.h"
 #include "run/globals.h"
 
 namespace kvx {
@@ -89,11 +89,11 @@ int runConfiguredRoad(RunState& run) {
   } catch (const PlatformException& e) {
     KVX_ALWAYS_LOG("%s: %s", e.name().c_str(), e.reason().c_str());
     traceStack(e);
-    displayError(run, "torqa.InternalError", std::string(e.what()));
+    displayError(run, kInternalErrorKey, std::string(e.what()));
   } catch (const std::exception& e) {
     // Anything else would end the process without a word to the user.
     KVX_ALWAYS_LOG("%s: %s", "std::exception", e.what());
-    displayError(run, "torqa.InternalError", std::string(e.what()));
+    displayError(run, kInternalErrorKey, std::string(e.what()));
   }
   return 1;
 }

@@ -7,10 +7,6 @@
 namespace kvx::java_runtime {
 namespace {
 
-// Where an information dictionary names the runtime's version.
-constexpr const char* kJavaVMKey = "JavaVM";
-constexpr const char* kJVMVersionKey = "JVMVersion";
-
 // Its executable is the very file the launch will open, so that the file
 // whose processor is checked is the one that is loaded.
 std::shared_ptr<platform::Bundle> openPlainHome(const std::string& directory, const std::string& version) {

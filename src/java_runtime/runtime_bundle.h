@@ -12,6 +12,12 @@
 
 namespace kvx::java_runtime {
 
+// Where a runtime's information dictionary names its version and vendor:
+// "JavaVM" → "JVMVersion", "JVMVendor".
+inline constexpr const char* kJavaVMKey = "JavaVM";
+inline constexpr const char* kJVMVersionKey = "JVMVersion";
+inline constexpr const char* kJVMVendorKey = "JVMVendor";
+
 // Opens a runtime directory as a bundle; null when there is no directory there.
 std::shared_ptr<platform::Bundle> openRuntimeBundle(const std::string& directory);
 

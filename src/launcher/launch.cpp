@@ -2,7 +2,7 @@
 #include <string>
 
 #include "base/exception.h"
-#include "base/message_keys.h"
+#include "app_format/message_keys.h"
 #include "java_runtime/runtime_layout.h"
 #include "launcher/launch_library.h"
 #include "launcher/launcher.h"
@@ -83,7 +83,7 @@ void traceVector(int argc, char** argv) {
 int Launcher::launch() {
   if (!runtime) {
     KVX_TRACE("no suitable JRE found.");
-    displayError(run, "AppleJavaMinVersionError", getJavaMinVersion(run), run.applicationName());
+    displayError(run, kMinVersionErrorKey, getJavaMinVersion(run), run.applicationName());
     return 1;
   }
 

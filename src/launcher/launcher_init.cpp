@@ -1,8 +1,9 @@
 // Creating the Launcher fixes the paths every other step resolves against.
 #include <algorithm>
 
+#include "app_format/app_layout.h"
+#include "app_format/message_keys.h"
 #include "base/exception.h"
-#include "base/message_keys.h"
 #include "launcher/launcher.h"
 #include "platform/dictionary_file.h"
 #include "platform/paths.h"
@@ -55,7 +56,7 @@ void placeApplicationRoot(RunState& run, const std::string& baseDir) {
     return;
   }
   run.appRootDir = platform::standardizePath(platform::joinPath(*run.launcherDirInApp, baseDir));
-  if (getBooleanValue(run.infoDictionary, "kvx.inSingleBundle")) {
+  if (run.configFlag(config::kInSingleBundle)) {
     run.mainBundlePath = platform::standardizePath(platform::joinPath(*run.appRootDir, "../../.."));
   }
 }
@@ -71,17 +72,17 @@ std::shared_ptr<Launcher> Launcher::launcher(RunState& run) {
 Launcher& Launcher::init() {
   if (!run.infoDictionary) adoptMainBundle(run);
 
-  OptString baseDir = plist::stringValue(run.configValue("kvx.baseDir"), "kvx.baseDir");
+  OptString baseDir = run.configString(config::kBaseDir);
   if (baseDir) {
     placeApplicationRoot(run, *baseDir);
   } else {
     run.appRootDir = run.launcherDirAndName
-                         ? OptString(*run.launcherDirAndName + ".app/Contents/Resources/app")
+                         ? OptString(*run.launcherDirAndName + ".app/" + app_layout::kBundleAppRoot)
                          : std::nullopt;
     // Substituted now: it sees the new application root but the previous
     // launcher directory, and no runtime yet.
     OptString launcherDir = kvx::replaceVariables(
-        run, std::nullopt, plist::stringValue(run.configValue("kvx.launcherDir"), "kvx.launcherDir"));
+        run, std::nullopt, run.configString(config::kLauncherDir));
     run.launcherDirInApp = (launcherDir && run.appRootDir)
                                ? OptString(platform::joinPath(*run.appRootDir, *launcherDir))
                                : run.appRootDir;

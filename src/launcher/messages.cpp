@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app_format/app_layout.h"
 #include "launcher/builtin_messages.h"
 #include "launcher/message_format.h"
 #include "platform/localized_bundle.h"
@@ -15,7 +16,7 @@ namespace {
 std::optional<platform::LocalizedBundle> openMessagesBundle(const RunState& run) {
   if (!run.appRootDir) return std::nullopt;
   return platform::LocalizedBundle::open(
-      platform::joinPath(*run.appRootDir, ".kestrovel/Messages.bundle"));
+      platform::joinPath(*run.appRootDir, app_layout::kMessagesBundle));
 }
 
 // The text of key in the application's own messages, or nullopt when it has

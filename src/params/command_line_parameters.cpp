@@ -28,7 +28,7 @@ void appendCommandLineParameters(const std::vector<std::string>& arguments, bool
 }
 
 void JavaParameters::addCommandLineParameters(StringList& options, StringList& args) const {
-  const bool allow = getBooleanValue(run_.infoDictionary, "kvx.allowPassthrough");
+  const bool allow = run_.configFlag(config::kAllowPassthrough);
   appendCommandLineParameters(run_.arguments, allow, options, args);
 }
 

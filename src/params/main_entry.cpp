@@ -12,10 +12,10 @@ std::vector<std::string> MainEntry::launchEntries() const {
 std::string MainEntry::text() const { return isModule ? "-m " + name : name; }
 
 std::optional<MainEntry> configuredMainEntry(const RunState& run) {
-  if (OptString module = plist::stringValue(run.configValue("kvx.mainModule"), "kvx.mainModule")) {
+  if (OptString module = run.configString(config::kMainModule)) {
     return MainEntry{true, *module};
   }
-  if (OptString mainClass = plist::stringValue(run.javaVMValue("MainClass"), "MainClass")) {
+  if (OptString mainClass = run.configString(config::kMainClass)) {
     return MainEntry{false, *mainClass};
   }
   return std::nullopt;

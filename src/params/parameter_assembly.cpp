@@ -25,9 +25,8 @@ void setLocaleFromUserDefaults(const RunState& run) {
   if (locale && locale->isString()) platform::setEnvIfUnset("LANG", locale->str() + ".UTF-8");
 }
 
-OptString configuredString(const JavaParameters& parameters, const RunState& run,
-                           std::string_view key) {
-  return parameters.replaceVariables(plist::stringValue(run.javaVMValue(key), key));
+OptString configuredString(const JavaParameters& parameters, const RunState& run, const config::Key& key) {
+  return parameters.replaceVariables(run.configString(key));
 }
 
 // The launcher's path stem followed by suffix; absent while the stem is.
@@ -37,12 +36,12 @@ OptString besideLauncher(const RunState& run, const char* suffix) {
 }
 
 void changeWorkingDirectory(const JavaParameters& parameters, const RunState& run) {
-  OptString wd = configuredString(parameters, run, "WorkingDirectory");
+  OptString wd = configuredString(parameters, run, config::kWorkingDirectory);
   if (!wd) {
     // A GUI application runs in its bundle; a command-line one where it was
     // started, and so does a GUI one whose configuration keeps the directory
     // (a file named on its command line is then found where the user is).
-    bool keep = getBooleanValue(run.infoDictionary, "kvx.keepWorkingDirectory");
+    bool keep = run.configFlag(config::kKeepWorkingDirectory);
     if (run.guiLauncher && run.mainBundlePath && !keep) platform::changeCurrentDirectory(*run.mainBundlePath);
     return;
   }
@@ -57,7 +56,7 @@ void changeWorkingDirectory(const JavaParameters& parameters, const RunState& ru
 
 void addPathOptions(const JavaParameters& parameters, const RunState& run, StringList& options,
                     const OptString& classPath) {
-  OptString splash = configuredString(parameters, run, "SplashFile");
+  OptString splash = configuredString(parameters, run, config::kSplashFile);
   if (splash) options.push_back("-splash:" + *splash);
 
   OptString resolvedClassPath = JavaParameters::resolveArtifactPath(classPath);
@@ -65,7 +64,7 @@ void addPathOptions(const JavaParameters& parameters, const RunState& run, Strin
     options.push_back("-Djava.class.path=" + *resolvedClassPath);
   }
   OptString modulePath =
-      JavaParameters::resolveArtifactPath(configuredString(parameters, run, "ModulePath"));
+      JavaParameters::resolveArtifactPath(configuredString(parameters, run, config::kModulePath));
   if (modulePath && !modulePath->empty()) {
     options.push_back("-p");
     options.push_back(*modulePath);
@@ -77,10 +76,10 @@ void addPathOptions(const JavaParameters& parameters, const RunState& run, Strin
   std::string stem = run.launcherDirAndName.value_or("");
   if (isStartedWithoutBundle()) {
     KVX_TRACE("Started without bundle. Setting icon.");
-    OptString icon = plist::stringValue(run.configValue("CFBundleIconFile"), "CFBundleIconFile");
+    OptString icon = run.configString(config::kIconFile);
     if (icon) options.push_back("-Xdock:icon=" + stem + ".app/Contents/Resources/" + *icon);
   }
-  OptString name = plist::stringValue(run.configValue("CFBundleName"), "CFBundleName");
+  OptString name = run.configString(config::kName);
   if (name) options.push_back("-Xdock:name=" + *name);
 }
 
@@ -94,15 +93,14 @@ void addLauncherProperties(const RunState& run, StringList& options) {
     return;
   }
   options.push_back("-Dtorqa.moduleName=" + stem);
-  OptString configFileId = plist::stringValue(run.configValue("kvx.configFileId"), "kvx.configFileId");
+  OptString configFileId = run.configString(config::kConfigFileId);
   if (configFileId) options.push_back("-Dkvx.configFileId=" + *configFileId);
   if (run.serviceMode) options.push_back("-Dkvx.service=" + *run.serviceMode);
 }
 
 StringList configuredArguments(const JavaParameters& parameters, const RunState& run) {
   StringList args;
-  std::optional<StringList> configured =
-      plist::stringArrayValue(run.javaVMValue("ArgumentArray"), "ArgumentArray");
+  std::optional<StringList> configured = run.configStrings(config::kArguments);
   if (!configured) return args;
   for (const std::string& argument : *configured) {
     args.push_back(parameters.replaceVariables(argument).value_or(""));
@@ -125,11 +123,10 @@ OptString JavaParameters::replaceVariables(const OptString& text) const {
 
 OptString JavaParameters::addOptionSources(StringList& options, OptString start, bool withVersionOptions) {
   ClassPathDraft classPath(std::move(start));
-  addPredefinedOptionsTo(plist::stringArrayValue(run_.javaVMValue("VMOptionArray"), "VMOptionArray"),
-                         options, classPath);
+  addPredefinedOptionsTo(run_.configStrings(config::kVMOptions), options, classPath);
   if (withVersionOptions) {
     std::optional<StringList> versionOptions = versionSpecificOptions(
-        run_.javaVMValue("VersionSpecificVMOptions"), runtime_.javaVersion, runtime_.javaMajorVersion);
+        run_.configValue(config::kVersionSpecificVMOptions), runtime_.javaVersion, runtime_.javaMajorVersion);
     if (versionOptions) addPredefinedOptionsTo(versionOptions, options, classPath);
   }
   // Paths the launcher derived from where it lies: read as they are, never
@@ -150,7 +147,7 @@ void JavaParameters::readJavaParameters(StringList& options, std::optional<MainE
   changeWorkingDirectory(*this, run_);
 
   options.clear();
-  OptString classPath = addOptionSources(options, configuredString(*this, run_, "ClassPath"), true);
+  OptString classPath = addOptionSources(options, configuredString(*this, run_, config::kClassPath), true);
   addPathOptions(*this, run_, options, classPath);
   addLauncherProperties(run_, options);
 
@@ -158,13 +155,13 @@ void JavaParameters::readJavaParameters(StringList& options, std::optional<MainE
   addCommandLineParameters(options, given);
   // The configured arguments come first; with kvx.argumentsOnlyWhenNone they
   // are defaults instead, used only when the command line brings none.
-  bool onlyWhenNone = getBooleanValue(run_.infoDictionary, "kvx.argumentsOnlyWhenNone");
+  bool onlyWhenNone = run_.configFlag(config::kArgumentsOnlyWhenNone);
   args = onlyWhenNone && !given.empty() ? StringList() : configuredArguments(*this, run_);
   args.insert(args.end(), given.begin(), given.end());
   removeRuntimeOverrides(options);
 
   main = configuredMainEntry(run_);
-  if (firstThread) *firstThread = getBooleanValue(run_.configValue("JavaVM"), "StartOnMainThread");
+  if (firstThread) *firstThread = run_.configFlag(config::kStartOnMainThread);
 }
 
 }  // namespace kvx

@@ -1,14 +1,15 @@
 #include "params/runtime_version_options.h"
 
+#include "app_format/config_keys.h"
+#include "base/exception.h"
 #include "base/text.h"
 #include "base/utf.h"
 #include "run/diagnostic_log.h"
-#include "base/exception.h"
 
 namespace kvx {
 namespace {
 
-constexpr std::string_view kKey = "VersionSpecificVMOptions";
+constexpr std::string_view kKey = config::kVersionSpecificVMOptions.name;
 
 std::vector<std::string> optionsOf(const plist::Value& list) {
   std::optional<std::vector<std::string>> options = plist::stringArrayValue(&list, kKey);

@@ -8,12 +8,9 @@
 namespace kvx {
 namespace {
 
-// The application's identifier; a value that is no string is not one.
 OptString bundleIdentifier(const RunState& run) {
-  const plist::Value* id = run.configValue("CFBundleIdentifier");
-  if (id && id->isString() && !id->str().empty()) return id->str();
-  if (id) KVX_TRACE("CFBundleIdentifier is no text, not used for the user's options file");
-  return std::nullopt;
+  OptString id = run.configString(config::kIdentifier);
+  return id && !id->empty() ? id : std::nullopt;
 }
 
 }  // namespace

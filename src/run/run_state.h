@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app_format/config_keys.h"
 #include "platform/bundle.h"
 #include "platform/user_defaults.h"
 #include "plist/plist.h"
@@ -56,10 +57,14 @@ struct RunState {
   // The service mode of a command-line service launcher (s_serviceMode).
   OptString serviceMode;
 
-  // The configuration value under key at the top level, or null.
-  const plist::Value* configValue(std::string_view key) const;
-  // The configuration value under "JavaVM" → key, or null.
-  const plist::Value* javaVMValue(std::string_view key) const;
+  // The configuration's value under key, at the key's place, or null.
+  const plist::Value* configValue(const config::Key& key) const;
+  // The value of a string key, of a key holding an array of strings, of a
+  // boolean key (absent is false). A value of another type ends the start
+  // (PlatformException naming the key) or counts as absent, as the key says.
+  OptString configString(const config::Key& key) const;
+  std::optional<StringList> configStrings(const config::Key& key) const;
+  bool configFlag(const config::Key& key) const;
   // The application's name for a person: "CFBundleName" when it is text,
   // else the launcher's own name; nullopt before either is known.
   OptString applicationName() const;
@@ -72,8 +77,5 @@ struct RunState {
 // path and the bundle that holds it, and the standard user defaults; nothing
 // fixed yet.
 RunState startingRunState(int argc, char** argv);
-
-// The dictionary's value under key read as a boolean; absent is false.
-bool getBooleanValue(const plist::Value* dictionary, std::string_view key);
 
 }  // namespace kvx

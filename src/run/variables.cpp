@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/exception.h"
-#include "base/message_keys.h"
+#include "app_format/message_keys.h"
 #include "java_runtime/runtime_layout.h"
 #include "platform/bundle.h"
 #include "platform/files.h"
@@ -104,7 +104,7 @@ class Sources {
   // them in the root, a tree with bin/ in lib/).
   std::optional<std::string> appDir() const {
     if (!run_.appRootDir) return std::nullopt;
-    OptString below = plist::stringValue(run_.configValue("kvx.appDir"), "kvx.appDir");
+    OptString below = run_.configString(config::kAppDir);
     if (!below || below->empty()) return run_.appRootDir;
     return platform::joinPath(*run_.appRootDir, *below);
   }

@@ -29,8 +29,7 @@ bool isFolderName(const std::string& name) {
 }  // namespace
 
 std::optional<std::string> applicationFolderName(const RunState& run, std::string* why) {
-  const plist::Value* id = run.configValue("CFBundleIdentifier");
-  if (id && id->isString() && isFolderName(id->str())) return id->str();
+  if (OptString id = run.configString(config::kIdentifier); id && isFolderName(*id)) return id;
   if (!run.launcherDirAndName) {
     *why = "the application has no CFBundleIdentifier and the launcher's path is unknown";
     return std::nullopt;

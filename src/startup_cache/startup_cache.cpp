@@ -200,7 +200,7 @@ StringList cacheOptions(const RunState& run, const CachePlan& plan) {
 
 StringList startupCacheOptions(const RunState& run, const RuntimeChoice& runtime, const StringList& options,
                                const std::string& mainClass) {
-  if (!getBooleanValue(run.infoDictionary, "kvx.startupCache")) {
+  if (!run.configFlag(config::kStartupCache)) {
     KVX_TRACE("startup cache: off (kvx.startupCache is not set)");
     return {};
   }

@@ -217,8 +217,10 @@ class FindJavaPreviousInstallation : public SearchTest {
     test::writePlistWithPython(dir / "config/kestrovel/preferences/com.kestrovel.installations.plist",
                                R"({"/com/kestrovel/installations/": {)" + entriesJson + "}}", false);
   }
-  void find(const OptString& max = std::nullopt) {
-    search.findJavaPreviousInstallation(&config, std::nullopt, max, false);
+  void find(const OptString& max = std::nullopt) { findWith(config, std::nullopt, max); }
+  void findWith(const plist::Value& configuration, const OptString& min, const OptString& max) {
+    run.infoDictionary = &configuration;
+    search.findJavaPreviousInstallation(min, max, false);
   }
 
   test::ScopedEnv configHome{"XDG_CONFIG_HOME", dir / "config"};
@@ -242,11 +244,11 @@ TEST_F(FindJavaPreviousInstallation, TriesInstallationsInListOrder) {
   find("17");
   EXPECT_EQ(accepted(), "11.0.2");
 
-  search.findJavaPreviousInstallation(&config, "12", std::nullopt, false);
+  findWith(config, "12", std::nullopt);
   EXPECT_EQ(accepted(), "17.0.2");
   EXPECT_EQ(candidate().javaBundlePath, b + "/App B.app/Contents/PlugIns/jre.bundle");
 
-  search.findJavaPreviousInstallation(&config, "18", std::nullopt, false);
+  findWith(config, "18", std::nullopt);
   EXPECT_EQ(accepted(), "21.0.1");
   EXPECT_EQ(candidate().javaBundlePath, c + "/.kestrovel/jre.bundle");
 }
@@ -276,10 +278,11 @@ TEST_F(FindJavaPreviousInstallation, NeedsTheApplicationIdAndTheStore) {
 
   writeStore(R"("allinstdirs1234": ")" + dir / "a" + R"(", "allinstdirs999": 5)");
   plist::Value noId = plist::Value::dictionary({});
-  search.findJavaPreviousInstallation(&noId, std::nullopt, std::nullopt, false);
-  search.findJavaPreviousInstallation(nullptr, std::nullopt, std::nullopt, false);
+  findWith(noId, std::nullopt, std::nullopt);
+  run.infoDictionary = nullptr;
+  search.findJavaPreviousInstallation(std::nullopt, std::nullopt, false);
   plist::Value otherId = plist::Value::dictionary({{"kvx.appId", plist::Value::string("999")}});
-  search.findJavaPreviousInstallation(&otherId, std::nullopt, std::nullopt, false);
+  findWith(otherId, std::nullopt, std::nullopt);
   EXPECT_EQ(candidate().javaBundlePath, std::nullopt);
   EXPECT_EQ(accepted(), std::nullopt);
 

@@ -690,13 +690,13 @@ TEST_F(Bundled, WithoutARuntimeTheInstalledOnesServeWithinTheRangeTheClassesNeed
   EXPECT_TRUE(printed(tooOld.out, "date = 2024-02-29")) << tooOld.out;
   EXPECT_EQ(tooOld.out.find("java.home = " + dir / "old-java"), std::string::npos) << tooOld.out;
 
-  // A range nobody meets: the application's own English text says so.
+  // A range nobody meets: the launcher's English text says so, naming the application.
   ProgramResult picky = bundle({"--type", "cli", "--name", "picky", "--input", input(), "--dest",
                                 dir / "dist", "--no-runtime", "--min-java", "99"});
   ASSERT_EQ(picky.status, 0) << picky.err;
   ProgramResult refused = run(dir / "dist/picky/bin/picky", {});
   EXPECT_EQ(refused.status, 1);
-  EXPECT_EQ(refused.err, "ERROR: picky needs Java 99 or later. Please install it and start picky again.\n");
+  EXPECT_EQ(refused.err, "ERROR: Java 99 or later is needed to run picky. Please install it and start the application again.\n");
 }
 
 // A JDK whose jdeps fails the way the real one does, with its own message.

@@ -170,26 +170,5 @@ TEST_F(LauncherInitTest, EachCallMakesANewLauncherWithFieldsAtTheirStart) {
   EXPECT_EQ(run.mainBundlePath, run.mainBundle.path);
 }
 
-TEST(GetBooleanValue, ReadsBooleansNumbersAndStrings) {
-  const struct {
-    Value value;
-    bool expected;
-  } cases[] = {
-      {str("YES"), true},        {str("true"), true},      {str("1"), true},
-      {str(" +0012"), true},     {str("y"), true},         {str("T"), true},
-      {str("NO"), false},        {str("0"), false},        {str(""), false},
-      {str("false"), false},     {str("-0"), false},       {str("on"), false},
-      {Value::boolean(true), true}, {Value::boolean(false), false},
-      {Value::integer(0), false},   {Value::integer(-2), true},
-  };
-  for (const auto& c : cases) {
-    Value dictionary = Value::dictionary({{"key", c.value}});
-    EXPECT_EQ(getBooleanValue(&dictionary, "key"), c.expected) << plist::describe(c.value);
-  }
-  Value empty = Value::dictionary({});
-  EXPECT_FALSE(getBooleanValue(&empty, "key"));
-  EXPECT_FALSE(getBooleanValue(nullptr, "key"));
-}
-
 }  // namespace
 }  // namespace kvx

@@ -1,7 +1,6 @@
 #include "added_launcher_configuration.h"
 
-#include <algorithm>
-
+#include "configuration_entry.h"
 #include "desktop_entry.h"
 #include "platform/paths.h"
 
@@ -14,11 +13,6 @@ std::string identifierPart(std::string name) {
     if (c == '_') c = '-';
   }
   return name;
-}
-
-void replaceEntry(plist::Dictionary& dict, const std::string& key, plist::Value value) {
-  auto entry = std::find_if(dict.begin(), dict.end(), [&](const auto& item) { return item.first == key; });
-  if (entry != dict.end()) entry->second = std::move(value);
 }
 
 }  // namespace
@@ -52,8 +46,8 @@ plist::Value addedLauncherConfiguration(const ConfigurationParts& parts, const A
   // Contents/MacOS/NAME: the root is Contents/Resources/app, and the bundle
   // three levels above it holds the runtime in Contents/PlugIns.
   plist::Dictionary dict = configuration.entries();
-  replaceEntry(dict, "kvx.baseDir", plist::Value::string("../Resources/app"));
-  dict.emplace_back("kvx.inSingleBundle", plist::Value::boolean(true));
+  replaceEntry(dict, config::kBaseDir, plist::Value::string("../Resources/app"));
+  addEntry(dict, config::kInSingleBundle, plist::Value::boolean(true));
   return plist::Value::dictionary(std::move(dict));
 }
 

@@ -1,5 +1,6 @@
 #include "app_configuration.h"
 
+#include "configuration_entry.h"
 #include "file_association.h"
 #include "launch_shape.h"
 #include "module_configuration.h"
@@ -16,8 +17,8 @@ plist::Value texts(const std::vector<std::string>& values) {
   return plist::Value::array(std::move(items));
 }
 
-void addIfGiven(plist::Dictionary& dict, const char* key, const std::optional<std::string>& value) {
-  if (value) dict.emplace_back(key, text(*value));
+void addIfGiven(plist::Dictionary& dict, const config::Key& key, const std::optional<std::string>& value) {
+  if (value) addEntry(dict, key, text(*value));
 }
 
 plist::Value javaVM(const ConfigurationParts& parts) {
@@ -27,14 +28,14 @@ plist::Value javaVM(const ConfigurationParts& parts) {
   if (parts.modules) {
     addModuleKeys(vm, vmOptions, parts.layout, *parts.modules);
   } else {
-    vm.emplace_back("MainClass", text(parts.main.mainClass));
-    vm.emplace_back("ClassPath", text(options.classPath
+    addEntry(vm, config::kMainClass, text(parts.main.mainClass));
+    addEntry(vm, config::kClassPath, text(options.classPath
                                           ? chosenClassPath(parts.layout, parts.main.mainJar, *options.classPath)
                                           : classPathOf(parts.layout, parts.main.mainJar, parts.jars)));
   }
-  if (!vmOptions.empty()) vm.emplace_back("VMOptionArray", texts(vmOptions));
-  if (!options.arguments.empty()) vm.emplace_back("ArgumentArray", texts(options.arguments));
-  if (options.runtime == RuntimeSource::None) vm.emplace_back("SearchSequence", texts({"EJAVA_HOME", "Y"}));
+  if (!vmOptions.empty()) addEntry(vm, config::kVMOptions, texts(vmOptions));
+  if (!options.arguments.empty()) addEntry(vm, config::kArguments, texts(options.arguments));
+  if (options.runtime == RuntimeSource::None) addEntry(vm, config::kSearchSequence, texts({"EJAVA_HOME", "Y"}));
   addLaunchShapeJavaVMKeys(vm, options, parts.layout);
   return plist::Value::dictionary(std::move(vm));
 }
@@ -43,18 +44,18 @@ plist::Value javaVM(const ConfigurationParts& parts) {
 // version, description, icon.
 void addDescription(plist::Dictionary& dict, const ConfigurationParts& parts) {
   const BundleOptions& options = parts.options;
-  dict.emplace_back("CFBundleName", text(options.name));
+  addEntry(dict, config::kName, text(options.name));
   if (options.type == BundleType::App) {
-    dict.emplace_back("CFBundleExecutable", text(options.name));
-    dict.emplace_back("CFBundlePackageType", text("APPL"));
-    dict.emplace_back("CFBundleInfoDictionaryVersion", text("6.0"));
+    addEntry(dict, config::kExecutable, text(options.name));
+    addEntry(dict, config::kPackageType, text("APPL"));
+    addEntry(dict, config::kInfoDictionaryVersion, text("6.0"));
   }
-  addIfGiven(dict, "CFBundleIdentifier", options.identifier);
-  addIfGiven(dict, "CFBundleShortVersionString", options.appVersion);
-  addIfGiven(dict, "CFBundleVersion", options.appVersion);
-  addIfGiven(dict, "CFBundleGetInfoString", options.description);
-  addIfGiven(dict, "kvx.vendor", options.vendor);
-  addIfGiven(dict, "CFBundleIconFile", parts.iconFile);
+  addIfGiven(dict, config::kIdentifier, options.identifier);
+  addIfGiven(dict, config::kShortVersion, options.appVersion);
+  addIfGiven(dict, config::kVersion, options.appVersion);
+  addIfGiven(dict, config::kGetInfo, options.description);
+  addIfGiven(dict, config::kVendor, options.vendor);
+  addIfGiven(dict, config::kIconFile, parts.iconFile);
 }
 
 // The documents the application opens; an app tree carries their icons in
@@ -66,7 +67,7 @@ void addDocumentTypes(plist::Dictionary& dict, const BundleOptions& options) {
     bool shipped = association.icon && options.type == BundleType::App;
     iconFiles.push_back(shipped ? associationIconFile(association) : "");
   }
-  dict.emplace_back("CFBundleDocumentTypes", documentTypes(options.fileAssociations, options.name, iconFiles));
+  addEntry(dict, config::kDocumentTypes, documentTypes(options.fileAssociations, options.name, iconFiles));
 }
 
 }  // namespace
@@ -85,19 +86,19 @@ plist::Value applicationConfiguration(const ConfigurationParts& parts) {
   plist::Dictionary dict;
   addDescription(dict, parts);
   addDocumentTypes(dict, options);
-  if (options.type == BundleType::Cli) dict.emplace_back("kvx.baseDir", text(".."));
+  if (options.type == BundleType::Cli) addEntry(dict, config::kBaseDir, text(".."));
   // A shipped runtime is used whatever its version; the minimum still keeps
   // a runtime named with -jvm= from being one that cannot load the classes,
   // and completes the message shown when no runtime is found.
-  dict.emplace_back("kvx.minVersion", text(options.minJava.value_or(parts.main.minimumJava)));
-  addIfGiven(dict, "kvx.maxVersion", options.maxJava);
-  if (parts.modules) dict.emplace_back("kvx.mainModule", text(parts.modules->mainModule));
+  addEntry(dict, config::kMinVersion, text(options.minJava.value_or(parts.main.minimumJava)));
+  addIfGiven(dict, config::kMaxVersion, options.maxJava);
+  if (parts.modules) addEntry(dict, config::kMainModule, text(parts.modules->mainModule));
   // Applications made here start faster from their second start on.
-  if (options.startupCache) dict.emplace_back("kvx.startupCache", plist::Value::boolean(true));
+  if (options.startupCache) addEntry(dict, config::kStartupCache, plist::Value::boolean(true));
   addLaunchShapeKeys(dict, options);
   // A service's launcher takes its action word and hands it on (run).
-  if (options.launcherAsService) dict.emplace_back("kvx.service", text(kSystemdServiceMode));
-  dict.emplace_back("JavaVM", javaVM(parts));
+  if (options.launcherAsService) addEntry(dict, config::kService, text(kSystemdServiceMode));
+  addEntry(dict, config::kJavaVM, javaVM(parts));
   return plist::Value::dictionary(std::move(dict));
 }
 

@@ -4,7 +4,6 @@
 
 #include "app_configuration.h"
 #include "app_content.h"
-#include "default_messages.h"
 #include "desktop_entry.h"
 #include "module_files.h"
 #include "module_hints.h"
@@ -79,12 +78,9 @@ bool copyAppContent(const Build& b) {
   return true;
 }
 
+// Without one, the launcher shows its own English texts.
 bool shipMessages(const Build& b) {
-  if (b.options.messages) return b.copy(*b.options.messages, b.plan.layout.messagesBundle);
-  if (b.plan.inputHasMessages && b.options.type == BundleType::App) return true;
-  std::string strings = b.plan.layout.messagesBundle + "/Contents/Resources/en.lproj/Localizable.strings";
-  return b.makeParentOf(strings) &&
-         platform::writeNewFile(b.at(strings), defaultLocalizableStrings(b.options.name), 0644, b.error);
+  return !b.options.messages || b.copy(*b.options.messages, b.plan.layout.messagesBundle);
 }
 
 bool shipIcon(const Build& b) {

@@ -1,5 +1,7 @@
 #include "bundle_layout.h"
 
+#include "app_format/app_layout.h"
+
 namespace kvx::bundle {
 
 BundleLayout layoutFor(BundleType type, const std::string& name) {
@@ -8,11 +10,11 @@ BundleLayout layoutFor(BundleType type, const std::string& name) {
     return BundleLayout{
         name + ".app",
         "Contents/MacOS/" + name,
-        "Contents/Resources/app",
+        app_layout::kBundleAppRoot,
         "${launcher:sys.appRootDir}",
-        "Contents/PlugIns/jre.bundle",
-        "Contents/PlugIns/jre.bundle/Contents/Home",
-        "Contents/Resources/app/.kestrovel/Messages.bundle",
+        app_layout::kBundleRuntimeInPlugIns,
+        std::string(app_layout::kBundleRuntimeInPlugIns) + "/Contents/Home",
+        std::string(app_layout::kBundleAppRoot) + "/" + app_layout::kMessagesBundle,
         "Contents/Resources",
         "Contents/Info.plist",
     };
@@ -23,9 +25,9 @@ BundleLayout layoutFor(BundleType type, const std::string& name) {
       "bin/" + name,
       "lib",
       "${launcher:sys.appRootDir}/lib",
-      ".kestrovel/jre",
-      ".kestrovel/jre",
-      ".kestrovel/Messages.bundle",
+      app_layout::kRuntimeHome,
+      app_layout::kRuntimeHome,
+      app_layout::kMessagesBundle,
       "",
       "",
   };

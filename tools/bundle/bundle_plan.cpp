@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "icon_file.h"
+#include "app_format/app_layout.h"
 #include "base/utf.h"
+#include "icon_file.h"
 #include "java_version.h"
 #include "launch_shape.h"
 #include "messages_bundle.h"
@@ -42,7 +43,7 @@ bool planInput(const BundleOptions& options, BundlePlan& plan, std::string* erro
                              ": a file name that is not UTF-8; the application could not name it");
     }
     if (file.ends_with(".jar")) plan.jars.push_back(file);
-    if (file.starts_with(".kestrovel/Messages.bundle/")) plan.inputHasMessages = true;
+    if (file.starts_with(std::string(app_layout::kMessagesBundle) + "/")) plan.inputHasMessages = true;
   }
   auto withColon = std::find_if(plan.jars.begin(), plan.jars.end(),
                                 [](const std::string& jar) { return jar.find(':') != std::string::npos; });
@@ -131,7 +132,7 @@ bool planExtras(const BundleOptions& options, const BundlePlan& plan, std::strin
   if (options.icon && !checkPngIcon(*options.icon, error)) return false;
   if (!options.messages) return true;
   if (plan.inputHasMessages && options.type == BundleType::App) {
-    return fail(error, "--messages " + *options.messages + ": the input brings its own .kestrovel/Messages.bundle");
+    return fail(error, "--messages " + *options.messages + ": the input brings its own " + app_layout::kMessagesBundle);
   }
   return checkMessagesBundle(*options.messages, error);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app_format/config_keys.h"
 #include "properties_file.h"
 
 namespace kvx::bundle {
@@ -154,11 +155,11 @@ plist::Value documentTypes(const std::vector<FileAssociation>& associations, con
   for (size_t i = 0; i < associations.size(); ++i) {
     const FileAssociation& a = associations[i];
     plist::Dictionary type;
-    type.emplace_back("CFBundleTypeName", plist::Value::string(associationName(a, applicationName)));
-    type.emplace_back("CFBundleTypeRole", plist::Value::string("Editor"));
-    type.emplace_back("CFBundleTypeExtensions", texts(a.extensions));
-    type.emplace_back("CFBundleTypeMIMETypes", texts({a.mimeType}));
-    if (i < iconFiles.size() && !iconFiles[i].empty()) type.emplace_back("CFBundleTypeIconFile", plist::Value::string(iconFiles[i]));
+    type.emplace_back(std::string(config::kDocumentTypeName), plist::Value::string(associationName(a, applicationName)));
+    type.emplace_back(std::string(config::kDocumentTypeRole), plist::Value::string("Editor"));
+    type.emplace_back(std::string(config::kDocumentTypeExtensions), texts(a.extensions));
+    type.emplace_back(std::string(config::kDocumentTypeMIMETypes), texts({a.mimeType}));
+    if (i < iconFiles.size() && !iconFiles[i].empty()) type.emplace_back(std::string(config::kDocumentTypeIconFile), plist::Value::string(iconFiles[i]));
     types.push_back(plist::Value::dictionary(std::move(type)));
   }
   return plist::Value::array(std::move(types));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "configuration_entry.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -107,20 +108,20 @@ bool checkLaunchShapeInput(const BundleOptions& options, std::string* error) {
 void addLaunchShapeKeys(plist::Dictionary& top, const BundleOptions& options) {
   // The tree's root is its top directory and the input lies in lib/; a
   // bundle's root is the input itself.
-  if (options.type == BundleType::Cli) top.emplace_back("kvx.appDir", text("lib"));
+  if (options.type == BundleType::Cli) addEntry(top, config::kAppDir, text("lib"));
   // A file the user names on the command line is found where the user is.
-  if (!options.workingDir) top.emplace_back("kvx.keepWorkingDirectory", plist::Value::boolean(true));
-  if (options.allowPassthrough) top.emplace_back("kvx.allowPassthrough", plist::Value::boolean(true));
-  if (!options.defaultArguments.empty()) top.emplace_back("kvx.argumentsOnlyWhenNone", plist::Value::boolean(true));
+  if (!options.workingDir) addEntry(top, config::kKeepWorkingDirectory, plist::Value::boolean(true));
+  if (options.allowPassthrough) addEntry(top, config::kAllowPassthrough, plist::Value::boolean(true));
+  if (!options.defaultArguments.empty()) addEntry(top, config::kArgumentsOnlyWhenNone, plist::Value::boolean(true));
 }
 
 void addLaunchShapeJavaVMKeys(plist::Dictionary& javaVM, const BundleOptions& options, const BundleLayout& layout) {
-  if (options.workingDir) javaVM.emplace_back("WorkingDirectory", text(workingDirectoryValue(*options.workingDir)));
-  if (options.splash) javaVM.emplace_back("SplashFile", text(layout.classPathBase + "/" + *options.splash));
+  if (options.workingDir) addEntry(javaVM, config::kWorkingDirectory, text(workingDirectoryValue(*options.workingDir)));
+  if (options.splash) addEntry(javaVM, config::kSplashFile, text(layout.classPathBase + "/" + *options.splash));
   if (!options.defaultArguments.empty()) {
     plist::Array items;
     for (const std::string& argument : options.defaultArguments) items.push_back(text(argument));
-    javaVM.emplace_back("ArgumentArray", plist::Value::array(std::move(items)));
+    addEntry(javaVM, config::kArguments, plist::Value::array(std::move(items)));
   }
 }
 

@@ -1,5 +1,8 @@
 #include "module_configuration.h"
 
+#include "app_format/app_layout.h"
+#include "configuration_entry.h"
+
 namespace kvx::bundle {
 namespace {
 
@@ -17,15 +20,15 @@ std::string joinedPaths(const std::string& base, const std::vector<std::string>&
 void addModuleKeys(plist::Dictionary& javaVM, std::vector<std::string>& vmOptions, const BundleLayout& layout,
                    const ModulePlan& modules) {
   if (!modules.classPathJars.empty()) {
-    javaVM.emplace_back("ClassPath", plist::Value::string(joinedPaths(layout.classPathBase, modules.classPathJars)));
+    addEntry(javaVM, config::kClassPath, plist::Value::string(joinedPaths(layout.classPathBase, modules.classPathJars)));
   }
   if (!modules.linked) {
     std::vector<std::string> files;
     for (const ModuleFile& module : modules.modules) files.push_back(placeInTree(module));
-    javaVM.emplace_back("ModulePath", plist::Value::string(joinedPaths(layout.classPathBase, files)));
+    addEntry(javaVM, config::kModulePath, plist::Value::string(joinedPaths(layout.classPathBase, files)));
   }
   if (modules.javafx) {
-    vmOptions.insert(vmOptions.begin(), "-Djava.library.path=" + layout.classPathBase + "/" + kNativeFolder);
+    vmOptions.insert(vmOptions.begin(), "-Djava.library.path=" + layout.classPathBase + "/" + app_layout::kNativeFolder);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app_format/app_layout.h"
 #include "platform/file_creation.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -26,14 +27,14 @@ bool bringsModuleFiles(const ModulePlan& modules) {
 bool copyModuleFiles(const ModulePlan& modules, const StagingArea& staging, const std::string& inputCopy,
                      std::string* error) {
   if (!modules.linked) {
-    std::string folder = platform::joinPath(inputCopy, kModulesFolder);
+    std::string folder = platform::joinPath(inputCopy, app_layout::kModulesFolder);
     for (const ModuleFile& module : modules.modules) {
       if (module.inInput) continue;
       if (!copyInto(staging, folder, module.path, platform::lastPathComponent(module.path), error)) return false;
     }
   }
   if (modules.javafx) {
-    std::string folder = platform::joinPath(inputCopy, kNativeFolder);
+    std::string folder = platform::joinPath(inputCopy, app_layout::kNativeFolder);
     for (const std::string& file : modules.javafx->files) {
       if (!copyInto(staging, folder, platform::joinPath(modules.javafx->directory, file), file, error)) return false;
     }

@@ -13,8 +13,8 @@ namespace kvx::bundle {
 bool bringsModuleFiles(const ModulePlan& modules);
 
 // Copies the module files from outside the input (unless they are linked
-// into the runtime) into kModulesFolder, and the JavaFX libraries into
-// kNativeFolder, both under inputCopy; links are followed, so a
+// into the runtime) into app_layout::kModulesFolder, and the JavaFX libraries into
+// app_layout::kNativeFolder, both under inputCopy; links are followed, so a
 // distribution's jar that is a link arrives as the file. False with one
 // line in *error.
 bool copyModuleFiles(const ModulePlan& modules, const StagingArea& staging, const std::string& inputCopy,

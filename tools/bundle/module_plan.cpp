@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "app_format/app_layout.h"
 #include "java_version.h"
 #include "module_options.h"
 #include "platform/paths.h"
@@ -63,7 +64,7 @@ bool checkFolderNames(const std::vector<ModuleFile>& modules, std::string* error
 
 std::string placeInTree(const ModuleFile& module) {
   if (module.inInput) return *module.inInput;
-  return std::string(kModulesFolder) + "/" + platform::lastPathComponent(module.path);
+  return std::string(app_layout::kModulesFolder) + "/" + platform::lastPathComponent(module.path);
 }
 
 std::optional<ModulePlan> planModules(const BundleOptions& options, const std::vector<std::string>& inputJars,

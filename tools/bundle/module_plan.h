@@ -25,10 +25,6 @@ struct ModulePlan {
   std::optional<NativeLibraries> javafx;
 };
 
-// The tree's folders for what comes from outside the input, relative to the copy of the input.
-inline constexpr const char* kModulesFolder = ".kestrovel/modules";
-inline constexpr const char* kNativeFolder = ".kestrovel/native";
-
 // The plan for --module, given the input's jars (relative, byte order).
 // nullopt with one line in *error when the module path cannot be read, the
 // module is not on it, or it names no main class and --module gives none,

@@ -1,0 +1,35 @@
+#include "configuration_entry.h"
+
+#include <algorithm>
+#include <cassert>
+
+namespace kvx::bundle {
+namespace {
+
+bool hasKeyType(const config::Key& key, const plist::Value& value) {
+  switch (key.type) {
+    case config::String: return value.isString();
+    case config::Boolean: return value.type() == plist::Type::Boolean;
+    case config::StringArray:
+      return value.isArray() && std::ranges::all_of(value.items(), [](const plist::Value& v) { return v.isString(); });
+    case config::Array: return value.isArray();
+    case config::Dictionary: return value.isDictionary();
+  }
+  return false;
+}
+
+}  // namespace
+
+void addEntry(plist::Dictionary& dict, const config::Key& key, plist::Value value) {
+  // A value of the wrong type would end the application's every start.
+  assert(hasKeyType(key, value));
+  dict.emplace_back(std::string(key.name), std::move(value));
+}
+
+void replaceEntry(plist::Dictionary& dict, const config::Key& key, plist::Value value) {
+  assert(hasKeyType(key, value));
+  auto entry = std::ranges::find_if(dict, [&](const auto& item) { return item.first == key.name; });
+  if (entry != dict.end()) entry->second = std::move(value);
+}
+
+}  // namespace kvx::bundle

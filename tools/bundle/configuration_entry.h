@@ -1,0 +1,17 @@
+// Entries of the configuration kvx-bundle writes, named by the key table the
+// launcher reads them with, so that each lies where the launcher looks and
+// has the type it takes.
+#pragma once
+
+#include "app_format/config_keys.h"
+#include "plist/plist.h"
+
+namespace kvx::bundle {
+
+// Adds key's entry to dict, which is the top level or JavaVM as key says.
+void addEntry(plist::Dictionary& dict, const config::Key& key, plist::Value value);
+
+// Replaces the value of key's entry in dict; nothing when there is none.
+void replaceEntry(plist::Dictionary& dict, const config::Key& key, plist::Value value);
+
+}  // namespace kvx::bundle
