@@ -46,7 +46,7 @@ std::optional<int> handleServiceAction(const RunState& run, const std::string& m
     case ServiceStep::Detach:
       printf("Starting %s\n", name.c_str());
       (void)fflush(stdout);
-      if (std::string error; !platform::daemon_compat(0, 0, &error)) {
+      if (std::string error; !daemon_compat(0, 0, &error)) {
         (void)fprintf(stderr, "daemon: %s\n", error.c_str());
         return 1;
       }

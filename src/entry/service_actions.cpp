@@ -1,5 +1,8 @@
 #include "entry/service_actions.h"
 
+#include "platform/process.h"
+#include "platform/program.h"
+
 namespace kvx {
 namespace {
 
@@ -27,6 +30,15 @@ ServiceStep serviceStep(bool legacy, const std::optional<std::string>& action) {
     if (*action == entry.word) return legacy ? entry.legacy : entry.other;
   }
   return ServiceStep::Usage;
+}
+
+bool daemon_compat(int nochdir, int noclose, std::string* error) {
+  switch (platform::detachAsDaemon(nochdir, noclose, error)) {
+    case platform::DetachSide::Parent: platform::endProcessAtOnce(0);
+    case platform::DetachSide::Daemon: return true;
+    case platform::DetachSide::Failed: return false;
+  }
+  return false;
 }
 
 const char* usageFormat(bool legacy) {

@@ -20,4 +20,10 @@ ServiceStep serviceStep(bool legacy, const std::optional<std::string>& action);
 // The usage line of the mode, a printf format taking the program name.
 const char* usageFormat(bool legacy);
 
+// Detaches the process as a daemon (see platform::detachAsDaemon for
+// nochdir and noclose). The process that asked ends here with status 0;
+// true in the daemon, which goes on; false with the system's reason in
+// *error when a step fails.
+bool daemon_compat(int nochdir, int noclose, std::string* error);
+
 }  // namespace kvx

@@ -21,4 +21,9 @@ int currentProcessId();
 // The path with every symbolic link resolved, or nullopt when it does not exist.
 std::optional<std::string> resolveSymlinks(const std::string& path);
 
+// Ends this process at once with status: no exit handlers, no flushing of
+// streams. Only the entry calls it, for the parent of a detach, whose
+// buffers and handlers now belong to the daemon.
+[[noreturn]] void endProcessAtOnce(int status);
+
 }  // namespace kvx::platform

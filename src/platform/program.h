@@ -95,12 +95,19 @@ struct DetachedOptions {
 std::optional<int> startDetached(const std::string& program, const std::vector<std::string>& arguments,
                                  std::string* error, DetachedOptions options = {});
 
-// Detaches the calling process itself, as a service does: forks, the caller
-// ends at once with status 0 (no exit handlers, no flushing), and the child
-// goes on in a new session. When nochdir is 0 the child changes to "/"; when
-// noclose is 0 its descriptors 0 to 2 are pointed at "/dev/null". True in the
-// child; false with the system's reason in *error when a step fails (in the
-// caller, when the fork itself fails).
-bool daemon_compat(int nochdir, int noclose, std::string* error);
+// Which side of a detach this process is on.
+enum class DetachSide {
+  Failed,  // nothing was detached, or the daemon could not be set up; see *error
+  Parent,  // the process that asked: it should end now
+  Daemon,  // the copy that goes on in a new session
+};
+
+// Detaches the calling process, as a service does: forks, and the copy goes
+// on in a new session. When nochdir is 0 the copy changes to "/"; when
+// noclose is 0 its descriptors 0 to 2 are pointed at "/dev/null". The caller
+// decides how the parent ends; the platform never ends the process itself.
+// Failed with the system's reason in *error when a step fails (in the
+// parent when the fork itself fails, else in the daemon).
+DetachSide detachAsDaemon(int nochdir, int noclose, std::string* error);
 
 }  // namespace kvx::platform

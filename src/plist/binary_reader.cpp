@@ -34,7 +34,7 @@ class BinaryReader {
   std::optional<Value> read(std::string* error) {
     Value top;
     if (!readTrailer() || !readObject(topObject_, 0, top)) {
-      if (error != nullptr) *error = "binary property list: " + error_;
+      *error = "binary property list: " + error_;
       return std::nullopt;
     }
     return top;

@@ -50,9 +50,7 @@ std::optional<Value> parse(std::string_view bytes, std::string* error) {
     case Format::Xml: return parseXml(bytes, error);
     case Format::Unknown: break;
   }
-  if (error != nullptr) {
-    *error = bytes.empty() ? "empty document" : "not a property list in a known format";
-  }
+  *error = bytes.empty() ? "empty document" : "not a property list in a known format";
   return std::nullopt;
 }
 

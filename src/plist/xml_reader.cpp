@@ -23,7 +23,7 @@ class XmlReader {
  public:
   std::optional<Value> read(std::string_view bytes, std::string* error) {
     std::optional<Value> value = readDocument(bytes);
-    if (!value && error != nullptr) *error = "XML property list: " + error_;
+    if (!value) *error = "XML property list: " + error_;
     return value;
   }
 

@@ -37,7 +37,7 @@ std::optional<std::string> applicationFolderName(const RunState& run, std::strin
   std::string name = platform::lastPathComponent(*run.launcherDirAndName) + "-" +
                      hexName(fingerprint(*run.launcherDirAndName)).substr(0, 8);
   if (!isFolderName(name)) {
-    *why = "no folder name can be made from the launcher's path " + *run.launcherDirAndName;
+    *why = *run.launcherDirAndName + ": no folder name can be made from the launcher's path";
     return std::nullopt;
   }
   return name;

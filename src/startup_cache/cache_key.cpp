@@ -26,8 +26,7 @@ bool addArchiveEntry(const std::string& label, std::string_view entry, Lines& li
   std::string path = entry.empty() ? "." : std::string(entry);
   std::optional<platform::FileStatus> status = platform::fileStatus(path);
   if (status && status->isDirectory()) {
-    *why = "the directory " + path + " is on the " + label +
-           "; the runtime archives classes from archives only";
+    *why = path + ": a directory on the " + label + "; the runtime archives classes from archives only";
     return false;
   }
   lines.push_back(label + " " + path + " " + (status ? stamp(*status) : "missing"));

@@ -27,7 +27,7 @@ std::optional<RuntimeIdentity> identifyRuntime(const RuntimeChoice& runtime, std
   std::optional<std::string> version = java_runtime::releaseJavaVersion(identity.home);
   if (!version) version = bundleVersion(runtime);
   if (!version) {
-    *why = "the runtime at " + identity.path + " names no version";
+    *why = identity.path + ": the runtime names no version";
     return std::nullopt;
   }
   identity.version = *version;

@@ -82,7 +82,7 @@ std::optional<CachePlan> planCache(const RuntimeChoice& runtime, const StringLis
 // start of a pattern; a folder with either cannot be named to it.
 bool runtimeCanName(const std::string& path, std::string* why) {
   if (path.find_first_of(":%") == std::string::npos) return true;
-  *why = "the runtime cannot be given a file in " + path + " (it holds \":\" or \"%\")";
+  *why = path + ": the runtime cannot be given a file here (the path holds \":\" or \"%\")";
   return false;
 }
 
@@ -129,7 +129,7 @@ void removeLeftovers(const platform::PrivateFolder& folder, const StringList& na
 bool hasRoom(const platform::PrivateFolder& folder, std::string* why) {
   std::optional<uint64_t> space = platform::availableSpace(folder.path());
   if (!space || *space >= kSpaceNeeded) return true;
-  *why = "less than 512 MiB free in " + folder.path();
+  *why = folder.path() + ": less than 512 MiB free";
   return false;
 }
 
@@ -139,7 +139,7 @@ std::optional<CacheBuild> prepareBuild(const platform::PrivateFolder& folder, co
                    plan.classPath, plan.shapingOptions, {}, {}};
   std::optional<platform::FileStatus> java = platform::fileStatus(build.javaProgram);
   if (!java || !java->isRegular()) {
-    *why = "the runtime has no " + build.javaProgram + " to build the cache with";
+    *why = build.javaProgram + ": missing, so the runtime cannot build the cache";
     return std::nullopt;
   }
   int pid = platform::currentProcessId();

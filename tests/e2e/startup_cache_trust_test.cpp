@@ -87,7 +87,7 @@ TEST_F(StartupCacheTrust, AFolderOrFileNotPrivatelyThisUsersMeansNoCacheAndNothi
          writeFile(dir / ("elsewhere/" + bait), "theirs");
          fs::create_directory_symlink(dir / "elsewhere", folder);
        },
-       "is not a folder (a link, or a file)"},
+       ": not a folder (a link, or a file)"},
       {"a lock that is a link", false,
        [&] { fs::create_symlink(dir / "planted-target", folder + "/.lock"); }, "/.lock"},
       {"an application folder of another user", true, [&] { giveAway(folder); }, "belongs to another user"},
@@ -145,7 +145,7 @@ TEST_F(StartupCacheTrust, RootWithAnotherUsersHomeLeavesThatHomeAlone) {
 
   std::string trace = cacheTrace("", home);
 
-  EXPECT_NE(trace.find("startup cache: none; " + home + "/.cache belongs to another user"), std::string::npos)
+  EXPECT_NE(trace.find("startup cache: none; " + home + "/.cache: belongs to another user"), std::string::npos)
       << trace;
   EXPECT_TRUE(fs::is_empty(home + "/.cache"));
 }

@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/program.h"
+#include "entry/service_actions.h"
 #include "test_support/temp_dir.h"
 
 namespace kvx {
@@ -62,7 +62,7 @@ TEST(DaemonCompat, CallerEndsWithZeroAndTheChildGoesOnDetached) {
       dup2(out, 1);
       dup2(out, 2);
       if (c.closeStdinFirst) close(0);
-      if (std::string error; !platform::daemon_compat(c.nochdir, c.noclose, &error)) _exit(3);
+      if (std::string error; !daemon_compat(c.nochdir, c.noclose, &error)) _exit(3);
       describeSelf(record);
       _exit(0);
     }

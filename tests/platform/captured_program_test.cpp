@@ -24,7 +24,7 @@ TEST(RunCapturingOutput, KeepsBothStreamsApartAndTheStatus) {
   EXPECT_EQ(run->termination.status, 3);
 
   EXPECT_FALSE(runCapturingOutput("/nonexistent/tool", {}, &error));
-  EXPECT_EQ(error, "could not start /nonexistent/tool: No such file or directory");
+  EXPECT_EQ(error, "/nonexistent/tool: could not be started: No such file or directory");
 }
 
 // Takes the signal that the guard held back, so that it does not end the
@@ -115,7 +115,7 @@ TEST(ChildrenOfAParentThatIgnoresSigchld, AreWaitedForByEveryRunner) {
   // The watch of a detached program (a dialog that cannot open its display)
   // must still hear it fail.
   EXPECT_FALSE(startDetached("/bin/sh", {"-c", "exit 6"}, &error, {.discardOutput = true, .watchMilliseconds = 2000}));
-  EXPECT_EQ(error, "/bin/sh ended at once with status 6");
+  EXPECT_EQ(error, "/bin/sh: ended at once with status 6");
   EXPECT_TRUE(isIgnored(SIGCHLD));
 }
 

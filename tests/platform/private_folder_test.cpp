@@ -59,22 +59,22 @@ TEST(PrivateFolder, RefusesFoldersOthersCouldChangeOrThatALinkStandsIn) {
          fs::create_directories(dir / "base/elsewhere");
          fs::create_directory_symlink(dir / "base/elsewhere", dir / "base/a");
        },
-       "is not a folder"},
+       "/base/a: not a folder"},
       {"a folder below anyone may write",
        [&] {
          fs::create_directories(dir / "base/a");
          fs::permissions(dir / "base/a", fs::perms::all);
        },
-       "may be written by others"},
+       "/base/a: belongs to another user or may be written by others"},
       {"a base anyone may write, without the sticky bit",
        [&] {
          fs::create_directories(dir / "base");
          fs::permissions(dir / "base", fs::perms::all);
        },
-       "may be written by other users"},
+       "/base: may be written by other users"},
       {"a missing base in a parent that is not this user's", [&] { fs::create_directories(dir / "x"); },
-       "is missing"},
-      {"a relative base", [] {}, "not an absolute path"},
+       "/x/base: missing"},
+      {"a relative base", [] {}, ": not an absolute path"},
   };
   for (const auto& c : cases) {
     fs::remove_all(dir / "base");

@@ -7,19 +7,19 @@
 
 namespace kvx::platform {
 
-bool daemon_compat(int nochdir, int noclose, std::string* error) {
+DetachSide detachAsDaemon(int nochdir, int noclose, std::string* error) {
   detail::StartedProcess started = detail::startProcess(
       {.streams = noclose == 0 ? ChildStreams::Discarded : ChildStreams::Shared, .newSession = true});
-  if (started.pid > 0) _exit(0);
+  if (started.pid > 0) return DetachSide::Parent;
   int failure = started.failure;
   // "/" by name: a descriptor opened for it here could sit on a standard
   // stream's number, one the caller closed.
   if (started.pid == 0 && failure == 0 && nochdir == 0 && chdir("/") != 0) failure = errno;
   if (failure != 0) {
     *error = systemErrorText(failure);
-    return false;
+    return DetachSide::Failed;
   }
-  return true;
+  return DetachSide::Daemon;
 }
 
 }  // namespace kvx::platform

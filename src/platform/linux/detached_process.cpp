@@ -98,7 +98,7 @@ std::optional<int> startDetached(const std::string& program, const std::vector<s
     return std::nullopt;
   }
   if (endedWith) {
-    *error = program + " ended at once with status " + std::to_string(*endedWith);
+    *error = program + ": ended at once with status " + std::to_string(*endedWith);
     return std::nullopt;
   }
   return pid;

@@ -9,11 +9,11 @@ DynamicLibrary DynamicLibrary::openLazily(const std::string& path, std::string* 
   // The loader would wait forever on a FIFO put where a library belongs.
   struct stat st;
   if (path.find('/') != std::string::npos && stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-    if (error != nullptr) *error = path + ": not a regular file";
+    *error = path + ": not a regular file";
     return DynamicLibrary(nullptr);
   }
   void* handle = dlopen(path.c_str(), RTLD_LAZY);
-  if (handle == nullptr && error != nullptr) {
+  if (handle == nullptr) {
     const char* reason = dlerror();
     *error = reason ? reason : "unknown error";
   }

@@ -79,7 +79,7 @@ std::optional<std::string> executablePath(std::string* error) {
   if (fromProc.path) return fromProc.path;
   Candidate executed = fromExecutedPath(running);
   if (executed.path) return executed.path;
-  if (error) *error = fromProc.problem + "; " + executed.problem;
+  if (error != nullptr) *error = fromProc.problem + "; " + executed.problem;
   return std::nullopt;
 }
 

@@ -15,7 +15,7 @@ std::optional<FileLock> FileLock::tryExclusive(const std::string& path, std::str
   *heldElsewhere = false;
   int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) {
-    *error = "cannot open " + path + ": " + systemErrorText(errno);
+    *error = path + ": cannot be opened: " + systemErrorText(errno);
     return std::nullopt;
   }
   return tryExclusiveOn(fd, path, error, heldElsewhere);
@@ -28,8 +28,8 @@ std::optional<FileLock> FileLock::tryExclusiveOn(int fd, const std::string& name
     int failure = errno;
     close(fd);
     *heldElsewhere = failure == EWOULDBLOCK;
-    *error = *heldElsewhere ? name + " is held by another process"
-                            : "cannot lock " + name + ": " + systemErrorText(failure);
+    *error = *heldElsewhere ? name + ": held by another process"
+                            : name + ": cannot be locked: " + systemErrorText(failure);
     return std::nullopt;
   }
   return FileLock(fd);
@@ -39,7 +39,7 @@ std::optional<FileLock> FileLock::waitExclusive(const std::string& path, std::st
   if (waited != nullptr) *waited = false;
   int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0644);
   if (fd < 0) {
-    *error = "cannot open " + path + ": " + systemErrorText(errno);
+    *error = path + ": cannot be opened: " + systemErrorText(errno);
     return std::nullopt;
   }
   bool locked = detail::lockExclusive(fd, /*wait=*/false);
@@ -48,7 +48,7 @@ std::optional<FileLock> FileLock::waitExclusive(const std::string& path, std::st
     locked = detail::lockExclusive(fd, /*wait=*/true);
   }
   if (!locked) {
-    *error = "cannot lock " + path + ": " + systemErrorText(errno);
+    *error = path + ": cannot be locked: " + systemErrorText(errno);
     close(fd);
     return std::nullopt;
   }

@@ -168,7 +168,7 @@ bool removeDirectory(const std::string& path) { return rmdir(path.c_str()) == 0;
 bool createNewFile(const std::string& path, std::string* error) {
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) {
-    *error = "cannot create " + path + ": " + systemErrorText(errno);
+    *error = path + ": cannot be created: " + systemErrorText(errno);
     return false;
   }
   close(fd);
@@ -179,7 +179,7 @@ bool removeFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 
 bool renameFile(const std::string& from, const std::string& to, std::string* error) {
   if (rename(from.c_str(), to.c_str()) == 0) return true;
-  *error = "cannot rename " + from + " to " + to + ": " + systemErrorText(errno);
+  *error = from + ": cannot be renamed to " + to + ": " + systemErrorText(errno);
   return false;
 }
 

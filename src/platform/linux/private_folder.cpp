@@ -34,11 +34,11 @@ bool isOneName(std::string_view name) {
 bool baseIsSafe(const FileStatus& status, std::string* why, const std::string& path) {
   uint32_t me = effectiveUserId();
   if (!status.isDirectory()) {
-    *why = path + " is not a folder";
+    *why = path + ": not a folder";
   } else if (status.ownerId != me && !isSticky(status)) {
-    *why = path + " belongs to another user (" + std::to_string(status.ownerId) + ")";
+    *why = path + ": belongs to another user (" + std::to_string(status.ownerId) + ")";
   } else if (status.ownerId == me && (status.permissions & 022) != 0 && !isSticky(status)) {
-    *why = path + " may be written by other users";
+    *why = path + ": may be written by other users";
   } else {
     return true;
   }
@@ -52,16 +52,16 @@ int openBase(const std::string& base, std::string* why) {
   if (fd < 0 && errno == ENOENT) {
     std::optional<FileStatus> parent = linkStatus(deletingLastPathComponent(base));
     if (!parent || !parent->isDirectory() || parent->ownerId != effectiveUserId()) {
-      *why = base + " is missing and its parent is not this user's own";
+      *why = base + ": missing, and its parent is not this user's own";
       return -1;
     }
     if (mkdir(base.c_str(), 0700) != 0 && errno != EEXIST) {
-      *why = "cannot make " + base + ": " + systemErrorText(errno);
+      *why = base + ": cannot be made: " + systemErrorText(errno);
       return -1;
     }
     fd = ::open(base.c_str(), kFolderFlags);
   }
-  if (fd < 0) *why = "cannot open " + base + ": " + systemErrorText(errno);
+  if (fd < 0) *why = base + ": cannot be opened: " + systemErrorText(errno);
   return fd;
 }
 
@@ -69,22 +69,22 @@ int openBase(const std::string& base, std::string* why) {
 // parent; the descriptor, or -1 with *why.
 int openBelow(int parent, const std::string& name, const std::string& path, std::string* why) {
   if (!isOneName(name)) {
-    *why = "\"" + name + "\" is not a folder name";
+    *why = "\"" + name + "\": not a folder name";
     return -1;
   }
   if (mkdirat(parent, name.c_str(), 0700) != 0 && errno != EEXIST) {
-    *why = "cannot make " + path + ": " + systemErrorText(errno);
+    *why = path + ": cannot be made: " + systemErrorText(errno);
     return -1;
   }
   int fd = openat(parent, name.c_str(), kFolderFlags);
   if (fd < 0) {
-    *why = path + (errno == ELOOP || errno == ENOTDIR ? " is not a folder (a link, or a file)"
-                                                      : " cannot be opened: " + systemErrorText(errno));
+    *why = path + (errno == ELOOP || errno == ENOTDIR ? ": not a folder (a link, or a file)"
+                                                      : ": cannot be opened: " + systemErrorText(errno));
     return -1;
   }
   std::optional<FileStatus> status = statusOfOpen(fd);
   if (!status || !isPrivateTo(*status, effectiveUserId())) {
-    *why = path + " belongs to another user or may be written by others";
+    *why = path + ": belongs to another user or may be written by others";
     close(fd);
     return -1;
   }
@@ -102,7 +102,7 @@ bool isPrivateTo(const FileStatus& status, uint32_t userId) {
 std::optional<PrivateFolder> PrivateFolder::open(const std::string& base, const std::vector<std::string>& below,
                                                  std::string* why) {
   if (!isAbsolutePath(base)) {
-    *why = "the folder " + base + " is not an absolute path";
+    *why = base + ": not an absolute path";
     return std::nullopt;
   }
   int fd = openBase(base, why);
@@ -172,7 +172,7 @@ bool PrivateFolder::createFile(std::string_view name, std::string* why) const {
   int fd = isOneName(entry) ? openat(fd_, entry.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)
                             : -1;
   if (fd < 0) {
-    *why = "cannot make " + pathOf(name) + ": " + systemErrorText(errno);
+    *why = pathOf(name) + ": cannot be made: " + systemErrorText(errno);
     return false;
   }
   close(fd);
@@ -184,7 +184,7 @@ bool PrivateFolder::rename(std::string_view from, std::string_view to, std::stri
   std::string target(to);
   if (!isOneName(source) || !isOneName(target) ||
       renameat(fd_, source.c_str(), fd_, target.c_str()) != 0) {
-    *why = "cannot rename " + pathOf(from) + " to " + target + ": " + systemErrorText(errno);
+    *why = pathOf(from) + ": cannot be renamed to " + target + ": " + systemErrorText(errno);
     return false;
   }
   return true;
@@ -205,13 +205,13 @@ std::optional<FileLock> PrivateFolder::tryLock(std::string_view name, std::strin
   std::string entry(name);
   int fd = isOneName(entry) ? openat(fd_, entry.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600) : -1;
   if (fd < 0) {
-    *why = "cannot open " + pathOf(name) + ": " + systemErrorText(errno);
+    *why = pathOf(name) + ": cannot be opened: " + systemErrorText(errno);
     return std::nullopt;
   }
   std::optional<FileStatus> status = statusOfOpen(fd);
   if (!status || !status->isRegular() || !isPrivateTo(*status, effectiveUserId())) {
     close(fd);
-    *why = pathOf(name) + " is not a file of this user's own";
+    *why = pathOf(name) + ": not a file of this user's own";
     return std::nullopt;
   }
   return FileLock::tryExclusiveOn(fd, pathOf(name), why, heldElsewhere);

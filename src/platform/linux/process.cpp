@@ -31,4 +31,6 @@ std::optional<std::string> resolveSymlinks(const std::string& path) {
   return result;
 }
 
+void endProcessAtOnce(int status) { _exit(status); }
+
 }  // namespace kvx::platform

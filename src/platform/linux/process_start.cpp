@@ -92,7 +92,7 @@ StartedProcess ProgramStart::start() const {
 }
 
 std::string startFailure(const std::string& program, int failure) {
-  return "could not start " + program + ": " + systemErrorText(failure);
+  return program + ": could not be started: " + systemErrorText(failure);
 }
 
 }  // namespace kvx::platform::detail

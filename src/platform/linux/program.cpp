@@ -59,7 +59,7 @@ std::optional<Termination> ChildProcess::waitUntilExit(std::string* error) {
   if (termination_) return *termination_;
   int status = 0;
   if (detail::waitForChild(pid_, &status, -1) != detail::WaitOutcome::Ended) {
-    *error = "could not wait for " + program_ + ": " + systemErrorText(errno);
+    *error = program_ + ": could not be waited for: " + systemErrorText(errno);
     return std::nullopt;
   }
   termination_ = terminationOf(status);

@@ -21,11 +21,11 @@ std::optional<std::string> bundleExecutable(const std::string& bundlePath, std::
   std::string infoPath = joinPath(bundlePath, "Contents/Info.plist");
   DictionaryFile info = readDictionaryFile(infoPath);
   if (info.status == DictionaryFile::Status::Missing) {
-    *error = "The application " + bundlePath + " has no information dictionary at " + infoPath;
+    *error = infoPath + ": no such file";
     return std::nullopt;
   }
   if (!info.read()) {
-    *error = "The information dictionary " + infoPath + " could not be read: " + info.reason;
+    *error = infoPath + ": cannot be read: " + info.reason;
     return std::nullopt;
   }
   const plist::Value* name = info.dictionary->get("CFBundleExecutable");
@@ -34,7 +34,7 @@ std::optional<std::string> bundleExecutable(const std::string& bundlePath, std::
     // inside it, as the platform's own bundles are.
     std::optional<std::string> self = executablePath();
     if (self && deletingLastPathComponent(*self) == joinPath(bundlePath, "Contents/MacOS")) return self;
-    *error = "The application " + bundlePath + " names no executable (CFBundleExecutable)";
+    *error = infoPath + ": names no executable (CFBundleExecutable)";
     return std::nullopt;
   }
   return joinPath(joinPath(bundlePath, "Contents/MacOS"), name->str());
