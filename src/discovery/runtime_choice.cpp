@@ -129,42 +129,44 @@ void RuntimeSearch::prepareShippedRuntime() {
 }
 
 void RuntimeSearch::searchSequence(const OptString& minVersion, const OptString& maxVersion, bool allowBeta) {
-  std::optional<StringList> sequence =
-      run_.configStrings(config::kSearchSequence);
+  std::optional<StringList> sequence = run_.configStrings(config::kSearchSequence);
   KVX_TRACE("search sequence %@", plist::describe(run_.configValue(config::kSearchSequence)).c_str());
   if (!sequence) {
     findPublicJavaBundle(minVersion, maxVersion, allowBeta);
     return;
   }
   for (const std::string& entry : *sequence) {
-    if (!entry.empty()) {
-      OptString argument = replaceVariables(entry.substr(1));
-      switch (entry[0]) {
-        case 'E': {
-          KVX_TRACE("checking environment variable %@", argument->c_str());
-          OptString value = platform::getEnv(argument->c_str());
-          if (!value) KVX_TRACE("environment variable %@ is not set", argument->c_str());
-          findDirectoryJavaBundle(value, minVersion, maxVersion, allowBeta);
-          break;
-        }
-        case 'I':
-          KVX_TRACE("checking previous installations");
-          findJavaPreviousInstallation(minVersion, maxVersion, allowBeta);
-          break;
-        case 'R':
-          KVX_TRACE("checking directory %@", argument->c_str());
-          findDirectoryJavaBundle(argument, minVersion, maxVersion, allowBeta);
-          break;
-        case 'Y':
-          KVX_TRACE("checking standard locations");
-          findPublicJavaBundle(minVersion, maxVersion, allowBeta);
-          break;
-        default:
-          KVX_TRACE("search entry %@ names no kind of place (E, I, R or Y)", entry.c_str());
-          break;
-      }
-    }
+    if (!entry.empty()) searchEntry(entry, minVersion, maxVersion, allowBeta);
     if (runtimeFound()) return;
+  }
+}
+
+void RuntimeSearch::searchEntry(const std::string& entry, const OptString& minVersion, const OptString& maxVersion,
+                                bool allowBeta) {
+  OptString argument = replaceVariables(entry.substr(1));
+  switch (entry[0]) {
+    case 'E': {
+      KVX_TRACE("checking environment variable %@", argument->c_str());
+      OptString value = platform::getEnv(argument->c_str());
+      if (!value) KVX_TRACE("environment variable %@ is not set", argument->c_str());
+      findDirectoryJavaBundle(value, minVersion, maxVersion, allowBeta);
+      break;
+    }
+    case 'I':
+      KVX_TRACE("checking previous installations");
+      findJavaPreviousInstallation(minVersion, maxVersion, allowBeta);
+      break;
+    case 'R':
+      KVX_TRACE("checking directory %@", argument->c_str());
+      findDirectoryJavaBundle(argument, minVersion, maxVersion, allowBeta);
+      break;
+    case 'Y':
+      KVX_TRACE("checking standard locations");
+      findPublicJavaBundle(minVersion, maxVersion, allowBeta);
+      break;
+    default:
+      KVX_TRACE("search entry %@ names no kind of place (E, I, R or Y)", entry.c_str());
+      break;
   }
 }
 

@@ -64,6 +64,12 @@ class RuntimeSearch {
   void findRuntimeInAppRoot();
   void prepareShippedRuntime();
   void searchSequence(const OptString& minVersion, const OptString& maxVersion, bool allowBeta);
+  // One entry of the search sequence: its kind letter, then its argument.
+  void searchEntry(const std::string& entry, const OptString& minVersion, const OptString& maxVersion,
+                   bool allowBeta);
+  // The two standard locations: the browser plug-in, then the system's runtimes.
+  void findBrowserPlugin(const OptString& minVersion, const OptString& maxVersion, bool allowBeta);
+  void findSystemRuntime(const OptString& minVersion, const OptString& maxVersion, bool allowBeta);
   bool runtimeFound() const { return candidate_.javaBundle != nullptr || accepted_.has_value(); }
   void tryCandidate(const std::string& path, const OptString& minVersion, const OptString& maxVersion,
                     bool allowBeta);

@@ -104,6 +104,11 @@ void RuntimeSearch::findJavaPreviousInstallation(const OptString& minVersion,
 
 void RuntimeSearch::findPublicJavaBundle(const OptString& minVersion, const OptString& maxVersion,
                                     bool allowBeta) {
+  findBrowserPlugin(minVersion, maxVersion, allowBeta);
+  if (!candidate_.javaBundle) findSystemRuntime(minVersion, maxVersion, allowBeta);
+}
+
+void RuntimeSearch::findBrowserPlugin(const OptString& minVersion, const OptString& maxVersion, bool allowBeta) {
   const std::string& plugin = roots_.pluginPath;
   if (platform::fileExists(plugin) &&
       platform::fileExists(platform::joinPath(plugin, "Contents/Home/bin/java"))) {
@@ -129,8 +134,9 @@ void RuntimeSearch::findPublicJavaBundle(const OptString& minVersion, const OptS
       }
     }
   }
-  if (candidate_.javaBundle) return;
+}
 
+void RuntimeSearch::findSystemRuntime(const OptString& minVersion, const OptString& maxVersion, bool allowBeta) {
   const std::string& directory = roots_.systemRuntimeDirectory;
   std::optional<std::vector<platform::DirectoryEntry>> listing = platform::listDirectoryEntries(directory);
   if (!listing) {

@@ -44,6 +44,41 @@ void report(int fd, Report::Kind kind, int value) {
   _exit(0);
 }
 
+// All the intermediate child and the grandchild reported. The pipe reaches
+// its end when the intermediate child has ended and the grandchild has
+// executed the program (close-on-exec) or has given up.
+struct Outcome {
+  int pid = -1;
+  int failure = 0;
+  std::optional<int> endedWith;
+};
+
+Outcome readReports(int fd) {
+  Outcome outcome;
+  Report message;
+  ssize_t n;
+  while ((n = read(fd, &message, sizeof message)) != 0) {
+    if (n < 0 && errno == EINTR) continue;
+    if (n != static_cast<ssize_t>(sizeof message)) break;
+    if (message.kind == Report::Started) outcome.pid = message.value;
+    else if (message.kind == Report::EndedAtOnce) outcome.endedWith = message.value;
+    else outcome.failure = message.value;
+  }
+  return outcome;
+}
+
+std::optional<int> startedPid(const Outcome& outcome, const std::string& program, std::string* error) {
+  if (outcome.failure != 0 || (outcome.pid < 0 && !outcome.endedWith)) {
+    *error = detail::startFailure(program, outcome.failure != 0 ? outcome.failure : EIO);
+    return std::nullopt;
+  }
+  if (outcome.endedWith) {
+    *error = program + ": ended at once with status " + std::to_string(*outcome.endedWith);
+    return std::nullopt;
+  }
+  return outcome.pid;
+}
+
 }  // namespace
 
 std::optional<int> startDetached(const std::string& program, const std::vector<std::string>& arguments,
@@ -78,29 +113,8 @@ std::optional<int> startDetached(const std::string& program, const std::vector<s
   (void)detail::waitForChild(intermediate.pid, &ignoredStatus, -1);
   hold.release();
 
-  // The pipe reaches its end when the intermediate child has ended and the
-  // grandchild has executed the program (close-on-exec) or has given up.
-  int pid = -1;
-  int failure = 0;
-  std::optional<int> endedWith;
-  Report message;
-  ssize_t n;
-  while ((n = read(fds[0], &message, sizeof message)) != 0) {
-    if (n < 0 && errno == EINTR) continue;
-    if (n != static_cast<ssize_t>(sizeof message)) break;
-    if (message.kind == Report::Started) pid = message.value;
-    else if (message.kind == Report::EndedAtOnce) endedWith = message.value;
-    else failure = message.value;
-  }
+  std::optional<int> pid = startedPid(readReports(fds[0]), program, error);
   close(fds[0]);
-  if (failure != 0 || (pid < 0 && !endedWith)) {
-    *error = detail::startFailure(program, failure != 0 ? failure : EIO);
-    return std::nullopt;
-  }
-  if (endedWith) {
-    *error = program + ": ended at once with status " + std::to_string(*endedWith);
-    return std::nullopt;
-  }
   return pid;
 }
 

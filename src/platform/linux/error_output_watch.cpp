@@ -196,6 +196,20 @@ void pointAtNull(int fd) {
   }
 }
 
+// Runs in the forked watcher, which never returns.
+[[noreturn]] void becomeWatcher(const int data[2], const int status[2], const int forwarded[2], size_t lastLineCount,
+                                int watchedPid, const OnFailedExit& onFailedExit) {
+  outliveTheGroup();
+  close(data[1]);
+  close(status[1]);
+  close(forwarded[0]);
+  // The watcher keeps its own way to standard error as it was, and lets go
+  // of everything else a reader of the process's output waits on.
+  pointAtNull(STDIN_FILENO);
+  pointAtNull(STDOUT_FILENO);
+  watch(data[0], status[0], forwarded[1], STDERR_FILENO, lastLineCount, watchedPid, onFailedExit);
+}
+
 }  // namespace
 
 bool watchErrorOutput(size_t lastLineCount, const OnFailedExit& onFailedExit, std::string* error) {
@@ -216,17 +230,7 @@ bool watchErrorOutput(size_t lastLineCount, const OnFailedExit& onFailedExit, st
     }
     return false;
   }
-  if (started.pid == 0) {
-    outliveTheGroup();
-    close(data[1]);
-    close(status[1]);
-    close(forwarded[0]);
-    // The watcher keeps its own way to standard error as it was, and lets go
-    // of everything else a reader of the process's output waits on.
-    pointAtNull(STDIN_FILENO);
-    pointAtNull(STDOUT_FILENO);
-    watch(data[0], status[0], forwarded[1], STDERR_FILENO, lastLineCount, watchedPid, onFailedExit);
-  }
+  if (started.pid == 0) becomeWatcher(data, status, forwarded, lastLineCount, watchedPid, onFailedExit);
   close(data[0]);
   close(status[0]);
   close(forwarded[1]);
