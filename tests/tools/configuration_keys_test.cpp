@@ -86,8 +86,10 @@ TEST(ConfigurationKeys, EveryKeyKvxBundleWritesIsInTheTableAtItsPlaceWithItsType
 
     options.workingDir = "work";
     options.launcherAsService = type == BundleType::Cli;
-    ModulePlan modules{"app.mod/app.Main", "app.Main", {{"mods/app.jar", std::nullopt, "app.mod"}}, false, {"lib.jar"}, "17",
-                       std::nullopt};
+    ModuleFile module{.path = "mods/app.jar", .inInput = std::nullopt, .name = "app.mod", .isExplicit = false,
+                      .mainClass = std::nullopt, .requiredModules = {}, .classFileMajor = 0};
+    ModulePlan modules{.mainModule = "app.mod/app.Main", .mainClass = "app.Main", .modules = {module}, .linked = false,
+                       .classPathJars = {"lib.jar"}, .minimumJava = "17", .javafx = std::nullopt};
     ConfigurationParts modular{options, layout, main, jars, std::nullopt, &modules};
     expectTableEntries(applicationConfiguration(modular), config::TopLevel, seen);
   }

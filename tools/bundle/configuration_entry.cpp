@@ -6,7 +6,8 @@
 namespace kvx::bundle {
 namespace {
 
-bool hasKeyType(const config::Key& key, const plist::Value& value) {
+// Used by the assertions only, which a release build leaves out.
+[[maybe_unused]] bool hasKeyType(const config::Key& key, const plist::Value& value) {
   switch (key.type) {
     case config::String: return value.isString();
     case config::Boolean: return value.type() == plist::Type::Boolean;
