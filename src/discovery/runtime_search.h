@@ -20,7 +20,7 @@ struct SearchRoots {
   std::string systemRuntimeDirectory = kSystemRuntimeDirectory;
   std::string pluginPath = "/Library/Internet Plug-Ins/JavaAppletPlugin.plugin";
   std::string pluginLibrary =
-      "/Library/Internet Plug-Ins/JavaAppletPlugin.plugin/Contents/Home/lib/jli/libjli" kLibrarySuffix;
+      std::string("/Library/Internet Plug-Ins/JavaAppletPlugin.plugin/Contents/Home/lib/jli/") + kLaunchLibraryName;
 };
 
 class RuntimeSearch {

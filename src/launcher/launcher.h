@@ -34,9 +34,10 @@ class Launcher {
   std::optional<RuntimeChoice> runtime;
   int argc = 0;
   char** argv = nullptr;
-  // Where the main class (or the "-m" of a main module) stands in argv. Only the entries before it may name
-  // argument files, as with the java command: the program's own arguments
-  // are handed on as given, whatever they begin with. Unset, every entry may.
+  // Where the main class (or the "-m" of a main module) stands in argv.
+  // Only the entries before it may name argument files, as with the java
+  // command: the program's own arguments are handed on as given, whatever
+  // they begin with. Unset, every entry may.
   std::optional<int> mainClassEntry;
 };
 

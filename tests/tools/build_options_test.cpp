@@ -12,6 +12,7 @@
 #include "bundle/package_layout.h"
 #include "bundle/service_scripts.h"
 #include "bundle/service_unit.h"
+#include "test_support/bundle_arguments.h"
 #include "test_support/temp_dir.h"
 
 namespace kvx::bundle {
@@ -101,11 +102,7 @@ TEST(BuildOptions, EachRefusalNamesTheOptionAndWhy) {
        "--temp " + (dir / "plain") + ": not a new or empty folder, which kvx-bundle fills and leaves for you"},
       {tree({"--resource-dir", dir / "plain"}), "--resource-dir " + (dir / "plain") + ": no such folder"},
   };
-  for (const Case& c : cases) {
-    std::string error;
-    EXPECT_FALSE(parseBundleOptions(c.args, &error)) << c.error;
-    EXPECT_EQ(error, c.error);
-  }
+  for (const Case& c : cases) test::expectRefused(c.args, c.error);
   std::string error;
   EXPECT_TRUE(parseBundleOptions(cliDeb({"--temp", dir / "empty", "--launcher-as-service"}), &error)) << error;
   EXPECT_TRUE(parseBundleOptions(cliDeb({"--temp", dir / "new/work"}), &error)) << error;

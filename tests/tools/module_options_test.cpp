@@ -50,11 +50,7 @@ TEST(ModuleOptions, EachRefusalIsOneLineNamingTheOption) {
       {withRequired({"--module", ""}), "--module \"\": a module name, or NAME/CLASS (hello.app or hello.app/hello.Main)"},
       {withRequired({"--module", "m", "--module", "n"}), "--module is given twice"},
   };
-  for (const Case& c : cases) {
-    std::string error;
-    EXPECT_FALSE(parseBundleOptions(c.args, &error)) << c.error;
-    EXPECT_EQ(error, c.error);
-  }
+  for (const Case& c : cases) test::expectRefused(c.args, c.error);
 }
 
 std::string fixture() {

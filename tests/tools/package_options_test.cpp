@@ -7,6 +7,7 @@
 #include "bundle/package_desktop.h"
 #include "bundle/package_documents.h"
 #include "bundle/package_layout.h"
+#include "test_support/bundle_arguments.h"
 
 namespace kvx::bundle {
 namespace {
@@ -81,11 +82,7 @@ TEST(PackageOptions, EachRefusalNamesTheOptionAndWhy) {
        "--linux-shortcut puts a command-line tree into the menu (with --package-tree cli); a window "
        "application's package always has its menu entry"},
   };
-  for (const Case& c : cases) {
-    std::string error;
-    EXPECT_FALSE(parseBundleOptions(c.args, &error)) << c.error;
-    EXPECT_EQ(error, c.error);
-  }
+  for (const Case& c : cases) test::expectRefused(c.args, c.error);
 }
 
 TEST(PackageOptions, TheInstalledDesktopEntryNamesTheInstalledLauncherAndTheThemeIcon) {

@@ -1,5 +1,8 @@
 #include "app_configuration.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "configuration_entry.h"
 #include "file_association.h"
 #include "launch_shape.h"
@@ -10,12 +13,6 @@ namespace kvx::bundle {
 namespace {
 
 plist::Value text(const std::string& value) { return plist::Value::string(value); }
-
-plist::Value texts(const std::vector<std::string>& values) {
-  plist::Array items;
-  for (const std::string& value : values) items.push_back(text(value));
-  return plist::Value::array(std::move(items));
-}
 
 void addIfGiven(plist::Dictionary& dict, const config::Key& key, const std::optional<std::string>& value) {
   if (value) addEntry(dict, key, text(*value));
@@ -33,9 +30,9 @@ plist::Value javaVM(const ConfigurationParts& parts) {
                                           ? chosenClassPath(parts.layout, parts.main.mainJar, *options.classPath)
                                           : classPathOf(parts.layout, parts.main.mainJar, parts.jars)));
   }
-  if (!vmOptions.empty()) addEntry(vm, config::kVMOptions, texts(vmOptions));
-  if (!options.arguments.empty()) addEntry(vm, config::kArguments, texts(options.arguments));
-  if (options.runtime == RuntimeSource::None) addEntry(vm, config::kSearchSequence, texts({"EJAVA_HOME", "Y"}));
+  if (!vmOptions.empty()) addEntry(vm, config::kVMOptions, stringArray(vmOptions));
+  if (!options.arguments.empty()) addEntry(vm, config::kArguments, stringArray(options.arguments));
+  if (options.runtime == RuntimeSource::None) addEntry(vm, config::kSearchSequence, stringArray({"EJAVA_HOME", "Y"}));
   addLaunchShapeJavaVMKeys(vm, options, parts.layout);
   return plist::Value::dictionary(std::move(vm));
 }
@@ -74,11 +71,9 @@ void addDocumentTypes(plist::Dictionary& dict, const BundleOptions& options) {
 
 std::string classPathOf(const BundleLayout& layout, const std::string& mainJar,
                         const std::vector<std::string>& jars) {
-  std::string path = layout.classPathBase + "/" + mainJar;
-  for (const std::string& jar : jars) {
-    if (jar != mainJar) path += ":" + layout.classPathBase + "/" + jar;
-  }
-  return path;
+  std::vector<std::string> entries = {mainJar};
+  std::copy_if(jars.begin(), jars.end(), std::back_inserter(entries), [&](const std::string& jar) { return jar != mainJar; });
+  return pathList(layout.classPathBase, entries);
 }
 
 plist::Value applicationConfiguration(const ConfigurationParts& parts) {

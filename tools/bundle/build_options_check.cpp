@@ -8,14 +8,10 @@
 #include "package_options.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "refusal.h"
 
 namespace kvx::bundle {
 namespace {
-
-bool fail(std::string* error, const std::string& message) {
-  *error = message;
-  return false;
-}
 
 bool checkService(const BundleOptions& o, std::string* error) {
   if (!o.launcherAsService) return true;

@@ -9,6 +9,7 @@
 #include "documents_and_launchers.h"
 #include "launch_shape.h"
 #include "module_options.h"
+#include "refusal.h"
 #include "shown_bytes.h"
 
 namespace kvx::bundle {
@@ -163,11 +164,6 @@ const OptionForm* findOption(std::string_view name) {
     if (option.name == name) return &option;
   }
   return nullptr;
-}
-
-bool fail(std::string* error, const std::string& message) {
-  *error = message;
-  return false;
 }
 
 bool holdsControlCharacter(std::string_view text) {

@@ -13,17 +13,13 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
+#include "refusal.h"
 #include "shared/embed_command.h"
 #include "shared/stub_location.h"
 #include "shown_bytes.h"
 
 namespace kvx::bundle {
 namespace {
-
-bool fail(std::string* error, const std::string& message) {
-  *error = message;
-  return false;
-}
 
 bool planStub(const BundleOptions& options, BundlePlan& plan, std::string* error) {
   std::optional<std::string> stub = tools::findStub(options.stub, error);

@@ -27,6 +27,22 @@ void addEntry(plist::Dictionary& dict, const config::Key& key, plist::Value valu
   dict.emplace_back(std::string(key.name), std::move(value));
 }
 
+plist::Value stringArray(const std::vector<std::string>& values) {
+  plist::Array items;
+  items.reserve(values.size());
+  for (const std::string& value : values) items.push_back(plist::Value::string(value));
+  return plist::Value::array(std::move(items));
+}
+
+std::string pathList(const std::string& base, const std::vector<std::string>& entries) {
+  std::string path;
+  for (const std::string& entry : entries) {
+    if (!path.empty()) path += ':';
+    path.append(base).append("/").append(entry);
+  }
+  return path;
+}
+
 void replaceEntry(plist::Dictionary& dict, const config::Key& key, plist::Value value) {
   assert(hasKeyType(key, value));
   auto entry = std::ranges::find_if(dict, [&](const auto& item) { return item.first == key.name; });

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "app_format/config_keys.h"
+#include "base/text.h"
+#include "configuration_entry.h"
 #include "properties_file.h"
 
 namespace kvx::bundle {
@@ -15,14 +17,8 @@ bool fail(std::string* error, const std::string& file, const std::string& why) {
 
 std::vector<std::string> listOf(const std::string& value) {
   std::vector<std::string> items;
-  std::string item;
-  for (char c : value + " ") {
-    if (c == ' ' || c == ',' || c == '\t') {
-      if (!item.empty()) items.push_back(item);
-      item.clear();
-    } else {
-      item += c;
-    }
+  for (std::string_view item : splitAtAny(value, " ,\t")) {
+    if (!item.empty()) items.emplace_back(item);
   }
   return items;
 }
@@ -96,12 +92,6 @@ std::string xmlEscaped(const std::string& text) {
   return out;
 }
 
-plist::Value texts(const std::vector<std::string>& values) {
-  plist::Array items;
-  for (const std::string& value : values) items.push_back(plist::Value::string(value));
-  return plist::Value::array(std::move(items));
-}
-
 }  // namespace
 
 std::optional<FileAssociation> readFileAssociation(const std::string& path, std::string* error) {
@@ -157,8 +147,8 @@ plist::Value documentTypes(const std::vector<FileAssociation>& associations, con
     plist::Dictionary type;
     type.emplace_back(std::string(config::kDocumentTypeName), plist::Value::string(associationName(a, applicationName)));
     type.emplace_back(std::string(config::kDocumentTypeRole), plist::Value::string("Editor"));
-    type.emplace_back(std::string(config::kDocumentTypeExtensions), texts(a.extensions));
-    type.emplace_back(std::string(config::kDocumentTypeMIMETypes), texts({a.mimeType}));
+    type.emplace_back(std::string(config::kDocumentTypeExtensions), stringArray(a.extensions));
+    type.emplace_back(std::string(config::kDocumentTypeMIMETypes), stringArray({a.mimeType}));
     if (i < iconFiles.size() && !iconFiles[i].empty()) type.emplace_back(std::string(config::kDocumentTypeIconFile), plist::Value::string(iconFiles[i]));
     types.push_back(plist::Value::dictionary(std::move(type)));
   }

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "configuration_entry.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "refusal.h"
 
 namespace kvx::bundle {
 namespace {
@@ -13,19 +15,9 @@ namespace {
 // as the application root, or kvx.appDir below it.
 constexpr char kInputDir[] = "${launcher:kvx.appDir}";
 
-bool fail(std::string* error, const std::string& message) {
-  *error = message;
-  return false;
-}
-
 std::vector<std::string> entriesOf(const std::string& classPath) {
   std::vector<std::string> entries;
-  size_t start = 0;
-  while (start <= classPath.size()) {
-    size_t colon = std::min(classPath.find(':', start), classPath.size());
-    entries.push_back(classPath.substr(start, colon - start));
-    start = colon + 1;
-  }
+  for (std::string_view entry : splitAt(classPath, ':')) entries.emplace_back(entry);
   return entries;
 }
 
@@ -118,22 +110,13 @@ void addLaunchShapeKeys(plist::Dictionary& top, const BundleOptions& options) {
 void addLaunchShapeJavaVMKeys(plist::Dictionary& javaVM, const BundleOptions& options, const BundleLayout& layout) {
   if (options.workingDir) addEntry(javaVM, config::kWorkingDirectory, text(workingDirectoryValue(*options.workingDir)));
   if (options.splash) addEntry(javaVM, config::kSplashFile, text(layout.classPathBase + "/" + *options.splash));
-  if (!options.defaultArguments.empty()) {
-    plist::Array items;
-    for (const std::string& argument : options.defaultArguments) items.push_back(text(argument));
-    addEntry(javaVM, config::kArguments, plist::Value::array(std::move(items)));
-  }
+  if (!options.defaultArguments.empty()) addEntry(javaVM, config::kArguments, stringArray(options.defaultArguments));
 }
 
 std::string chosenClassPath(const BundleLayout& layout, const std::string& mainJar, const std::string& classPath) {
   std::vector<std::string> entries = entriesOf(classPath);
-  std::string path;
-  if (std::find(entries.begin(), entries.end(), mainJar) == entries.end()) path = layout.classPathBase + "/" + mainJar;
-  for (const std::string& entry : entries) {
-    if (!path.empty()) path += ":";
-    path += layout.classPathBase + "/" + entry;
-  }
-  return path;
+  if (std::find(entries.begin(), entries.end(), mainJar) == entries.end()) entries.insert(entries.begin(), mainJar);
+  return pathList(layout.classPathBase, entries);
 }
 
 std::string workingDirectoryValue(const std::string& dir) {

@@ -1,14 +1,8 @@
 #include "module_options.h"
 
+#include "refusal.h"
+
 namespace kvx::bundle {
-namespace {
-
-bool fail(std::string* error, const std::string& message) {
-  *error = message;
-  return false;
-}
-
-}  // namespace
 
 std::string moduleNameOf(const std::string& module) { return module.substr(0, module.find('/')); }
 

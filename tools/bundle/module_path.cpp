@@ -10,6 +10,7 @@
 #include "module_info.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "refusal.h"
 
 namespace kvx::bundle {
 namespace {
@@ -17,11 +18,6 @@ namespace {
 constexpr size_t kDeclarationLimit = 1 << 20;
 // A multi-release jar may declare its module under META-INF/versions/N only.
 constexpr int kFirstModularRelease = 9, kLastReleaseLookedAt = 40;
-
-bool fail(std::string* error, const std::string& message) {
-  *error = message;
-  return false;
-}
 
 std::optional<std::string> declarationEntry(const JarArchive& jar) {
   if (jar.hasEntry("module-info.class")) return "module-info.class";

@@ -7,16 +7,12 @@
 #include "java_version.h"
 #include "module_options.h"
 #include "platform/paths.h"
+#include "refusal.h"
 
 namespace kvx::bundle {
 namespace {
 
 constexpr int kFirstModularClassFile = 53;  // Java 9
-
-bool fail(std::string* error, const std::string& message) {
-  *error = message;
-  return false;
-}
 
 const ModuleFile* findModule(const std::vector<ModuleFile>& modules, const std::string& name) {
   auto found = std::find_if(modules.begin(), modules.end(), [&](const ModuleFile& m) { return m.name == name; });

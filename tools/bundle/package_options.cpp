@@ -5,14 +5,10 @@
 
 #include "bundle_options.h"
 #include "platform/files.h"
+#include "refusal.h"
 
 namespace kvx::bundle {
 namespace {
-
-bool fail(std::string* error, const std::string& message) {
-  *error = message;
-  return false;
-}
 
 bool onlyOf(std::string_view text, std::string_view allowed) {
   return std::all_of(text.begin(), text.end(), [&](char c) {

@@ -9,7 +9,6 @@
 #include <ctime>
 #include <string>
 
-
 namespace kvx::platform {
 namespace {
 
